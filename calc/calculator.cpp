@@ -1,0 +1,223 @@
+#include "calculator.h"
+
+#include <new>
+
+#include "numbers.h"
+
+namespace tickwell {
+
+const char* ControlName(Control control) {
+    switch (control) {
+        case Control::txtHours: return "txtHours";
+        case Control::txtMinutes: return "txtMinutes";
+        case Control::txtSeconds: return "txtSeconds";
+        case Control::cmdPlus: return "cmdPlus";
+        case Control::cmdMinus: return "cmdMinus";
+        case Control::cmdEquals: return "cmdEquals";
+        case Control::cmdMinutes: return "cmdMinutes";
+        case Control::cmdSeconds: return "cmdSeconds";
+        case Control::cmdClearEntry: return "cmdClearEntry";
+        case Control::cmdClearAll: return "cmdClearAll";
+    }
+    return "";
+}
+
+bool IsEntryBox(Control control) {
+    return control == Control::txtHours || control == Control::txtMinutes ||
+           control == Control::txtSeconds;
+}
+
+namespace {
+
+// Clear entry and clear all go on past a failing step rather than report it.
+template <typename Step>
+void IgnoringFailure(Step step) {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace
+
+double TimeCalculator::BoxValue(Control box) const { return NumberValue(mHost.GetText(box)); }
+
+std::int32_t TimeCalculator::GetEntrySeconds() const {
+    const double hours = BoxValue(Control::txtHours);
+    const double minutes = BoxValue(Control::txtMinutes);
+    const double seconds = BoxValue(Control::txtSeconds);
+    return WholeNumber(FloatCheck((hours * 3600.0 + minutes * 60.0) + seconds));
+}
+
+void TimeCalculator::ClearEntryBoxes() {
+    mHost.SetText(Control::txtHours, "");
+    mHost.SetText(Control::txtMinutes, "");
+    mHost.SetText(Control::txtSeconds, "");
+    mHost.SetFocus(Control::txtHours);
+}
+
+void TimeCalculator::DisplaySeconds(std::int32_t totalSeconds) {
+    mHost.SetText(Control::txtHours, IntegerText(IntDiv(totalSeconds, 3600)));
+    mHost.SetText(Control::txtMinutes, IntegerText(IntDiv(IntMod(totalSeconds, 3600), 60)));
+    mHost.SetText(Control::txtSeconds, IntegerText(IntMod(totalSeconds, 60)));
+}
+
+void TimeCalculator::ShowCalcError(std::int32_t number, const std::string& description) {
+    mHost.MessageBox("Error Number: " + IntegerText(number) + "\r\n" + description, "Error",
+                     msgbox::kOkOnly | msgbox::kCritical);
+}
+
+template <typename Command>
+void TimeCalculator::RunWithErrorPath(Command command) {
+    std::int32_t number = 0;
+    std::string description;
+    try {
+        command();
+        return;
+    } catch (const CalcError& error) {
+        number = error.Number();
+        description = error.Description();
+    } catch (const std::bad_alloc&) {
+        number = 7;
+        description = "Out of memory";
+    }
+    IgnoringFailure([&] { ShowCalcError(number, description); });
+    IgnoringFailure([&] { mHost.Press(Control::cmdClearEntry); });
+}
+
+void TimeCalculator::ApplyPending(std::int32_t entrySeconds) {
+    mlTotalSeconds = mbSubtract ? CheckedSub(mlTotalSeconds, entrySeconds)
+                                : CheckedAdd(mlTotalSeconds, entrySeconds);
+}
+
+void TimeCalculator::cmdPlus_Click() {
+    RunWithErrorPath([this] {
+        ApplyPending(GetEntrySeconds());
+        mbSubtract = false;
+        mbCalcInProgress = true;
+        ClearEntryBoxes();
+    });
+}
+
+void TimeCalculator::cmdMinus_Click() {
+    RunWithErrorPath([this] {
+        ApplyPending(GetEntrySeconds());
+        mbSubtract = true;
+        mbCalcInProgress = true;
+        ClearEntryBoxes();
+    });
+}
+
+void TimeCalculator::cmdEquals_Click() {
+    RunWithErrorPath([this] {
+        if (!mbCalcInProgress) {
+            EqualsNormalise();
+            return;
+        }
+        ApplyPending(GetEntrySeconds());
+        DisplaySeconds(mlTotalSeconds);
+        mlTotalSeconds = 0;
+        mbSubtract = false;
+        mbEntryTyped = false;
+        mbCalcInProgress = false;
+    });
+}
+
+void TimeCalculator::EqualsNormalise() {
+    // Every step that can fail comes before the first write.
+    const double hours = BoxValue(Control::txtHours);
+    const double minutes = BoxValue(Control::txtMinutes);
+    const double seconds = BoxValue(Control::txtSeconds);
+    const std::int32_t s = WholeNumber(seconds);
+    const std::int32_t m = WholeNumber(FloatCheck(minutes + IntDiv(s, 60)));
+    const double h = FloatCheck(hours + IntDiv(m, 60));
+    mHost.SetText(Control::txtHours, DecimalText(h));
+    mHost.SetText(Control::txtMinutes, IntegerText(IntMod(m, 60)));
+    mHost.SetText(Control::txtSeconds, IntegerText(IntMod(s, 60)));
+}
+
+void TimeCalculator::cmdClearAll_Click() {
+    mlTotalSeconds = 0;
+    mbSubtract = false;
+    mbEntryTyped = false;
+    mbCalcInProgress = false;
+    IgnoringFailure([this] { ClearEntryBoxes(); });
+}
+
+void TimeCalculator::cmdClearEntry_Click() {
+    if (!mbEntryTyped) return;
+    IgnoringFailure([this] { ClearEntryBoxes(); });
+    mbEntryTyped = false;
+    if (mbCalcInProgress) {
+        IgnoringFailure([this] { mHost.Press(Control::cmdEquals); });
+        IgnoringFailure([this] { mHost.SetFocus(Control::cmdClearEntry); });
+    }
+}
+
+void TimeCalculator::cmdMinutes_Click() {
+    RunWithErrorPath([this] {
+        const double hours = BoxValue(Control::txtHours);
+        const double minutes = BoxValue(Control::txtMinutes);
+        const double seconds = BoxValue(Control::txtSeconds);
+        const double a = FloatCheck(hours * 60.0 + minutes);
+        const std::int32_t s = WholeNumber(seconds);
+        const double total = FloatCheck(a + IntDiv(s, 60));
+        mHost.SetText(Control::txtMinutes, DecimalText(total));
+        mHost.SetText(Control::txtSeconds, IntegerText(IntMod(s, 60)));
+        mHost.SetText(Control::txtHours, "");
+        mbEntryTyped = false;
+    });
+}
+
+void TimeCalculator::cmdSeconds_Click() {
+    RunWithErrorPath([this] {
+        const std::int32_t e = GetEntrySeconds();
+        mHost.SetText(Control::txtSeconds, IntegerText(e));
+        mHost.SetText(Control::txtMinutes, "");
+        mHost.SetText(Control::txtHours, "");
+        mbEntryTyped = false;
+    });
+}
+
+void TimeCalculator::Click(Control button) {
+    switch (button) {
+        case Control::cmdPlus: cmdPlus_Click(); break;
+        case Control::cmdMinus: cmdMinus_Click(); break;
+        case Control::cmdEquals: cmdEquals_Click(); break;
+        case Control::cmdMinutes: cmdMinutes_Click(); break;
+        case Control::cmdSeconds: cmdSeconds_Click(); break;
+        case Control::cmdClearEntry: cmdClearEntry_Click(); break;
+        case Control::cmdClearAll: cmdClearAll_Click(); break;
+        case Control::txtHours:
+        case Control::txtMinutes:
+        case Control::txtSeconds: break;
+    }
+}
+
+void TimeCalculator::Form_KeyPress(std::uint16_t& KeyAscii) {
+    auto focusAndPress = [this](Control button) {
+        // A focus request that fails must not keep the command from running.
+        IgnoringFailure([&] { mHost.SetFocus(button); });
+        mHost.Press(button);
+    };
+
+    switch (KeyAscii) {
+        case 8:
+        case '0': case '1': case '2': case '3': case '4':
+        case '5': case '6': case '7': case '8': case '9':
+            mbEntryTyped = true;
+            return;  // passed on to the focused box
+        case 'M': case 'm': focusAndPress(Control::cmdMinutes); break;
+        case 'S': case 's': focusAndPress(Control::cmdSeconds); break;
+        case 'E': case 'e': focusAndPress(Control::cmdClearEntry); break;
+        case 'C': case 'c': focusAndPress(Control::cmdClearAll); break;
+        case '+': focusAndPress(Control::cmdPlus); break;
+        case '-': focusAndPress(Control::cmdMinus); break;
+        case '=': case 13: focusAndPress(Control::cmdEquals); break;
+        case '/': mHost.SendTab(); break;
+        default: break;
+    }
+    KeyAscii = 0;
+}
+
+}  // namespace tickwell

@@ -1,0 +1,58 @@
+// The time calculator: its state, the entry rules and the seven commands,
+// and the key dispatcher that maps typed characters onto them.
+#pragma once
+
+#include <cstdint>
+
+#include "host.h"
+
+namespace tickwell {
+
+class TimeCalculator {
+public:
+    explicit TimeCalculator(ICalcHost& host) : mHost(host) {}
+
+    // Click handlers, one per command button.
+    void cmdPlus_Click();
+    void cmdMinus_Click();
+    void cmdEquals_Click();
+    void cmdClearAll_Click();
+    void cmdClearEntry_Click();
+    void cmdMinutes_Click();
+    void cmdSeconds_Click();
+
+    // Runs the click handler of a command button (no-op for a box).
+    void Click(Control button);
+
+    // Sees every typed character before the focused control; sets it to 0 to
+    // swallow it.
+    void Form_KeyPress(std::uint16_t& KeyAscii);
+
+    // The entry as whole seconds (error 6 outside int32). Writes nothing.
+    std::int32_t GetEntrySeconds() const;
+    void ClearEntryBoxes();
+    void DisplaySeconds(std::int32_t totalSeconds);
+
+    std::int32_t TotalSeconds() const { return mlTotalSeconds; }
+    bool Subtracting() const { return mbSubtract; }
+    bool EntryTyped() const { return mbEntryTyped; }
+    bool CalculationInProgress() const { return mbCalcInProgress; }
+
+private:
+    void ApplyPending(std::int32_t entrySeconds);
+    void EqualsNormalise();
+    template <typename Command>
+    void RunWithErrorPath(Command command);
+    void ShowCalcError(std::int32_t number, const std::string& description);
+    double BoxValue(Control box) const;
+
+    ICalcHost& mHost;
+    std::int32_t mlTotalSeconds = 0;
+    bool mbSubtract = false;
+    bool mbEntryTyped = false;
+    // Kept apart from the total: a chain whose total passes through 0 is
+    // still a chain (5 - 5 - 3 = -3).
+    bool mbCalcInProgress = false;
+};
+
+}  // namespace tickwell

@@ -1,0 +1,53 @@
+// The registry kept in one .reg text file, for platforms without one.
+// Reads never write; every write replaces the file atomically under an
+// advisory lock, so crashes and a second running copy lose nothing.
+#pragma once
+
+#include <chrono>
+#include <map>
+#include <string>
+
+#include "reg_format.h"
+#include "registry.h"
+
+namespace tickwell {
+
+class FileRegistry : public IRegistry {
+public:
+    explicit FileRegistry(std::string filePath,
+                          std::chrono::milliseconds lockTimeout = std::chrono::seconds(2));
+
+    // $XDG_CONFIG_HOME/tickwell/registry.reg, ~/.config when unset; empty
+    // when neither that nor HOME is set (then every write fails).
+    static std::string DefaultPath();
+
+    const std::string& FilePath() const { return mPath; }
+
+    long OpenKeyEx(RegHandle root, const std::string& subKey, std::uint32_t options,
+                   std::uint32_t access, RegHandle* result) override;
+    long CreateKeyEx(RegHandle root, const std::string& subKey, std::uint32_t options,
+                     std::uint32_t access, RegHandle* result) override;
+    long QueryValueEx(RegHandle key, const char* name, std::uint32_t* type, unsigned char* data,
+                      std::uint32_t* size) override;
+    long SetValueEx(RegHandle key, const char* name, std::uint32_t type,
+                    const unsigned char* data, std::uint32_t size) override;
+    long DeleteValue(RegHandle key, const char* name) override;
+    long DeleteKey(RegHandle key, const std::string& subKey) override;
+    long CloseKey(RegHandle key) override;
+
+private:
+    enum class LoadState { Ok, Absent, Corrupt, Unreadable };
+    LoadState Load(regfile::Hive& hive) const;
+    // Locks, loads, applies `change`, and writes the file when it changed.
+    template <typename Change>
+    long Modify(Change change);
+    long Resolve(RegHandle root, const std::string& subKey, std::string& path) const;
+    RegHandle NewHandle(const std::string& path);
+
+    std::string mPath;
+    std::chrono::milliseconds mLockTimeout;
+    std::map<RegHandle, std::string> mHandles;
+    RegHandle mNextHandle = 1;
+};
+
+}  // namespace tickwell

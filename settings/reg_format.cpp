@@ -1,0 +1,365 @@
+#include "reg_format.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace tickwell::regfile {
+
+std::string Lower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
+namespace {
+
+void AppendUtf8(std::string& out, std::uint32_t cp) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+    } else if (cp < 0x800) {
+        out += static_cast<char>(0xC0 | (cp >> 6));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else if (cp < 0x10000) {
+        out += static_cast<char>(0xE0 | (cp >> 12));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (cp >> 18));
+        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (cp & 0x3F));
+    }
+}
+
+// UTF-16LE bytes to UTF-8; false on an odd length or a lone surrogate.
+bool Utf16ToUtf8(const std::string& in, std::size_t start, std::string& out) {
+    if ((in.size() - start) % 2 != 0) return false;
+    out.clear();
+    out.reserve((in.size() - start) / 2);
+    for (std::size_t i = start; i < in.size(); i += 2) {
+        std::uint32_t unit = static_cast<unsigned char>(in[i]) |
+                             (static_cast<unsigned char>(in[i + 1]) << 8);
+        if (unit >= 0xD800 && unit <= 0xDBFF) {
+            if (i + 3 >= in.size()) return false;
+            const std::uint32_t low = static_cast<unsigned char>(in[i + 2]) |
+                                      (static_cast<unsigned char>(in[i + 3]) << 8);
+            if (low < 0xDC00 || low > 0xDFFF) return false;
+            unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+            i += 2;
+        } else if (unit >= 0xDC00 && unit <= 0xDFFF) {
+            return false;
+        }
+        AppendUtf8(out, unit);
+    }
+    return true;
+}
+
+bool IsTextType(std::uint32_t type) { return type == 1 || type == 2 || type == 7; }
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string Trim(const std::string& s) {
+    const auto first = s.find_first_not_of(" \t");
+    if (first == std::string::npos) return "";
+    const auto last = s.find_last_not_of(" \t");
+    return s.substr(first, last - first + 1);
+}
+
+// Reads a quoted string starting at s[pos] == '"'; pos ends after the quote.
+bool ReadQuoted(const std::string& s, std::size_t& pos, std::string& out) {
+    if (pos >= s.size() || s[pos] != '"') return false;
+    out.clear();
+    for (++pos; pos < s.size(); ++pos) {
+        char c = s[pos];
+        if (c == '"') {
+            ++pos;
+            return true;
+        }
+        if (c == '\\') {
+            if (++pos >= s.size()) return false;
+            switch (s[pos]) {
+                case '\\': c = '\\'; break;
+                case '"': c = '"'; break;
+                case 'n': c = '\n'; break;
+                case 'r': c = '\r'; break;
+                case '0': c = '\0'; break;
+                default: return false;
+            }
+        }
+        out += c;
+    }
+    return false;
+}
+
+bool ParseHexBytes(const std::string& text, std::string& out) {
+    out.clear();
+    std::size_t i = 0;
+    const std::size_t n = text.size();
+    auto skip = [&] {
+        while (i < n && (text[i] == ' ' || text[i] == '\t')) ++i;
+    };
+    skip();
+    if (i == n) return true;
+    for (;;) {
+        skip();
+        if (i + 1 >= n) return false;
+        const int hi = HexDigit(text[i]), lo = HexDigit(text[i + 1]);
+        if (hi < 0 || lo < 0) return false;
+        out += static_cast<char>(hi * 16 + lo);
+        i += 2;
+        skip();
+        if (i == n) return true;
+        if (text[i] != ',') return false;
+        ++i;
+        skip();
+        if (i == n) return true;  // a trailing comma is tolerated
+    }
+}
+
+bool ParseData(const std::string& text, bool unicode, Value& value, bool& remove) {
+    remove = false;
+    if (text == "-") {
+        remove = true;
+        return true;
+    }
+    if (!text.empty() && text[0] == '"') {
+        std::size_t pos = 0;
+        std::string s;
+        if (!ReadQuoted(text, pos, s) || !Trim(text.substr(pos)).empty()) return false;
+        value.type = 1;
+        value.data = s + '\0';  // the quoted form is text with its terminator
+        return true;
+    }
+    const std::string lower = Lower(text.substr(0, std::min<std::size_t>(text.size(), 12)));
+    if (lower.rfind("dword:", 0) == 0) {
+        const std::string digits = text.substr(6);
+        if (digits.empty() || digits.size() > 8) return false;
+        std::uint32_t v = 0;
+        for (char c : digits) {
+            const int d = HexDigit(c);
+            if (d < 0) return false;
+            v = v * 16 + static_cast<std::uint32_t>(d);
+        }
+        value.type = 4;
+        value.data.assign({static_cast<char>(v & 0xFF), static_cast<char>((v >> 8) & 0xFF),
+                           static_cast<char>((v >> 16) & 0xFF),
+                           static_cast<char>((v >> 24) & 0xFF)});
+        return true;
+    }
+    if (lower.rfind("hex:", 0) == 0) {
+        value.type = 3;
+        return ParseHexBytes(text.substr(4), value.data);
+    }
+    if (lower.rfind("hex(", 0) == 0) {
+        const auto close = text.find("):");
+        if (close == std::string::npos || close == 4 || close > 12) return false;
+        std::uint32_t type = 0;
+        for (std::size_t i = 4; i < close; ++i) {
+            const int d = HexDigit(text[i]);
+            if (d < 0) return false;
+            type = type * 16 + static_cast<std::uint32_t>(d);
+        }
+        value.type = type;
+        if (!ParseHexBytes(text.substr(close + 2), value.data)) return false;
+        // Version 5 files hold text types as UTF-16; this store keeps 8-bit text.
+        std::string narrow;
+        if (unicode && IsTextType(type) && Utf16ToUtf8(value.data, 0, narrow)) value.data = narrow;
+        return true;
+    }
+    return false;
+}
+
+void EnsureKey(Hive& hive, const std::string& path) {
+    std::size_t pos = 0;
+    while (true) {
+        const auto slash = path.find('\\', pos);
+        const std::string prefix = path.substr(0, slash);
+        auto& key = hive[Lower(prefix)];
+        if (key.path.empty()) key.path = prefix;
+        if (slash == std::string::npos) return;
+        pos = slash + 1;
+    }
+}
+
+void RemoveTree(Hive& hive, const std::string& path) {
+    const std::string lower = Lower(path);
+    hive.erase(lower);
+    const std::string prefix = lower + '\\';
+    for (auto it = hive.lower_bound(prefix); it != hive.end() && it->first.rfind(prefix, 0) == 0;)
+        it = hive.erase(it);
+}
+
+bool ValidKeyPath(const std::string& path) {
+    if (path.empty() || path.front() == '\\' || path.back() == '\\') return false;
+    if (path.find("\\\\") != std::string::npos) return false;
+    return std::none_of(path.begin(), path.end(),
+                        [](char c) { return static_cast<unsigned char>(c) < 0x20; });
+}
+
+}  // namespace
+
+bool Parse(const std::string& bytes, Hive& hive) {
+    hive.clear();
+    std::string text;
+    if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
+        static_cast<unsigned char>(bytes[1]) == 0xFE) {
+        if (!Utf16ToUtf8(bytes, 2, text)) return false;
+    } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
+        text = bytes.substr(3);
+    } else {
+        text = bytes;
+    }
+    if (text.find('\0') != std::string::npos) return false;
+
+    std::vector<std::string> lines;
+    for (std::size_t pos = 0; pos <= text.size();) {
+        auto end = text.find('\n', pos);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(pos, end - pos);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(std::move(line));
+        pos = end + 1;
+    }
+
+    std::size_t i = 0;
+    while (i < lines.size() && Trim(lines[i]).empty()) ++i;
+    if (i == lines.size()) return false;
+    const std::string header = Trim(lines[i]);
+    bool unicode = false;
+    if (header == "Windows Registry Editor Version 5.00") {
+        unicode = true;
+    } else if (header != "REGEDIT4") {
+        return false;
+    }
+
+    Key* current = nullptr;
+    for (++i; i < lines.size(); ++i) {
+        std::string line = Trim(lines[i]);
+        if (line.empty() || line[0] == ';' || line[0] == '#') continue;
+        if (line[0] == '[') {
+            const auto close = line.rfind(']');
+            if (close == std::string::npos || !Trim(line.substr(close + 1)).empty()) return false;
+            std::string path = line.substr(1, close - 1);
+            if (!path.empty() && path[0] == '-') {
+                path.erase(0, 1);
+                if (!ValidKeyPath(path)) return false;
+                RemoveTree(hive, path);
+                current = nullptr;
+                continue;
+            }
+            if (!ValidKeyPath(path)) return false;
+            EnsureKey(hive, path);
+            current = &hive[Lower(path)];
+            continue;
+        }
+        if (current == nullptr) return false;
+
+        Value value;
+        std::size_t pos = 0;
+        if (line[0] == '@') {
+            pos = 1;
+        } else if (!ReadQuoted(line, pos, value.name)) {
+            return false;
+        }
+        while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
+        if (pos >= line.size() || line[pos] != '=') return false;
+        std::string data = Trim(line.substr(pos + 1));
+        // Long hex data continues on the next lines after a trailing backslash.
+        while (!data.empty() && data.back() == '\\' && Lower(data.substr(0, 3)) == "hex") {
+            data.pop_back();
+            if (++i >= lines.size() || Trim(lines[i]).empty()) return false;  // cut short
+            data += Trim(lines[i]);
+        }
+        bool remove = false;
+        if (!ParseData(data, unicode, value, remove)) return false;
+        const std::string nameKey = Lower(value.name);
+        if (remove) {
+            current->values.erase(nameKey);
+        } else {
+            current->values[nameKey] = std::move(value);
+        }
+    }
+    return true;
+}
+
+namespace {
+
+bool Printable(const std::string& s) {
+    return std::all_of(s.begin(), s.end(), [](char c) {
+        const auto u = static_cast<unsigned char>(c);
+        return u >= 0x20 && u < 0x7F;
+    });
+}
+
+std::string Quote(const std::string& s) {
+    std::string out = "\"";
+    for (char c : s) {
+        if (c == '\\' || c == '"') out += '\\';
+        out += c;
+    }
+    return out + '"';
+}
+
+std::string HexData(const std::string& data, std::size_t prefixLength) {
+    std::string out;
+    std::size_t column = prefixLength;
+    char buffer[4];
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        std::snprintf(buffer, sizeof buffer, "%02x", static_cast<unsigned char>(data[i]));
+        out += buffer;
+        column += 2;
+        if (i + 1 < data.size()) {
+            out += ',';
+            ++column;
+            if (column > 75) {
+                out += "\\\r\n  ";
+                column = 2;
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+std::string Serialize(const Hive& hive) {
+    std::string out = "REGEDIT4\r\n";
+    for (const auto& entry : hive) {
+        const Key& key = entry.second;
+        out += "\r\n[" + key.path + "]\r\n";
+        for (const auto& named : key.values) {
+            const Value& v = named.second;
+            std::string line = v.name.empty() ? "@=" : Quote(v.name) + "=";
+            const std::string body =
+                v.data.empty() ? std::string() : v.data.substr(0, v.data.size() - 1);
+            if (v.type == 1 && !v.data.empty() && v.data.back() == '\0' && Printable(body)) {
+                line += Quote(body);
+            } else if (v.type == 4 && v.data.size() == 4) {
+                char buffer[16];
+                std::uint32_t d = 0;
+                for (int b = 3; b >= 0; --b) d = (d << 8) | static_cast<unsigned char>(v.data[b]);
+                std::snprintf(buffer, sizeof buffer, "dword:%08x", d);
+                line += buffer;
+            } else {
+                char prefix[24];
+                if (v.type == 3) {
+                    std::snprintf(prefix, sizeof prefix, "hex:");
+                } else {
+                    std::snprintf(prefix, sizeof prefix, "hex(%x):", v.type);
+                }
+                line += prefix;
+                line += HexData(v.data, line.size());
+            }
+            out += line + "\r\n";
+        }
+    }
+    return out;
+}
+
+}  // namespace tickwell::regfile

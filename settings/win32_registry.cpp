@@ -1,0 +1,55 @@
+#include "win32_registry.h"
+
+#include <windows.h>
+
+namespace tickwell {
+
+namespace {
+HKEY ToHkey(RegHandle handle) { return reinterpret_cast<HKEY>(handle); }
+}  // namespace
+
+long Win32Registry::OpenKeyEx(RegHandle root, const std::string& subKey, std::uint32_t options,
+                              std::uint32_t access, RegHandle* result) {
+    HKEY key = nullptr;
+    const LONG status = RegOpenKeyExA(ToHkey(root), subKey.c_str(), options, access, &key);
+    if (status == ERROR_SUCCESS) *result = reinterpret_cast<RegHandle>(key);
+    return status;
+}
+
+long Win32Registry::CreateKeyEx(RegHandle root, const std::string& subKey, std::uint32_t options,
+                                std::uint32_t access, RegHandle* result) {
+    HKEY key = nullptr;
+    DWORD disposition = 0;
+    const LONG status = RegCreateKeyExA(ToHkey(root), subKey.c_str(), 0, nullptr, options, access,
+                                        nullptr, &key, &disposition);
+    if (status == ERROR_SUCCESS) *result = reinterpret_cast<RegHandle>(key);
+    return status;
+}
+
+long Win32Registry::QueryValueEx(RegHandle key, const char* name, std::uint32_t* type,
+                                 unsigned char* data, std::uint32_t* size) {
+    DWORD t = 0, s = size ? *size : 0;
+    const LONG status = RegQueryValueExA(ToHkey(key), name, nullptr, &t, data, size ? &s : nullptr);
+    if (type) *type = t;
+    if (size) *size = s;
+    return status;
+}
+
+long Win32Registry::SetValueEx(RegHandle key, const char* name, std::uint32_t type,
+                               const unsigned char* data, std::uint32_t size) {
+    return RegSetValueExA(ToHkey(key), name, 0, type, data, size);
+}
+
+long Win32Registry::DeleteValue(RegHandle key, const char* name) {
+    return RegDeleteValueA(ToHkey(key), name);
+}
+
+long Win32Registry::DeleteKey(RegHandle key, const std::string& subKey) {
+    return RegDeleteKeyA(ToHkey(key), subKey.c_str());
+}
+
+long Win32Registry::CloseKey(RegHandle key) { return RegCloseKey(ToHkey(key)); }
+
+std::unique_ptr<IRegistry> MakeUserRegistry() { return std::make_unique<Win32Registry>(); }
+
+}  // namespace tickwell

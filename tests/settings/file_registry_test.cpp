@@ -1,0 +1,305 @@
+#include "file_registry.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <random>
+#include <thread>
+
+#include "reg_settings.h"
+#include "registry_contract.h"
+#include "temp_dir.h"
+
+namespace tickwell {
+namespace {
+
+using namespace std::chrono_literals;
+
+std::string& ContractDir() {
+    static TempDir dir;
+    return const_cast<std::string&>(dir.Path());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FileStore, RegistryContract,
+    ::testing::Values(RegistryMaker{"File", [] {
+        static int n = 0;
+        return std::make_unique<FileRegistry>(ContractDir() + "/" + std::to_string(n++) +
+                                              "/tickwell/registry.reg");
+    }}),
+    [](const auto& info) { return info.param.name; });
+
+// Runs `body` in a child process and returns its exit status.
+template <typename Body>
+pid_t Spawn(Body body) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        body();
+        _exit(0);
+    }
+    return pid;
+}
+
+int Wait(pid_t pid) {
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return status;
+}
+
+class FileStore : public ::testing::Test {
+protected:
+    std::string File() const { return mDir.Path() + "/tickwell/registry.reg"; }
+    TempDir mDir;
+};
+
+TEST_F(FileStore, DefaultPathFollowsXdgThenHome) {
+    struct Case {
+        const char* xdg;
+        const char* home;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"/x/config", "/home/u", "/x/config/tickwell/registry.reg"},
+        {nullptr, "/home/u", "/home/u/.config/tickwell/registry.reg"},
+        {"relative", "/home/u", "/home/u/.config/tickwell/registry.reg"},
+        {"", nullptr, ""},
+    };
+    const std::string oldXdg = getenv("XDG_CONFIG_HOME") ? getenv("XDG_CONFIG_HOME") : "";
+    const std::string oldHome = getenv("HOME") ? getenv("HOME") : "";
+    for (const Case& c : cases) {
+        c.xdg ? setenv("XDG_CONFIG_HOME", c.xdg, 1) : unsetenv("XDG_CONFIG_HOME");
+        c.home ? setenv("HOME", c.home, 1) : unsetenv("HOME");
+        EXPECT_EQ(FileRegistry::DefaultPath(), c.expected);
+    }
+    setenv("XDG_CONFIG_HOME", oldXdg.c_str(), 1);
+    if (oldXdg.empty()) unsetenv("XDG_CONFIG_HOME");
+    setenv("HOME", oldHome.c_str(), 1);
+}
+
+TEST_F(FileStore, ReadsNeverWrite) {
+    FileRegistry registry(File());
+    CRegSettings settings(registry);
+    EXPECT_EQ(settings.GetSetting("Position", "frmCalc Left", "d"), "d");
+    EXPECT_FALSE(Exists(mDir.Path() + "/tickwell"));
+
+    ASSERT_TRUE(settings.SaveSetting("Position", "frmCalc Left", "", 3850));
+    const std::string before = ReadFile(File());
+    EXPECT_EQ(settings.GetSetting("Position", "frmCalc Left", "d"), "3850");
+    EXPECT_EQ(settings.GetSetting("Position", "missing", "d"), "d");
+    EXPECT_EQ(ReadFile(File()), before);
+}
+
+TEST_F(FileStore, WritesExactBytesThatANewInstanceReads) {
+    {
+        FileRegistry registry(File());
+        CRegSettings settings(registry);
+        ASSERT_TRUE(settings.SaveSetting("Position", "frmCalc Left", "", 3850));
+        ASSERT_TRUE(settings.SaveSetting("Position", "name", "12", 5));
+    }
+    const std::string text = ReadFile(File());
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Brenholt\\Tickwell\\Position]"),
+              std::string::npos);
+    EXPECT_NE(text.find("\"frmCalc Left\"=dword:00000f0a"), std::string::npos);
+    EXPECT_NE(text.find("\"name\"=hex(1):31,32"), std::string::npos);  // two bytes, no NUL
+
+    FileRegistry again(File());
+    RegHandle key = 0;
+    ASSERT_EQ(again.OpenKeyEx(RootHandle(0x80000001u), "Software\\Brenholt\\Tickwell\\Position", 0,
+                              kKeyAllAccess, &key),
+              0);
+    std::uint32_t type = 0, size = 0;
+    ASSERT_EQ(again.QueryValueEx(key, "name", &type, nullptr, &size), 0);
+    EXPECT_EQ(type, kRegSz);
+    EXPECT_EQ(size, 2u);
+    again.CloseKey(key);
+}
+
+TEST_F(FileStore, UnreadableFilesAreKeptAsideOnTheFirstWrite) {
+    std::mt19937 rng(5);
+    std::string garbage;
+    for (int i = 0; i < 4096; ++i) garbage += static_cast<char>(rng());
+    std::string big = "REGEDIT4\n[HKEY_CURRENT_USER\\Software]\n";
+    big += std::string(10 << 20, 'x');
+    const std::pair<const char*, std::string> cases[] = {
+        {"truncated", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Brenholt\\Tickwell\\Position]"
+                      "\r\n\"frmCalc Le"},
+        {"garbage", garbage},
+        {"junk", "<html>not settings</html>\n"},
+        {"10 MB", big},
+        {"empty", ""},
+    };
+    for (const auto& [name, contents] : cases) {
+        TempDir dir;
+        const std::string file = dir.Path() + "/registry.reg";
+        WriteFile(file, contents);
+        FileRegistry registry(file);
+        CRegSettings settings(registry);
+        EXPECT_EQ(settings.GetSetting("Position", "frmCalc Left", "dflt"), "dflt") << name;
+        EXPECT_EQ(ReadFile(file), contents) << name;
+
+        ::testing::internal::CaptureStderr();
+        EXPECT_TRUE(settings.SaveSetting("Position", "frmCalc Left", "", 42)) << name;
+        EXPECT_TRUE(settings.SaveSetting("Position", "frmCalc Top", "", 43)) << name;
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("could not be read"), std::string::npos) << name;
+        EXPECT_EQ(said.find("could not be read"), said.rfind("could not be read")) << name;
+
+        EXPECT_EQ(settings.GetSetting("Position", "frmCalc Left", ""), "42") << name;
+        const std::string listing = dir.Path() + "/list";
+        std::system(("ls " + dir.Path() + " > " + listing).c_str());
+        const std::string files = ReadFile(listing);
+        const auto bad = files.find("registry.reg.bad-");
+        ASSERT_NE(bad, std::string::npos) << name;
+        const std::string aside = files.substr(bad, files.find('\n', bad) - bad);
+        EXPECT_EQ(ReadFile(dir.Path() + "/" + aside), contents) << name;
+    }
+}
+
+TEST_F(FileStore, FailedWritesReturnFalseAndKeepTheOldFile) {
+    {  // the settings file is a directory
+        TempDir dir;
+        const std::string file = dir.Path() + "/registry.reg";
+        mkdir(file.c_str(), 0700);
+        FileRegistry registry(file);
+        CRegSettings settings(registry);
+        EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 1));
+        EXPECT_EQ(settings.GetSetting("Position", "v", "d"), "d");
+    }
+    {  // its folder cannot be made: a file stands where it should be
+        TempDir dir;
+        WriteFile(dir.Path() + "/tickwell", "not a folder");
+        FileRegistry registry(dir.Path() + "/tickwell/registry.reg");
+        CRegSettings settings(registry);
+        EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 1));
+        EXPECT_EQ(ReadFile(dir.Path() + "/tickwell"), "not a folder");
+    }
+    {  // no place for settings at all (neither XDG_CONFIG_HOME nor HOME)
+        FileRegistry registry("");
+        CRegSettings settings(registry);
+        EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 1));
+        EXPECT_EQ(settings.GetSetting("Position", "v", "d"), "d");
+    }
+    {  // disk full: the file size limit makes the write fail part-way
+        FileRegistry registry(File());
+        CRegSettings settings(registry);
+        ASSERT_TRUE(settings.SaveSetting("Position", "kept", "", 1));
+        const std::string before = ReadFile(File());
+        const pid_t child = Spawn([&] {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{16, 16};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            _exit(settings.SaveSetting("Position", "big", std::string(4096, 'x'), 0) ? 1 : 0);
+        });
+        const int status = Wait(child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write claimed success";
+        EXPECT_EQ(ReadFile(File()), before);
+    }
+    if (geteuid() != 0) {  // permissions do not bind root
+        TempDir dir;
+        FileRegistry registry(dir.Path() + "/ro/registry.reg");
+        CRegSettings settings(registry);
+        ASSERT_TRUE(settings.SaveSetting("Position", "v", "", 1));
+        const std::string before = ReadFile(dir.Path() + "/ro/registry.reg");
+        chmod((dir.Path() + "/ro").c_str(), 0500);
+        EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 2));
+        chmod((dir.Path() + "/ro").c_str(), 0700);
+        EXPECT_EQ(ReadFile(dir.Path() + "/ro/registry.reg"), before);
+    }
+}
+
+TEST_F(FileStore, WaitsForAnotherProcessesLockButNotForever) {
+    FileRegistry registry(File(), 100ms);
+    CRegSettings settings(registry);
+    ASSERT_TRUE(settings.SaveSetting("Position", "v", "", 1));
+    const std::string before = ReadFile(File());
+
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = Spawn([&] {
+        const int fd = open((File() + ".lock").c_str(), O_RDWR);
+        flock(fd, LOCK_EX);
+        (void)!write(ready[1], "x", 1);
+        std::this_thread::sleep_for(700ms);
+    });
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 2));
+    EXPECT_EQ(ReadFile(File()), before);
+
+    FileRegistry patient(File(), 10s);
+    CRegSettings patientSettings(patient);
+    EXPECT_TRUE(patientSettings.SaveSetting("Position", "v", "", 3));  // after the holder ends
+    EXPECT_EQ(settings.GetSetting("Position", "v", ""), "3");
+    Wait(holder);
+    close(ready[0]);
+    close(ready[1]);
+}
+
+TEST_F(FileStore, KilledWritersLeaveTheOldOrTheNewFile) {
+    std::mt19937 rng(3);
+    std::uniform_int_distribution<int> delay(0, 4000);
+    int lastSeen = -1;
+    for (int round = 0; round < 25; ++round) {
+        const pid_t writer = Spawn([&] {
+            FileRegistry registry(File());
+            CRegSettings settings(registry);
+            for (int i = 0;; ++i) {
+                settings.SaveSetting("Position", "counter", "", round * 1000000 + i);
+                settings.SaveSetting("Position", "filler " + std::to_string(i % 50), "padding", 0);
+            }
+        });
+        std::this_thread::sleep_for(std::chrono::microseconds(2000 + delay(rng)));
+        kill(writer, SIGKILL);
+        Wait(writer);
+        if (!Exists(File())) continue;
+        regfile::Hive hive;
+        ASSERT_TRUE(regfile::Parse(ReadFile(File()), hive)) << "torn file in round " << round;
+        FileRegistry reader(File());
+        CRegSettings settings(reader);
+        const int counter = std::atoi(settings.GetSetting("Position", "counter", "-1").c_str());
+        EXPECT_GE(counter, lastSeen);
+        lastSeen = counter;
+    }
+    // The next write after the crashes still works and tidies up.
+    FileRegistry registry(File());
+    CRegSettings settings(registry);
+    EXPECT_TRUE(settings.SaveSetting("Position", "after", "", 1));
+    EXPECT_EQ(std::system(("ls " + mDir.Path() + "/tickwell | grep -q tmp-").c_str()) == 0, false);
+}
+
+TEST_F(FileStore, TwoProcessesSavingAtOnceLoseNothing) {
+    constexpr int kEach = 500;
+    pid_t writers[2];
+    for (int p = 0; p < 2; ++p) {
+        writers[p] = Spawn([&, p] {
+            FileRegistry registry(File(), 30s);
+            CRegSettings settings(registry);
+            for (int i = 0; i < kEach; ++i)
+                if (!settings.SaveSetting("Both", "p" + std::to_string(p) + " " + std::to_string(i),
+                                          "", i))
+                    _exit(1);
+        });
+    }
+    for (pid_t w : writers) {
+        const int status = Wait(w);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    FileRegistry registry(File());
+    CRegSettings settings(registry);
+    int found = 0;
+    for (int p = 0; p < 2; ++p)
+        for (int i = 0; i < kEach; ++i)
+            found += settings.GetSetting("Both", "p" + std::to_string(p) + " " + std::to_string(i),
+                                         "") == std::to_string(i);
+    EXPECT_EQ(found, 2 * kEach);
+}
+
+}  // namespace
+}  // namespace tickwell

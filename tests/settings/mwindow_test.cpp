@@ -1,0 +1,191 @@
+#include "mwindow.h"
+
+#include <gtest/gtest.h>
+
+#include "file_registry.h"
+#include "temp_dir.h"
+
+namespace tickwell {
+namespace {
+
+struct FakeScreen : IScreen {
+    double width = 20000, height = 15360, twips = 15;
+    bool queryWorks = true;
+    PixelRect workArea{0, 0, 1280, 994};
+    std::vector<PixelRect> others;
+
+    double Width() const override { return width; }
+    double Height() const override { return height; }
+    double TwipsPerPixelX() const override { return twips; }
+    double TwipsPerPixelY() const override { return twips; }
+    bool QueryWorkArea(PixelRect& rc) const override {
+        if (queryWorks) rc = workArea;
+        return queryWorks;
+    }
+    std::vector<PixelRect> AllWorkAreas() const override {
+        std::vector<PixelRect> all = others;
+        if (queryWorks) all.insert(all.begin(), workArea);
+        return all;
+    }
+};
+
+struct FakeWindow : IPlacedWindow {
+    std::string name = "frmCalc";
+    int state = 0;
+    double left = 111, top = 222, width = 4515, height = 3900;
+    int moves = 0;
+
+    std::string Name() const override { return name; }
+    int WindowState() const override { return state; }
+    double Left() const override { return left; }
+    double Top() const override { return top; }
+    double Width() const override { return width; }
+    double Height() const override { return height; }
+    void SetLeft(double twips) override {
+        left = twips;
+        ++moves;
+    }
+    void SetTop(double twips) override {
+        top = twips;
+        ++moves;
+    }
+};
+
+class Placement : public ::testing::Test {
+protected:
+    std::string File() const { return mDir.Path() + "/registry.reg"; }
+    TempDir mDir;
+    FileRegistry mRegistry{File()};
+    CRegSettings mSettings{mRegistry};
+    FakeScreen mScreen;
+    MWindow mWindows{mSettings, mScreen};
+};
+
+TEST_F(Placement, FirstRunCentresWithoutWriting) {
+    struct Case {
+        const char* name;
+        double width, height;
+        double left, top;
+    };
+    // Work area 1280 x 994 px = 19200 x 14910 twips; the screen is 20000 x 15360.
+    const Case cases[] = {
+        {"narrower than the work area", 4515, 3900, 7342, 5505},
+        {"wider: centred on the screen", 19500, 3900, 250, 5505},
+        {"exactly as wide: the work area", 19200, 14910, 0, 0},
+        {"taller: centred on the screen", 4515, 15000, 7342, 180},
+    };
+    for (const Case& c : cases) {
+        FakeWindow window;
+        window.width = c.width;
+        window.height = c.height;
+        mWindows.SaveRestoreWindow(window, false);
+        EXPECT_EQ(window.left, c.left) << c.name;
+        EXPECT_EQ(window.top, c.top) << c.name;
+    }
+    EXPECT_FALSE(Exists(File()));
+}
+
+TEST_F(Placement, SavesAndRestoresNormalWindowsOnly) {
+    FakeWindow window;
+    window.left = 3850;
+    window.top = 7342.5;  // stored rounded half to even
+    mWindows.SaveRestoreWindow(window, true);
+    EXPECT_EQ(mSettings.GetSetting("Position", "frmCalc Left", ""), "3850");
+    EXPECT_EQ(mSettings.GetSetting("Position", "frmCalc Top", ""), "7342");
+
+    for (int state : {1, 2}) {
+        FakeWindow other;
+        other.state = state;
+        other.left = 999;
+        mWindows.SaveRestoreWindow(other, true);
+        mWindows.SaveRestoreWindow(other, false);
+        EXPECT_EQ(other.moves, 0);
+    }
+    EXPECT_EQ(mSettings.GetSetting("Position", "frmCalc Left", ""), "3850");
+
+    FakeWindow reopened;
+    mWindows.SaveRestoreWindow(reopened, false);
+    EXPECT_EQ(reopened.left, 3850);
+    EXPECT_EQ(reopened.top, 7342);
+}
+
+TEST_F(Placement, StoredEdges) {
+    struct Case {
+        const char* name;
+        std::string left;  // as text; a number when the name says so
+        bool asNumber;
+        double expectedLeft;
+    };
+    const Case cases[] = {
+        {"partly off the left", "-1200", true, -1200},
+        {"plain", "3850", true, 3850},
+        {"text from another tool", "3850", false, 3850},
+        {"text with a half", "100.5", false, 100},
+        {"not a number", "abc", false, 7342},
+        {"beyond 16 bits", "40000", true, 7342},
+        {"below 16 bits", "-40000", true, 7342},
+        {"entirely right of every screen", "19300", true, 7342},
+        {"entirely left of every screen", "-4600", true, 7342},
+    };
+    for (const Case& c : cases) {
+        if (c.asNumber) {
+            mSettings.SaveSetting("Position", "frmCalc Left", "", std::stoi(c.left));
+        } else {
+            mSettings.SaveSetting("Position", "frmCalc Left", c.left, 0);
+        }
+        mSettings.SaveSetting("Position", "frmCalc Top", "", 100);
+        FakeWindow window;
+        mWindows.SaveRestoreWindow(window, false);
+        EXPECT_EQ(window.left, c.expectedLeft) << c.name;
+    }
+    // Saving writes numbers even where text stood before.
+    FakeWindow window;
+    window.left = 5;
+    mWindows.SaveRestoreWindow(window, true);
+    RegHandle key = 0;
+    ASSERT_EQ(mRegistry.OpenKeyEx(RootHandle(0x80000001u), mSettings.GetKeyPath("Position"), 0,
+                                  kKeyAllAccess, &key),
+              0);
+    std::uint32_t type = 0, size = 0;
+    mRegistry.QueryValueEx(key, "frmCalc Left", &type, nullptr, &size);
+    EXPECT_EQ(type, kRegDword);
+    mRegistry.CloseKey(key);
+}
+
+TEST_F(Placement, OffScreenWindowsComeBackCentred) {
+    mSettings.SaveSetting("Position", "frmCalc Left", "", 1000);
+    mSettings.SaveSetting("Position", "frmCalc Top", "", 20000);  // below the only screen
+    FakeWindow window;
+    mWindows.SaveRestoreWindow(window, false);
+    EXPECT_EQ(window.left, 7342);
+    EXPECT_EQ(window.top, 5505);
+
+    // The same place on a second monitor below is kept.
+    mScreen.others.push_back({0, 994, 1280, 2018});
+    FakeWindow onSecond;
+    mWindows.SaveRestoreWindow(onSecond, false);
+    EXPECT_EQ(onSecond.left, 1000);
+    EXPECT_EQ(onSecond.top, 20000);
+}
+
+TEST_F(Placement, FailedWorkAreaQueryCentresOnTheScreen) {
+    mScreen.queryWorks = false;
+    FakeWindow window;
+    mWindows.SaveRestoreWindow(window, false);
+    EXPECT_EQ(window.left, (20000 - 4515) / 2.0 - 0.5);  // 7742.5 rounds to even 7742
+    EXPECT_EQ(window.top, (15360 - 3900) / 2);
+}
+
+TEST_F(Placement, HelpWindowUsesItsOwnNames) {
+    FakeWindow help;
+    help.name = "frmHelp";
+    help.left = 300;
+    help.top = 400;
+    mWindows.SaveRestoreWindow(help, true);
+    EXPECT_EQ(mSettings.GetSetting("Position", "frmHelp Left", ""), "300");
+    EXPECT_EQ(mSettings.GetSetting("Position", "frmHelp Top", ""), "400");
+    EXPECT_EQ(mSettings.GetSetting("Position", "frmCalc Left", "none"), "none");
+}
+
+}  // namespace
+}  // namespace tickwell

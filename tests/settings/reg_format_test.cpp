@@ -1,0 +1,140 @@
+#include "reg_format.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+namespace tickwell::regfile {
+namespace {
+
+Hive OneKey(const std::string& path, std::vector<Value> values) {
+    Hive hive;
+    Key& key = hive[Lower(path)];
+    key.path = path;
+    for (Value& v : values) key.values[Lower(v.name)] = v;
+    return hive;
+}
+
+TEST(RegFormat, EveryValueRoundTripsExactly) {
+    std::string allBytes;
+    for (int b = 0; b < 256; ++b) allBytes += static_cast<char>(b);
+    const std::vector<Value> values = {
+        {"text no nul", 1, "abc"},
+        {"text one nul", 1, std::string("abc\0", 4)},
+        {"text two nuls", 1, std::string("abc\0\0", 5)},
+        {"text empty", 1, ""},
+        {"text with \"quotes\" and \\", 1, std::string("say \"hi\" \\o/\0", 13)},
+        {"text utf8", 1, std::string("caf\xC3\xA9\0", 6)},
+        {"dword", 4, std::string("\x0A\x0F\x00\x00", 4)},
+        {"short dword", 4, std::string("\x01", 1)},
+        {"binary", 3, allBytes},
+        {"expand", 2, std::string("%HOME%\0", 7)},
+        {"odd type", 0x1234, "xyz"},
+        {"", 1, std::string("unnamed\0", 8)},
+    };
+    const Hive hive = OneKey("HKEY_CURRENT_USER\\Software\\Brenholt\\Tickwell\\Position", values);
+    Hive back;
+    ASSERT_TRUE(Parse(Serialize(hive), back));
+    const Key& key = back.at(Lower("HKEY_CURRENT_USER\\Software\\Brenholt\\Tickwell\\Position"));
+    ASSERT_EQ(key.values.size(), values.size());
+    for (const Value& v : values) {
+        const Value& got = key.values.at(Lower(v.name));
+        EXPECT_EQ(got.name, v.name);
+        EXPECT_EQ(got.type, v.type) << v.name;
+        EXPECT_EQ(got.data, v.data) << v.name;
+    }
+}
+
+TEST(RegFormat, WritesTheFormRegeditImports) {
+    const Hive hive = OneKey("HKEY_CURRENT_USER\\Software\\B",
+                             {{"frmCalc Left", 4, std::string("\x0A\x0F\x00\x00", 4)},
+                              {"name", 1, std::string("Tickwell\0", 9)},
+                              {"raw", 1, "ab"}});
+    const std::string text = Serialize(hive);
+    EXPECT_EQ(text.rfind("REGEDIT4\r\n", 0), 0u);
+    EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\B]\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"frmCalc Left\"=dword:00000f0a\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"name\"=\"Tickwell\"\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\"raw\"=hex(1):61,62\r\n"), std::string::npos);
+}
+
+TEST(RegFormat, ReadsWhatRegeditWrites) {
+    const std::string text =
+        "REGEDIT4\n\n; a comment\n[HKEY_CURRENT_USER\\Software\\A]\n"
+        "@=\"default\"\n\"Long\"=hex:00,01,02,\\\n  03,04\n\"Gone\"=\"x\"\n\"Gone\"=-\n"
+        "[HKEY_CURRENT_USER\\Software\\A\\Sub]\n\"d\"=dword:ffffffff\n"
+        "[-HKEY_CURRENT_USER\\Software\\A\\Sub]\n";
+    Hive hive;
+    ASSERT_TRUE(Parse(text, hive));
+    const Key& key = hive.at(Lower("HKEY_CURRENT_USER\\Software\\A"));
+    EXPECT_EQ(key.values.at("").data, std::string("default\0", 8));
+    EXPECT_EQ(key.values.at("long").data, std::string("\0\1\2\3\4", 5));
+    EXPECT_EQ(key.values.count("gone"), 0u);
+    EXPECT_EQ(hive.count(Lower("HKEY_CURRENT_USER\\Software\\A\\Sub")), 0u);
+    EXPECT_EQ(hive.count(Lower("HKEY_CURRENT_USER\\Software")), 1u);  // ancestors exist
+}
+
+TEST(RegFormat, ReadsUtf16Version5Exports) {
+    const std::string utf8 =
+        "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\W]\r\n"
+        "\"s\"=\"caf\xC3\xA9\"\r\n\"h\"=hex(1):61,00,62,00,00,00\r\n";
+    std::string utf16 = "\xFF\xFE";
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        unsigned cp = static_cast<unsigned char>(utf8[i]);
+        if (cp == 0xC3) cp = 0xC0 | (static_cast<unsigned char>(utf8[++i]) & 0x3F);
+        utf16 += static_cast<char>(cp & 0xFF);
+        utf16 += static_cast<char>(cp >> 8);
+    }
+    Hive hive;
+    ASSERT_TRUE(Parse(utf16, hive));
+    const Key& key = hive.at(Lower("HKEY_CURRENT_USER\\Software\\W"));
+    EXPECT_EQ(key.values.at("s").data, std::string("caf\xC3\xA9\0", 6));
+    EXPECT_EQ(key.values.at("h").data, std::string("ab\0", 3));
+}
+
+TEST(RegFormat, RejectsMalformedFiles) {
+    const char* bad[] = {
+        "",
+        "not a registry file",
+        "REGEDIT4\n\"value before key\"=\"x\"\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"unterminated=\"x\"\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=dword:123456789\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=hex:0g\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=hex:00,\\\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A\n",
+        "REGEDIT4\n[\\Leading]\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"x\" trailing\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"bad \\q escape\"\n",
+        "\xFF\xFE\x41",  // odd UTF-16
+    };
+    for (const char* text : bad) {
+        Hive hive;
+        EXPECT_FALSE(Parse(text, hive)) << "case: " << text;
+    }
+    Hive hive;
+    EXPECT_FALSE(Parse(std::string("REGEDIT4\n\0\n", 11), hive));
+}
+
+TEST(RegFormat, RandomBytesNeverCrash) {
+    std::mt19937 rng(99);
+    std::uniform_int_distribution<int> byte(0, 255), length(0, 300);
+    const std::string seeds[] = {"REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=", "\xFF\xFE", ""};
+    for (int n = 0; n < 3000; ++n) {
+        std::string text = seeds[n % 3];
+        for (int i = length(rng); i > 0; --i) text += static_cast<char>(byte(rng));
+        Hive hive;
+        if (!Parse(text, hive)) continue;
+        // Whatever was accepted must survive a write and a second read.
+        Hive again;
+        ASSERT_TRUE(Parse(Serialize(hive), again));
+        ASSERT_EQ(again.size(), hive.size());
+        for (const auto& [path, key] : hive) {
+            ASSERT_EQ(again.at(path).values.size(), key.values.size());
+            for (const auto& [name, value] : key.values)
+                ASSERT_EQ(again.at(path).values.at(name).data, value.data);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tickwell::regfile

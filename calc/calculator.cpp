@@ -63,7 +63,7 @@ void TimeCalculator::DisplaySeconds(std::int32_t totalSeconds) {
 }
 
 void TimeCalculator::ShowCalcError(std::int32_t number, const std::string& description) {
-    mHost.MessageBox("Error Number: " + IntegerText(number) + "\r\n" + description, "Error",
+    mHost.MsgBox("Error Number: " + IntegerText(number) + "\r\n" + description, "Error",
                      msgbox::kOkOnly | msgbox::kCritical);
 }
 

@@ -19,8 +19,8 @@ std::string HeadlessHost::GetText(Control box) const {
 
 void HeadlessHost::SetText(Control box, const std::string& text) { Box(box) = text; }
 
-int HeadlessHost::MessageBox(const std::string& text, const std::string& title, int style) {
-    mMessageBoxes.push_back({text, title, style});
+int HeadlessHost::MsgBox(const std::string& text, const std::string& title, int style) {
+    mMsgBoxes.push_back({text, title, style});
     if (mAnswers.empty()) return msgbox::kAnswerOk;
     const int answer = mAnswers.front();
     mAnswers.pop_front();

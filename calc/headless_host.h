@@ -12,7 +12,7 @@
 
 namespace tickwell {
 
-struct RecordedMessageBox {
+struct RecordedMsgBox {
     std::string text;
     std::string title;
     int style = 0;
@@ -28,7 +28,7 @@ public:
     void SetText(Control box, const std::string& text) override;
     void SetFocus(Control control) override { mFocus = control; }
     void Press(Control button) override { mCalc.Click(button); }
-    int MessageBox(const std::string& text, const std::string& title, int style) override;
+    int MsgBox(const std::string& text, const std::string& title, int style) override;
     void SendTab() override { ++mQueuedTabs; }
 
     // Types characters as a keyboard would: the dispatcher first, then the
@@ -42,7 +42,7 @@ public:
                   const std::string& seconds);
     Control Focus() const { return mFocus; }
     int QueuedTabs() const { return mQueuedTabs; }
-    const std::vector<RecordedMessageBox>& MessageBoxes() const { return mMessageBoxes; }
+    const std::vector<RecordedMsgBox>& MsgBoxes() const { return mMsgBoxes; }
     // Answers given to the next message boxes, in order (OK when none is left).
     void QueueAnswer(int answer) { mAnswers.push_back(answer); }
 
@@ -53,7 +53,7 @@ private:
     std::string mHours, mMinutes, mSeconds;
     Control mFocus = Control::txtHours;
     int mQueuedTabs = 0;
-    std::vector<RecordedMessageBox> mMessageBoxes;
+    std::vector<RecordedMsgBox> mMsgBoxes;
     std::deque<int> mAnswers;
 };
 

@@ -47,7 +47,7 @@ public:
     virtual void Press(Control button) = 0;
     // Modal; returns the answer (msgbox::kAnswer...). An empty title means the
     // application's own title.
-    virtual int MessageBox(const std::string& text, const std::string& title, int style) = 0;
+    virtual int MsgBox(const std::string& text, const std::string& title, int style) = 0;
     // Queues one Tab keystroke, handled after the current key has been handled.
     virtual void SendTab() = 0;
 };

@@ -37,9 +37,9 @@ TEST_P(Walks, EndAsExpected) {
     EXPECT_EQ(host.GetText(Control::txtMinutes), w.minutes);
     EXPECT_EQ(host.GetText(Control::txtSeconds), w.seconds);
     EXPECT_STREQ(ControlName(host.Focus()), ControlName(w.focus));
-    EXPECT_EQ(static_cast<int>(host.MessageBoxes().size()), w.errors);
+    EXPECT_EQ(static_cast<int>(host.MsgBoxes().size()), w.errors);
     EXPECT_EQ(host.Calc().CalculationInProgress(), w.inProgress);
-    for (const auto& box : host.MessageBoxes()) {
+    for (const auto& box : host.MsgBoxes()) {
         EXPECT_EQ(box.text, "Error Number: 6\r\nOverflow");
         EXPECT_EQ(box.title, "Error");
         EXPECT_EQ(box.style, 16);

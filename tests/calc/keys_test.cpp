@@ -16,7 +16,7 @@ public:
     void SetText(Control, const std::string&) override { calls.push_back("set"); }
     void SetFocus(Control c) override { calls.push_back(std::string("focus ") + ControlName(c)); }
     void Press(Control c) override { calls.push_back(std::string("press ") + ControlName(c)); }
-    int MessageBox(const std::string&, const std::string&, int) override {
+    int MsgBox(const std::string&, const std::string&, int) override {
         calls.push_back("msgbox");
         return 1;
     }

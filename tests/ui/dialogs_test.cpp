@@ -1,0 +1,163 @@
+#include <gtest/gtest.h>
+
+#include <QDate>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <vector>
+
+#include "frmAbout.h"
+#include "frmCalc.h"
+#include "gui_support.h"
+#include "host.h"
+#include "temp_dir.h"
+#include "weblinks.h"
+
+namespace tickwell {
+namespace {
+
+TEST(AboutBox, TextsComeFromTheVersionAndTheYear) {
+    EXPECT_EQ(frmAbout::VersionText(2, 0, 4), "Version 2.0.4");
+    EXPECT_EQ(frmAbout::VersionText(2, 12, 4), "Version 2.12.4");
+    const QStringList lines = frmAbout::NoticeText(2031).split("\r\n");
+    ASSERT_EQ(lines.size(), 4);
+    EXPECT_TRUE(lines[0].endsWith("1999-2031 Brenholt Software")) << lines[0].toStdString();
+    EXPECT_TRUE(frmAbout::NoticeText(1990).split("\r\n")[0].contains("1999-1990"));
+    EXPECT_TRUE(lines[2].contains(kMakerWebHost));
+}
+
+TEST(AboutBox, LicenceLineMatchesTheLicenceFile) {
+    const std::string license = ReadFile(TICKWELL_SOURCE_DIR "/LICENSE");
+    EXPECT_EQ(license.rfind("MIT License", 0), 0u);
+    EXPECT_NE(std::string(frmAbout::kLicenseText).find("MIT License"), std::string::npos);
+}
+
+class AboutWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qputenv("XDG_CONFIG_HOME", mDir.Path().c_str());
+        mWindow = std::make_unique<frmCalc>();
+        mWindow->show();
+        mWindow->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+    }
+    void TearDown() override {
+        mWindow->close();
+        mWindow.reset();
+    }
+    TempDir mDir;
+    std::unique_ptr<frmCalc> mWindow;
+};
+
+TEST_F(AboutWindow, ShowsVersionAndNoticeAndClosesEveryWay) {
+    struct Closer {
+        const char* name;
+        std::function<void(QWidget*)> close;
+    };
+    const Closer closers[] = {
+        {"Enter", [](QWidget* d) { QTest::keyClick(d, Qt::Key_Return); }},
+        {"Escape", [](QWidget* d) { QTest::keyClick(d, Qt::Key_Escape); }},
+        {"Alt+O",
+         [](QWidget* d) {
+             d->activateWindow();  // access keys work in the active window
+             EXPECT_TRUE(QTest::qWaitForWindowActive(d));
+             QTest::keyClick(d, Qt::Key_O, Qt::AltModifier);
+         }},
+        {"OK button", [](QWidget* d) {
+             QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+         }},
+        {"close box", [](QWidget* d) { d->close(); }},
+    };
+    for (const Closer& closer : closers) {
+        QString version, notice, license, title;
+        bool stillOpen = true;
+        gui::WhenModal([&](QWidget* dialog) {
+            title = dialog->windowTitle();
+            version = dialog->findChild<QLabel*>("lblVersion")->text();
+            notice = dialog->findChild<QLabel*>("lblDescription")->text();
+            license = dialog->findChild<QLabel*>("lblLicense")->text();
+            closer.close(dialog);
+            // An access key clicks its button after a short animation.
+            stillOpen = !QTest::qWaitFor([dialog] { return !dialog->isVisible(); }, 2000);
+        });
+        mWindow->mnuAbout_Click();  // returns once the box is closed
+        EXPECT_FALSE(stillOpen) << closer.name;
+        EXPECT_EQ(title, "About Tickwell");
+        EXPECT_EQ(version, "Version 2.0.4");
+        EXPECT_TRUE(notice.contains(QString("-%1 Brenholt Software").arg(QDate::currentDate().year())))
+            << notice.toStdString();
+        EXPECT_EQ(license.toStdString(), frmAbout::kLicenseText);
+    }
+}
+
+// ---- web links ------------------------------------------------------------
+
+struct FakeWeb {
+    std::vector<int> answers;
+    bool opens = true;
+    std::vector<std::string> boxes;  // "title|style|text"
+    std::vector<std::string> opened;
+
+    WebLinkHost Host() {
+        WebLinkHost host;
+        host.msgBox = [this](const std::string& text, const std::string& title, int style) {
+            boxes.push_back(title + "|" + std::to_string(style) + "|" + text);
+            const int answer = answers.empty() ? msgbox::kAnswerOk : answers.front();
+            if (!answers.empty()) answers.erase(answers.begin());
+            return answer;
+        };
+        host.openUrl = [this](const std::string& url) {
+            opened.push_back(url);
+            return opens;
+        };
+        return host;
+    }
+};
+
+TEST(WebLinks, ProjectPageAsksFirst) {
+    struct Case {
+        const char* name;
+        int answer;
+        bool opens;
+        std::size_t urls;
+        std::size_t boxes;
+    };
+    const Case cases[] = {
+        {"No opens nothing", msgbox::kAnswerNo, true, 0, 1},
+        {"Yes opens the page", msgbox::kAnswerYes, true, 1, 1},
+        {"Yes without a browser reports once", msgbox::kAnswerYes, false, 1, 2},
+    };
+    for (const Case& c : cases) {
+        FakeWeb web;
+        web.answers = {c.answer};
+        web.opens = c.opens;
+        mnuHelpSharewell_Click(web.Host());
+        ASSERT_EQ(web.opened.size(), c.urls) << c.name;
+        ASSERT_EQ(web.boxes.size(), c.boxes) << c.name;
+        EXPECT_EQ(web.boxes[0].substr(0, 21), "Sharewell Project|68|") << c.name;
+        if (c.urls) {
+            EXPECT_EQ(web.opened[0], "http://www.brenholt.example/index.asp?Page=sharewell");
+        }
+        if (c.boxes == 2) {
+            EXPECT_EQ(web.boxes[1], std::string("|48|") + kInternetFailure);
+        }
+    }
+    const std::string prompt = kSharewellPrompt;
+    EXPECT_NE(prompt.find("Sharewell Project.\r\n\r\nWould you like"), std::string::npos);
+    EXPECT_EQ(prompt.find("\r\n\r\n\r\n"), std::string::npos);
+}
+
+TEST(WebLinks, HomePageNeverAsks) {
+    for (bool opens : {true, false}) {
+        FakeWeb web;
+        web.opens = opens;
+        mnuHelpWebSite_Click(web.Host());
+        ASSERT_EQ(web.opened.size(), 1u);
+        EXPECT_EQ(web.opened[0], "http://www.brenholt.example");
+        EXPECT_EQ(web.boxes.size(), opens ? 0u : 1u);
+    }
+}
+
+}  // namespace
+}  // namespace tickwell

@@ -1,0 +1,322 @@
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <memory>
+
+#include "file_registry.h"
+#include "frmCalc.h"
+#include "frmHelp.h"
+#include "gui_support.h"
+#include "reg_settings.h"
+#include "temp_dir.h"
+
+namespace tickwell {
+namespace {
+
+using gui::Type;
+
+class MainWindow : public ::testing::Test {
+protected:
+    void SetUp() override {
+        qputenv("XDG_CONFIG_HOME", mDir.Path().c_str());
+        Open();
+    }
+    void TearDown() override { Close(); }
+
+    void Open() {
+        mWindow = std::make_unique<frmCalc>();
+        mWindow->show();
+        mWindow->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+    }
+    void Close() {
+        if (!mWindow) return;
+        mWindow->close();
+        mWindow.reset();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    template <typename T = QWidget>
+    T* Find(const char* name) {
+        auto* w = mWindow->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    // The control holding the focus inside the main window, active or not.
+    QString FocusName() const {
+        QWidget* w = mWindow->focusWidget();
+        return w ? w->objectName() : QString("(none)");
+    }
+    QString Boxes() {
+        return Find<QLineEdit>("txtHours")->text() + "|" + Find<QLineEdit>("txtMinutes")->text() +
+               "|" + Find<QLineEdit>("txtSeconds")->text();
+    }
+    std::string Stored(const char* name) {
+        FileRegistry registry(mDir.Path() + "/tickwell/registry.reg");
+        CRegSettings settings(registry);
+        return settings.GetSetting("Position", name, "(none)");
+    }
+
+    TempDir mDir;
+    std::unique_ptr<frmCalc> mWindow;
+};
+
+TEST_F(MainWindow, LayoutMatchesTheDesign) {
+    struct Control {
+        const char* name;
+        QRect rect;  // pixels: twips / 15
+        const char* caption;
+        double points;
+        bool bold;
+    };
+    const Control controls[] = {
+        {"txtHours", {24, 64, 57, 19}, "", 8.25, false},
+        {"txtMinutes", {88, 64, 57, 19}, "", 8.25, false},
+        {"txtSeconds", {152, 64, 57, 19}, "", 8.25, false},
+        {"lblHours", {37, 83, 33, 17}, "Hours", 8.25, true},
+        {"lblMinutes", {94, 83, 49, 17}, "Minutes", 8.25, true},
+        {"lblSeconds", {156, 83, 49, 17}, "Seconds", 8.25, true},
+        {"cmdPlus", {24, 104, 57, 33}, "+", 13.5, true},
+        {"cmdMinus", {88, 104, 57, 33}, "-", 18, true},
+        {"cmdEquals", {152, 104, 57, 33}, "=", 13.5, true},
+        {"lblColon1", {80, 60, 9, 33}, ":", 13.5, true},
+        {"lblColon2", {144, 60, 9, 33}, ":", 13.5, true},
+        {"lblTitle", {24, 0, 185, 33}, "Tickwell", 14.25, true},  // a heavy face, as Arial Black
+        {"cmdMinutes", {24, 144, 41, 33}, "MS", 12, true},
+        {"cmdSeconds", {72, 144, 41, 33}, "S", 12, true},
+        {"cmdClearEntry", {120, 144, 41, 33}, "CE", 12, true},
+        {"cmdClearAll", {168, 144, 41, 33}, "C", 12, true},
+        {"lblDescription", {128, 24, 81, 17}, "Time Calculator", 8.25, false},
+    };
+    for (const Control& c : controls) {
+        QWidget* w = Find(c.name);
+        if (!w) continue;
+        EXPECT_EQ(w->geometry(), c.rect) << c.name;
+        EXPECT_DOUBLE_EQ(w->font().pointSizeF(), c.points) << c.name;
+        EXPECT_EQ(w->font().bold(), c.bold) << c.name;
+        QString caption;
+        if (auto* label = qobject_cast<QLabel*>(w)) caption = label->text();
+        if (auto* button = qobject_cast<QPushButton*>(w)) caption = button->text();
+        if (auto* box = qobject_cast<QLineEdit*>(w)) caption = box->text();
+        EXPECT_EQ(caption, c.caption) << c.name;
+        const bool tip = !w->toolTip().isEmpty();
+        EXPECT_EQ(tip, QString(c.name) == "cmdMinutes" || QString(c.name) == "cmdSeconds")
+            << c.name;
+    }
+    EXPECT_EQ(Find<QLabel>("lblTitle")->palette().color(QPalette::WindowText), QColor(192, 0, 0));
+    EXPECT_TRUE(Find<QLabel>("lblTitle")->font().italic());
+    EXPECT_EQ(Find<QLabel>("lblHours")->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    EXPECT_EQ(Find<QPushButton>("cmdMinutes")->toolTip(),
+              "Converts entered time into minutes and seconds");
+    EXPECT_EQ(Find<QPushButton>("cmdSeconds")->toolTip(), "Converts entered time into seconds");
+    EXPECT_EQ(Find("client")->size(), QSize(234, 214));
+    EXPECT_EQ(mWindow->windowTitle(), "Tickwell");
+    EXPECT_EQ(mWindow->minimumSize(), mWindow->maximumSize());  // fixed size
+    EXPECT_TRUE(mWindow->windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(mWindow->windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_EQ(FocusName(), "txtHours");
+
+    QStringList menu;
+    for (QAction* a : mWindow->menuBar()->actions()[0]->menu()->actions())
+        menu << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(menu.join("|"), "Using Tickwell...|-|Brenholt Web Site...|Sharewell Project...|-|"
+                              "About Tickwell...");
+    EXPECT_EQ(mWindow->menuBar()->actions()[0]->text(), "&Help");
+}
+
+TEST_F(MainWindow, KeysDriveTheCalculator) {
+    struct Walk {
+        const char* keys;
+        const char* boxes;
+        const char* focus;
+    };
+    const Walk walks[] = {
+        {"1/2/5\r", "1|2|5", "cmdEquals"},
+        {"1/2/5+//55=", "1|3|0", "cmdEquals"},
+        {"//7+", "||", "txtHours"},            // "+" typed in the seconds box
+        {"1.5x y,", "15||", "txtHours"},        // points, letters, blanks swallowed
+        {"1/2/5\r7e", "||", "txtHours"},       // digits after Enter mark the entry typed
+        {"e", "||", "cmdClearEntry"},
+        {"//5-//5-//3=", "0|0|-3", "cmdEquals"},
+        {"//3725m", "|62|5", "cmdMinutes"},
+        {"1/2/5s", "||3725", "cmdSeconds"},
+        {"//5+e", "0|0|5", "cmdClearEntry"},
+        {"12\b3/4C", "||", "txtHours"},
+    };
+    for (const Walk& w : walks) {
+        Find<QPushButton>("cmdClearAll")->click();
+        Type(w.keys);
+        EXPECT_EQ(Boxes(), w.boxes) << w.keys;
+        EXPECT_EQ(FocusName(), w.focus) << w.keys;
+    }
+}
+
+TEST_F(MainWindow, NumpadEnterActsLikeEnter) {
+    Type("//90");
+    gui::Press(Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(Boxes(), "0|1|30");
+    EXPECT_EQ(FocusName(), "cmdEquals");
+}
+
+TEST_F(MainWindow, DeleteEditsWithoutMarkingTheEntryTyped) {
+    mWindow->SetText(Control::txtHours, "12");
+    auto* hours = Find<QLineEdit>("txtHours");
+    hours->setFocus();
+    hours->setCursorPosition(0);
+    gui::Press(Qt::Key_Delete);
+    EXPECT_EQ(hours->text(), "2");
+    EXPECT_FALSE(mWindow->Calc().EntryTyped());
+}
+
+TEST_F(MainWindow, TabCyclesTheBoxesOnly) {
+    const char* forward[] = {"txtMinutes", "txtSeconds", "txtHours", "txtMinutes"};
+    for (const char* expected : forward) {
+        gui::Press(Qt::Key_Tab);
+        EXPECT_EQ(FocusName(), expected);
+    }
+    const char* backward[] = {"txtHours", "txtSeconds", "txtMinutes"};
+    for (const char* expected : backward) {
+        gui::Press(Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(FocusName(), expected);
+    }
+    for (const char* button : {"cmdPlus", "cmdEquals", "cmdClearAll"}) {
+        EXPECT_EQ(Find(button)->focusPolicy(), Qt::ClickFocus);
+        Find(button)->setFocus(Qt::MouseFocusReason);
+        EXPECT_EQ(FocusName(), button);
+        gui::Press(Qt::Key_Tab);
+        EXPECT_EQ(FocusName(), "txtHours") << "Tab from " << button;
+        Find(button)->setFocus(Qt::MouseFocusReason);
+        gui::Press(Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(FocusName(), "txtSeconds") << "Shift+Tab from " << button;
+    }
+}
+
+TEST_F(MainWindow, OverflowShowsTheErrorThenClearsTheEntry) {
+    QString text, title;
+    int icon = -1, buttons = -1;
+    gui::WhenModal([&](QWidget* modal) {
+        auto* box = qobject_cast<QMessageBox*>(modal);
+        ASSERT_NE(box, nullptr);
+        text = box->text();
+        title = box->windowTitle();
+        icon = box->icon();
+        buttons = box->buttons().size();
+        box->button(QMessageBox::Ok)->click();
+    });
+    Type("596523/14/7+//1\r");
+    EXPECT_EQ(text, "Error Number: 6\nOverflow");
+    EXPECT_EQ(title, "Error");
+    EXPECT_EQ(icon, QMessageBox::Critical);
+    EXPECT_EQ(buttons, 1);
+    EXPECT_EQ(Boxes(), "596523|14|7");
+    EXPECT_EQ(FocusName(), "cmdClearEntry");
+}
+
+TEST_F(MainWindow, F1OpensOneHelpWindowFromAnyControl) {
+    for (const char* control : {"txtHours", "txtSeconds", "cmdPlus", "cmdClearAll"}) {
+        mWindow->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+        Find(control)->setFocus();
+        gui::Press(Qt::Key_F1);
+        ASSERT_NE(mWindow->HelpWindow(), nullptr) << control;
+        EXPECT_TRUE(mWindow->HelpWindow()->isVisible());
+        int helpWindows = 0;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            helpWindows += w->objectName() == "frmHelp" && w->isVisible();
+        EXPECT_EQ(helpWindows, 1) << control;
+    }
+    EXPECT_EQ(mWindow->HelpWindow()->windowTitle(), "Tickwell Help");
+    EXPECT_EQ(mWindow->HelpWindow()->size(), QSize(378, 411));
+}
+
+TEST_F(MainWindow, ScreenReadersCanNameAndReadEveryControl) {
+    const std::pair<const char*, const char*> names[] = {
+        {"txtHours", "Hours"},     {"txtMinutes", "Minutes"},  {"txtSeconds", "Seconds"},
+        {"cmdPlus", "Add"},        {"cmdMinus", "Subtract"},   {"cmdEquals", "Equals"},
+        {"cmdClearEntry", "Clear entry"},                      {"cmdClearAll", "Clear all"},
+        {"cmdMinutes", "Convert to minutes and seconds"},      {"cmdSeconds", "Convert to seconds"},
+    };
+    for (const auto& [name, accessible] : names) {
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(Find(name));
+        ASSERT_NE(iface, nullptr) << name;
+        EXPECT_EQ(iface->text(QAccessible::Name), accessible) << name;
+    }
+    Type("1/2/5\r");
+    QAccessibleInterface* minutes = QAccessible::queryAccessibleInterface(Find("txtMinutes"));
+    EXPECT_EQ(minutes->text(QAccessible::Value), "2");
+}
+
+// ---- lifecycle ------------------------------------------------------------
+
+TEST_F(MainWindow, FirstStartIsCentredAndWritesNothing) {
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const QRect frame = mWindow->frameGeometry();
+    EXPECT_LE(std::abs(frame.center().x() - area.width() / 2), 1);
+    EXPECT_LE(std::abs(frame.center().y() - area.height() / 2), 1);
+    EXPECT_FALSE(Exists(mDir.Path() + "/tickwell/registry.reg"));
+}
+
+TEST_F(MainWindow, PositionsAreRememberedAcrossRuns) {
+    mWindow->move(200, 150);
+    gui::Press(Qt::Key_F1);
+    ASSERT_NE(mWindow->HelpWindow(), nullptr);
+    mWindow->HelpWindow()->move(500, 40);
+    Close();
+    EXPECT_EQ(Stored("frmCalc Left"), "3000");
+    EXPECT_EQ(Stored("frmCalc Top"), "2250");
+    EXPECT_EQ(Stored("frmHelp Left"), "7500");
+    EXPECT_EQ(Stored("frmHelp Top"), "600");
+
+    Open();
+    EXPECT_EQ(mWindow->pos(), QPoint(200, 150));
+    EXPECT_EQ(mWindow->HelpWindow(), nullptr);
+    gui::Press(Qt::Key_F1);
+    ASSERT_NE(mWindow->HelpWindow(), nullptr);
+    EXPECT_EQ(mWindow->HelpWindow()->pos(), QPoint(500, 40));
+}
+
+TEST_F(MainWindow, MinimizedWindowSavesNothing) {
+    mWindow->move(200, 150);
+    Close();
+    Open();
+    mWindow->move(300, 300);
+    mWindow->showMinimized();
+    QCoreApplication::processEvents();
+    Close();
+    EXPECT_EQ(Stored("frmCalc Left"), "3000");  // the earlier normal-state save
+    EXPECT_EQ(Stored("frmHelp Left"), "(none)");
+}
+
+TEST_F(MainWindow, HelpClosesAndReopensAroundAMinimize) {
+    gui::Press(Qt::Key_F1);
+    ASSERT_NE(mWindow->HelpWindow(), nullptr);
+    mWindow->HelpWindow()->move(100, 100);
+    mWindow->showMinimized();
+    QCoreApplication::processEvents();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(mWindow->HelpWindow(), nullptr);
+    EXPECT_EQ(Stored("frmHelp Left"), "1500");
+
+    mWindow->showNormal();
+    QCoreApplication::processEvents();
+    ASSERT_NE(mWindow->HelpWindow(), nullptr);
+    EXPECT_TRUE(mWindow->HelpWindow()->isVisible());
+    EXPECT_EQ(mWindow->HelpWindow()->pos(), QPoint(100, 100));
+
+    // Closed by the user, it stays closed across the next minimize.
+    mWindow->HelpWindow()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    mWindow->showMinimized();
+    QCoreApplication::processEvents();
+    mWindow->showNormal();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(mWindow->HelpWindow(), nullptr);
+}
+
+}  // namespace
+}  // namespace tickwell

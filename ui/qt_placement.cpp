@@ -1,0 +1,66 @@
+#include "qt_placement.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+#include <cmath>
+
+#include "twips.h"
+
+namespace tickwell {
+
+namespace {
+
+PixelRect ToPixelRect(const QRect& r) { return {r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
+
+int ToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+
+}  // namespace
+
+double QtScreen::Width() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().width() * double(kTwipsPerPixel) : 0;
+}
+
+double QtScreen::Height() const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry().height() * double(kTwipsPerPixel) : 0;
+}
+
+double QtScreen::TwipsPerPixelX() const { return kTwipsPerPixel; }
+double QtScreen::TwipsPerPixelY() const { return kTwipsPerPixel; }
+
+bool QtScreen::QueryWorkArea(PixelRect& rc) const {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return false;
+    rc = ToPixelRect(screen->availableGeometry());
+    return true;
+}
+
+std::vector<PixelRect> QtScreen::AllWorkAreas() const {
+    std::vector<PixelRect> areas;
+    for (const QScreen* screen : QGuiApplication::screens())
+        areas.push_back(ToPixelRect(screen->availableGeometry()));
+    return areas;
+}
+
+int QtPlacedWindow::WindowState() const {
+    if (mWindow.isMinimized()) return 1;
+    if (mWindow.isMaximized()) return 2;
+    return 0;
+}
+
+// Places are the frame's top-left corner, as the desktop reports it.
+double QtPlacedWindow::Left() const { return mWindow.frameGeometry().x() * double(kTwipsPerPixel); }
+double QtPlacedWindow::Top() const { return mWindow.frameGeometry().y() * double(kTwipsPerPixel); }
+double QtPlacedWindow::Width() const {
+    return mWindow.frameGeometry().width() * double(kTwipsPerPixel);
+}
+double QtPlacedWindow::Height() const {
+    return mWindow.frameGeometry().height() * double(kTwipsPerPixel);
+}
+
+void QtPlacedWindow::SetLeft(double twips) { mWindow.move(ToPixels(twips), mWindow.pos().y()); }
+void QtPlacedWindow::SetTop(double twips) { mWindow.move(mWindow.pos().x(), ToPixels(twips)); }
+
+}  // namespace tickwell

@@ -12,7 +12,7 @@
 namespace tickwell {
 
 const char* const frmAbout::kLicenseText =
-    "Free software under the MIT License; see the LICENSE file.";
+    "Licensed under the MIT License.";
 
 QString frmAbout::VersionText(int major, int minor, int revision) {
     return QString("Version %1.%2.%3").arg(major).arg(minor).arg(revision);

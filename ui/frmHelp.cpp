@@ -86,7 +86,8 @@ void frmHelp::paintEvent(QPaintEvent*) {
 
     p.drawLine(Px(240), Px(840), Px(5400), Px(840));
 
-    const int wrap = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    // Stand-in faces run wider than the original; let a last line show, not clip.
+    const int wrap = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap | Qt::TextDontClip;
     p.drawText(TwipsRect(240, 1080, 5175, 495), wrap, kText1);
     p.drawText(TwipsRect(240, 1680, 5175, 1455), wrap, kText2);
     p.drawText(TwipsRect(240, 3240, 5175, 855), wrap, kText3);

@@ -312,11 +312,26 @@ int frmCalc::MsgBox(const std::string& text, const std::string& title, int style
 }
 
 void frmCalc::SendTab() {
-    // Posted, so the Tab is handled after the current key, like a typed one.
+    if (mInKeyPreview) {
+        ++mPendingTabs;  // sent as soon as the dispatcher returns
+        return;
+    }
     QWidget* target = QApplication::focusWidget();
     if (!target || target->window() != this) target = this;
     QCoreApplication::postEvent(target,
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t"));
+}
+
+void frmCalc::SendPendingTabs() {
+    // Handled after the dispatcher returns but before the next typed key:
+    // keys typed quickly after "/" already wait in the input queue, and a
+    // posted Tab would reach the box only after them.
+    for (; mPendingTabs > 0; --mPendingTabs) {
+        QWidget* target = QApplication::focusWidget();
+        if (!target || target->window() != this) target = this;
+        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
+        QCoreApplication::sendEvent(target, &tab);
+    }
 }
 
 // Key preview: every typed character reaches the dispatcher before the
@@ -336,7 +351,10 @@ bool frmCalc::eventFilter(QObject* watched, QEvent* event) {
             if (key->text().isEmpty()) return false;
             code = key->text().at(0).unicode();
     }
+    mInKeyPreview = true;
     mCalc.Form_KeyPress(code);
+    mInKeyPreview = false;
+    SendPendingTabs();
     return code == 0;
 }
 

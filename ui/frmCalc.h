@@ -62,6 +62,7 @@ private:
     void BuildControls();
     void BuildMenu();
     QWidget* ControlWidget(Control control) const;
+    void SendPendingTabs();
     bool ShowHelp();
     void UnloadHelp();
 
@@ -77,6 +78,8 @@ private:
     QPointer<frmHelp> mHelp;
     bool mbHelpWasVisible = false;
     bool mUnloaded = false;
+    bool mInKeyPreview = false;
+    int mPendingTabs = 0;
 };
 
 // The program's one settings store, made by frmCalc::Form_Load.

@@ -1,0 +1,484 @@
+#!/usr/bin/python3
+"""End-to-end scenarios through the real window, as a person and a screen reader use it.
+
+Starts its own X server, D-Bus session, accessibility bus and window manager,
+launches the built program, types real X keystrokes with xdotool and reads the
+boxes and the focus back over AT-SPI. No hook inside the program.
+
+Usage: tickwell_e2e.py PATH/TO/tickwell [--repeat N] [--only NAME]
+"""
+
+import argparse
+import os
+import re
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import uuid
+import zlib
+
+WAIT = 8.0  # seconds any expected state may take to show
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_for(what, probe, timeout=WAIT):
+    """Polls probe() until it returns something truthy; a bounded wait, never a fixed sleep."""
+    deadline = time.monotonic() + timeout
+    last = None
+    while True:
+        try:
+            last = probe()
+        except Exception as error:  # the tree changes under us while windows come and go
+            last = error
+        if last and not isinstance(last, Exception):
+            return last
+        if time.monotonic() > deadline:
+            raise Failure(f"timed out waiting for {what} (last read: {last!r})")
+        time.sleep(0.02)
+
+
+def xwd_to_png(xwd_path, png_path):
+    """Converts the X server's own screen dump (24/32-bit ZPixmap) to PNG."""
+    data = open(xwd_path, "rb").read()
+    header = struct.unpack(">25I", data[:100])
+    header_size, width, height = header[0], header[4], header[5]
+    byte_order, bytes_per_line, ncolors = header[7], header[12], header[19]
+    if bytes_per_line < width * 4:  # 24-bit colour in 32-bit pixels, as Xvfb keeps it
+        return False
+    pixels = data[header_size + ncolors * 12:]
+    rows = []
+    for y in range(height):
+        line = pixels[y * bytes_per_line:y * bytes_per_line + width * 4]
+        row = bytearray(b"\x00")
+        for x in range(0, len(line), 4):
+            b, g, r = (line[x], line[x + 1], line[x + 2]) if byte_order == 0 else (line[x + 3], line[x + 2], line[x + 1])
+            row += bytes((r, g, b))
+        rows.append(bytes(row))
+
+    def chunk(kind, body):
+        return struct.pack(">I", len(body)) + kind + body + struct.pack(">I", zlib.crc32(kind + body) & 0xFFFFFFFF)
+
+    png = b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", width, height, 8, 2, 0, 0, 0))
+    png += chunk(b"IDAT", zlib.compress(b"".join(rows), 6)) + chunk(b"IEND", b"")
+    open(png_path, "wb").write(png)
+    return True
+
+
+class Desktop:
+    """A private X server, D-Bus session, accessibility bus and window manager."""
+
+    def __init__(self, workdir):
+        self.workdir = workdir
+        self.marker = "tickwell-e2e-" + uuid.uuid4().hex
+        self.procs = []
+        self.env = dict(os.environ)
+        for name in ("DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS",
+                     "QT_QPA_PLATFORM", "SESSION_MANAGER"):
+            self.env.pop(name, None)
+        runtime = os.path.join(workdir, "runtime")
+        os.makedirs(runtime, mode=0o700)
+        self.env.update(XDG_RUNTIME_DIR=runtime, TICKWELL_E2E_MARKER=self.marker,
+                        NO_AT_BRIDGE="0", GTK_A11Y="none")
+
+    def _spawn(self, args, **kwargs):
+        proc = subprocess.Popen(args, env=self.env, start_new_session=True, **kwargs)
+        self.procs.append(proc)
+        return proc
+
+    def start(self):
+        read_end, write_end = os.pipe()
+        self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                     "-nolisten", "tcp"], pass_fds=[write_end], stdout=subprocess.DEVNULL,
+                    stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 20
+        while not number.endswith(b"\n"):
+            if time.monotonic() > deadline:
+                raise Failure("Xvfb did not start")
+            piece = os.read(read_end, 16)
+            if not piece:
+                raise Failure("Xvfb exited before telling its display")
+            number += piece
+        os.close(read_end)
+        self.env["DISPLAY"] = ":" + number.decode().strip()
+
+        bus = self._spawn(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                          stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.readline().decode().strip()
+        # Qt only waits for the accessibility bus; asking for its address starts it.
+        subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
+                        "/org/a11y/bus", "org.a11y.Bus.GetAddress"], env=self.env, check=True,
+                       stdout=subprocess.DEVNULL, timeout=20)
+        self._spawn(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        wait_for("the window manager", lambda: self.run(["wmctrl", "-m"], check=False).returncode == 0)
+        os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
+
+    def run(self, args, check=True, **kwargs):
+        return subprocess.run(args, env=self.env, check=check, capture_output=True, text=True,
+                              timeout=30, **kwargs)
+
+    def screenshot(self, name):
+        base = os.path.join(self.workdir, re.sub(r"[^A-Za-z0-9]+", "-", name))
+        try:
+            with open(base + ".xwd", "wb") as out:
+                subprocess.run(["xwd", "-root", "-silent"], env=self.env, stdout=out, timeout=30, check=True)
+            if xwd_to_png(base + ".xwd", base + ".png"):
+                os.unlink(base + ".xwd")
+                return base + ".png"
+            return base + ".xwd"
+        except Exception as error:
+            return f"(no screenshot: {error})"
+
+    def stop(self):
+        for proc in reversed(self.procs):
+            if proc.poll() is None:
+                proc.terminate()
+        for proc in self.procs:
+            try:
+                proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+        # Helpers started by D-Bus activation outlive the daemon: end every
+        # process that carries this run's marker.
+        for pid in os.listdir("/proc"):
+            if not pid.isdigit() or int(pid) == os.getpid():
+                continue
+            try:
+                environ = open(f"/proc/{pid}/environ", "rb").read()
+            except OSError:
+                continue
+            if self.marker.encode() in environ:
+                try:
+                    os.kill(int(pid), signal.SIGKILL)
+                except ProcessLookupError:
+                    pass
+
+
+class Tickwell:
+    """The program under test, seen through X and AT-SPI."""
+
+    def __init__(self, desktop, binary, config):
+        self.desktop = desktop
+        env = dict(desktop.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
+                   XDG_CONFIG_HOME=config)
+        self.proc = subprocess.Popen([binary], env=env, start_new_session=True,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        desktop.procs.append(self.proc)
+        self.app = wait_for("the program on the accessibility bus", self._find_app)
+        self.main = wait_for("the main window", lambda: self.frame("Tickwell"))
+        self.boxes = [wait_for(f"the {n} box", lambda n=n: self.find(self.main, name=n, role=pyatspi.ROLE_TEXT))
+                      for n in ("Hours", "Minutes", "Seconds")]
+        self.wid = wait_for("the main X window", lambda: self.xwindow("Tickwell"))
+        self.activate()
+
+    def _find_app(self):
+        desktop = pyatspi.Registry.getDesktop(0)
+        for i in range(desktop.childCount):
+            app = desktop.getChildAtIndex(i)
+            if app is not None and app.get_process_id() == self.proc.pid:
+                return app
+        return None
+
+    def frames(self, name):
+        found = []
+        for i in range(self.app.childCount):
+            child = self.app.getChildAtIndex(i)
+            if child is not None and child.name == name:
+                found.append(child)
+        return found
+
+    def frame(self, name):
+        frames = self.frames(name)
+        return frames[0] if frames else None
+
+    def find(self, root, name=None, role=None, predicate=None):
+        stack = [root]
+        while stack:
+            node = stack.pop()
+            if node is None:
+                continue
+            if ((name is None or node.name == name) and (role is None or node.getRole() == role)
+                    and (predicate is None or predicate(node))):
+                return node
+            stack.extend(node.getChildAtIndex(i) for i in range(node.childCount))
+        return None
+
+    def xwindow(self, title):
+        out = self.desktop.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.proc.pid),
+                                "--name", f"^{title}$"], check=False).stdout.split()
+        return out[0] if out else None
+
+    def activate(self):
+        self.desktop.run(["xdotool", "windowactivate", "--sync", self.wid])
+
+    def keys(self, text):
+        """Real keystrokes into the focused window; \r is Enter, \x1b Escape."""
+        for part in re.split(r"([\r\x1b])", text):
+            if part == "\r":
+                self.desktop.run(["xdotool", "key", "Return"])
+            elif part == "\x1b":
+                self.desktop.run(["xdotool", "key", "Escape"])
+            elif part:
+                self.desktop.run(["xdotool", "type", "--delay", "15", part])
+
+    def key(self, *names):
+        self.desktop.run(["xdotool", "key", *names])
+
+    def read(self):
+        texts = tuple(box.queryText().getText(0, -1) for box in self.boxes)
+        return texts, self.focused()
+
+    def focused(self):
+        node = self.find(self.main, predicate=lambda n: n.getState().contains(pyatspi.STATE_FOCUSED))
+        return node.name if node is not None else None
+
+    def alert(self):
+        return self.find(self.app, role=pyatspi.ROLE_ALERT)
+
+    def extents(self, frame):
+        box = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+        return box.x, box.y
+
+    def move(self, wid, frame, x, y):
+        """Moves a window through the window manager and waits until the program itself
+        has seen the move, as it would long before a person's next action."""
+        before = self.extents(frame)
+        self.desktop.run(["xdotool", "windowmove", "--sync", wid, str(x), str(y)])
+        wait_for("the program to see the move", lambda: self.extents(frame) != before)
+        return self.geometry(wid)
+
+    def geometry(self, wid):
+        out = self.desktop.run(["xdotool", "getwindowgeometry", wid]).stdout
+        x, y = re.search(r"Position: (-?\d+),(-?\d+)", out).groups()
+        return int(x), int(y)
+
+    def close(self):
+        """Closes the main window as the close box does, so the close handlers run."""
+        self.desktop.run(["wmctrl", "-i", "-c", self.wid])
+        try:
+            self.proc.wait(timeout=WAIT)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end after its window was closed")
+        if self.proc.returncode != 0:
+            raise Failure(f"the program ended with code {self.proc.returncode}: "
+                          f"{self.proc.stderr.read().decode(errors='replace')}")
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+# ---- scenarios --------------------------------------------------------------------------
+# Steps: ("keys", text) types; ("expect", (hours, minutes, seconds), focus) waits for the
+# boxes and the focused control's accessible name; ("alert", text) reads the message box
+# and presses OK; other steps are named functions below.
+
+SCENARIOS = {
+    "chain with plus, minus and Enter": [
+        ("keys", "1/2/5+//55-/30\r"), ("expect", ("0", "33", "0"), "Equals")],
+    "normalising equals": [
+        ("keys", "/65/3725\r"), ("expect", ("2", "7", "5"), "Equals")],
+    "conversions and back": [
+        ("keys", "1/2/5m"), ("expect", ("", "62", "5"), "Convert to minutes and seconds"),
+        ("keys", "s"), ("expect", ("", "", "3725"), "Convert to seconds"),
+        ("keys", "\r"), ("expect", ("1", "2", "5"), "Equals")],
+    "clear entry in the middle of a chain": [
+        ("keys", "1+/30"), ("expect", ("", "30", ""), "Minutes"),
+        ("keys", "e"), ("expect", ("1", "0", "0"), "Clear entry")],
+    "overflow message then clear entry": [
+        ("keys", "596523/14/7+//1\r"), ("alert", "Error Number: 6\nOverflow"),
+        ("expect", ("596523", "14", "7"), "Clear entry")],
+    "help window opens once with F1": [("help_once",)],
+    "about box closed with Escape": [("about",)],
+    "position remembered across runs": [("position_memory",)],
+    "help closed and reopened around a minimize": [("help_minimize",)],
+    "window saved off-screen opens centred": [("off_screen",)],
+}
+
+
+def expect(app, boxes, focus):
+    want = (tuple(boxes), focus)
+    seen = []
+
+    def probe():
+        state = app.read()
+        seen[:] = [state]
+        return state == want
+
+    try:
+        wait_for("the boxes and focus", probe)
+    except Failure:
+        raise Failure(f"expected boxes {want[0]} with focus on {want[1]!r}; "
+                      f"read {seen[0][0] if seen else '?'} with focus on {seen[0][1] if seen else '?'!r}")
+
+
+def alert(app, text):
+    box = wait_for("the message box", app.alert)
+    label = wait_for("its text", lambda: app.find(box, role=pyatspi.ROLE_LABEL, predicate=lambda n: n.name))
+    if label.name != text:
+        raise Failure(f"expected message {text!r}; read {label.name!r}")
+    ok = wait_for("its OK button", lambda: app.find(box, name="OK", role=pyatspi.ROLE_PUSH_BUTTON))
+    ok.queryAction().doAction(0)
+    wait_for("the message box to close", lambda: app.alert() is None)
+
+
+def help_once(app):
+    for _ in range(2):
+        app.key("F1")
+        wait_for("the help window", lambda: app.frame("Tickwell Help"))
+        app.activate()
+    count = len(app.frames("Tickwell Help"))
+    if count != 1:
+        raise Failure(f"expected one help window; found {count}")
+
+
+def about(app):
+    app.key("alt+h")
+    wait_for("the Help menu", lambda: app.find(app.app, name="About Tickwell...",
+                                                 predicate=lambda n: n.getState().contains(pyatspi.STATE_SHOWING)))
+    app.key("Up", "Return")
+    dialog = wait_for("the about box", lambda: app.frame("About Tickwell"))
+    version = wait_for("the version label", lambda: app.find(
+        dialog, role=pyatspi.ROLE_LABEL, predicate=lambda n: n.name.startswith("Version")))
+    if version.name != "Version 2.0.4":
+        raise Failure(f"expected 'Version 2.0.4'; read {version.name!r}")
+    app.key("Escape")
+    wait_for("the about box to close", lambda: app.frame("About Tickwell") is None)
+
+
+def registry_values(config):
+    path = os.path.join(config, "tickwell", "registry.reg")
+    text = open(path).read() if os.path.exists(path) else ""
+    return {m.group(1): int(m.group(2), 16) for m in re.finditer(r'"([^"]+)"=dword:([0-9a-f]{8})', text)}
+
+
+def position_memory(app, context):
+    moved = app.move(app.wid, app.main, 200, 150)
+    app.close()
+    values = registry_values(context["config"])
+    if "frmCalc Left" not in values or "frmCalc Top" not in values:
+        raise Failure(f"expected REG_DWORD values for frmCalc in the registry file; read {values}")
+    again = context["launch"]()
+    where = wait_for("the restored place", lambda: again.geometry(again.wid))
+    if where != moved:
+        raise Failure(f"expected the window back at {moved}; it opened at {where}")
+    return again
+
+
+def help_minimize(app, context):
+    app.key("F1")
+    wait_for("the help window", lambda: app.xwindow("Tickwell Help"))
+    help_wid = app.xwindow("Tickwell Help")
+    placed = app.move(help_wid, app.frame("Tickwell Help"), 40, 60)
+    app.desktop.run(["xdotool", "windowminimize", "--sync", app.wid])
+    wait_for("the help window to close", lambda: app.frame("Tickwell Help") is None)
+    if "frmHelp Left" not in registry_values(context["config"]):
+        raise Failure("the help window's position was not saved when it closed")
+    app.desktop.run(["wmctrl", "-i", "-a", app.wid])
+    wid = wait_for("the help window to come back", lambda: app.xwindow("Tickwell Help"))
+    where = wait_for("its place", lambda: app.geometry(wid))
+    if where != placed:
+        raise Failure(f"expected the help window back at {placed}; it opened at {where}")
+
+
+def off_screen(app, context):
+    x, y = app.geometry(app.wid)
+    width = 234
+    if abs((x + width // 2) - 640) > 20:
+        raise Failure(f"expected the window centred on the 1280-pixel screen; its left edge is at {x}")
+
+
+def prepare_off_screen(config):
+    os.makedirs(os.path.join(config, "tickwell"))
+    with open(os.path.join(config, "tickwell", "registry.reg"), "w") as out:
+        out.write("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Brenholt\\Tickwell\\Position]\r\n"
+                  '"frmCalc Left"=dword:00007d00\r\n"frmCalc Top"=dword:00000096\r\n')
+
+
+def run_scenario(desktop, binary, name, steps):
+    config = tempfile.mkdtemp(prefix="config-", dir=desktop.workdir)
+    if name.startswith("window saved off-screen"):
+        prepare_off_screen(config)
+    apps = []
+
+    def launch():
+        apps.append(Tickwell(desktop, binary, config))
+        return apps[-1]
+
+    context = {"config": config, "launch": launch}
+    try:
+        app = launch()
+        for step in steps:
+            kind = step[0]
+            if kind == "keys":
+                app.keys(step[1])
+            elif kind == "expect":
+                expect(app, step[1], step[2])
+            elif kind == "alert":
+                alert(app, step[1])
+            else:
+                handler = globals()[kind]
+                result = handler(app, context) if handler.__code__.co_argcount == 2 else handler(app)
+                if isinstance(result, Tickwell):
+                    app = result
+        if app.proc.poll() is None:
+            app.close()
+    except Exception as error:
+        # Taken while the windows are still up, so a person can see what went wrong.
+        shot = desktop.screenshot(f"{os.path.basename(config)}-{name}")
+        raise Failure(f"{error}\n      screenshot: {shot}") from error
+    finally:
+        for a in apps:
+            a.kill()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("binary")
+    parser.add_argument("--repeat", type=int, default=1)
+    parser.add_argument("--only")
+    parser.add_argument("--keep", action="store_true", help="keep the work folder")
+    args = parser.parse_args()
+    binary = os.path.abspath(args.binary)
+
+    workdir = tempfile.mkdtemp(prefix="tickwell-e2e-")
+    desktop = Desktop(workdir)
+    passed = failed = 0
+    started = time.monotonic()
+    keep = args.keep
+    try:
+        desktop.start()
+        global pyatspi
+        import pyatspi  # after the buses exist: it connects on import
+        for round_ in range(args.repeat):
+            for name, steps in SCENARIOS.items():
+                if args.only and args.only not in name:
+                    continue
+                try:
+                    run_scenario(desktop, binary, name, steps)
+                    passed += 1
+                    print(f"ok    {name}", flush=True)
+                except Exception as error:
+                    failed += 1
+                    keep = True
+                    print(f"FAIL  {name} (round {round_ + 1}): {error}", flush=True)
+    finally:
+        desktop.stop()
+        if not keep:
+            shutil.rmtree(workdir, ignore_errors=True)
+    print(f"e2e took {time.monotonic() - started:.1f} s")
+    print(f"e2e: {passed} passed, {failed} failed")
+    return 1 if failed or not passed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

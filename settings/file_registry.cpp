@@ -142,13 +142,22 @@ std::string FileRegistry::DefaultPath() {
     return base + "/tickwell/registry.reg";
 }
 
-FileRegistry::LoadState FileRegistry::Load(regfile::Hive& hive) const {
+FileRegistry::LoadState FileRegistry::Load(regfile::Hive& hive, bool allowCached) const {
     hive.clear();
     if (mPath.empty()) return LoadState::Absent;
     FileDescriptor fd(open(mPath.c_str(), O_RDONLY | O_CLOEXEC));
     if (fd.Get() < 0) return errno == ENOENT ? LoadState::Absent : LoadState::Unreadable;
     struct stat st {};
     if (fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return LoadState::Unreadable;
+    const long long modifiedNs = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
+    const long long changedNs = st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
+    Snapshot& snap = mSnapshot;
+    if (allowCached && snap.valid && snap.device == st.st_dev && snap.inode == st.st_ino &&
+        snap.size == static_cast<unsigned long long>(st.st_size) &&
+        snap.modifiedNs == modifiedNs && snap.changedNs == changedNs) {
+        hive = snap.hive;
+        return snap.state;
+    }
     if (st.st_size > kMaxFileSize) return LoadState::Corrupt;
     std::string bytes;
     char buffer[65536];
@@ -162,7 +171,17 @@ FileRegistry::LoadState FileRegistry::Load(regfile::Hive& hive) const {
         bytes.append(buffer, static_cast<std::size_t>(n));
         if (bytes.size() > static_cast<std::size_t>(kMaxFileSize)) return LoadState::Corrupt;
     }
-    return regfile::Parse(bytes, hive) ? LoadState::Ok : LoadState::Corrupt;
+    const LoadState state = regfile::Parse(bytes, hive) ? LoadState::Ok : LoadState::Corrupt;
+    if (state == LoadState::Corrupt) hive.clear();
+    snap = Snapshot{true,
+                    static_cast<unsigned long long>(st.st_dev),
+                    static_cast<unsigned long long>(st.st_ino),
+                    static_cast<unsigned long long>(st.st_size),
+                    modifiedNs,
+                    changedNs,
+                    state,
+                    hive};
+    return state;
 }
 
 template <typename Change>
@@ -179,7 +198,7 @@ long FileRegistry::Modify(Change change) {
     // The lock goes with the descriptor, also when this process dies.
 
     regfile::Hive hive;
-    const LoadState state = Load(hive);
+    const LoadState state = Load(hive, false);
     if (state == LoadState::Unreadable) return kErrorAccessDenied;  // never overwrite it
     bool changed = false;
     const long status = change(hive, changed);

@@ -37,7 +37,8 @@ public:
 
 private:
     enum class LoadState { Ok, Absent, Corrupt, Unreadable };
-    LoadState Load(regfile::Hive& hive) const;
+    // Plain reads may reuse the last parse; a read-modify-write never does.
+    LoadState Load(regfile::Hive& hive, bool allowCached = true) const;
     // Locks, loads, applies `change`, and writes the file when it changed.
     template <typename Change>
     long Modify(Change change);
@@ -46,6 +47,16 @@ private:
 
     std::string mPath;
     std::chrono::milliseconds mLockTimeout;
+    // The last file read, parsed, kept while the file's identity and times
+    // are unchanged (every write renames a new file into place).
+    struct Snapshot {
+        bool valid = false;
+        unsigned long long device = 0, inode = 0, size = 0;
+        long long modifiedNs = 0, changedNs = 0;
+        LoadState state = LoadState::Absent;
+        regfile::Hive hive;
+    };
+    mutable Snapshot mSnapshot;
     std::map<RegHandle, std::string> mHandles;
     RegHandle mNextHandle = 1;
 };

@@ -96,6 +96,22 @@ TEST_F(FileStore, ReadsNeverWrite) {
     EXPECT_EQ(ReadFile(File()), before);
 }
 
+TEST_F(FileStore, LongLivedReadersSeeOtherWriters) {
+    FileRegistry reader(File());
+    CRegSettings readerSettings(reader);
+    FileRegistry writer(File());
+    CRegSettings writerSettings(writer);
+    for (int i = 0; i < 20; ++i) {
+        ASSERT_TRUE(writerSettings.SaveSetting("Position", "frmCalc Left", "", 1000 + i));
+        EXPECT_EQ(readerSettings.GetSetting("Position", "frmCalc Left", ""), std::to_string(1000 + i));
+        // The reader's own writes start from the file as it is now, not as it read it.
+        ASSERT_TRUE(readerSettings.SaveSetting("Position", "reader " + std::to_string(i), "", i));
+        EXPECT_EQ(writerSettings.GetSetting("Position", "reader " + std::to_string(i), ""),
+                  std::to_string(i));
+    }
+    EXPECT_EQ(readerSettings.GetSetting("Position", "frmCalc Left", ""), "1019");
+}
+
 TEST_F(FileStore, WritesExactBytesThatANewInstanceReads) {
     {
         FileRegistry registry(File());

@@ -64,7 +64,7 @@ void TimeCalculator::DisplaySeconds(std::int32_t totalSeconds) {
 
 void TimeCalculator::ShowCalcError(std::int32_t number, const std::string& description) {
     mHost.MsgBox("Error Number: " + IntegerText(number) + "\r\n" + description, "Error",
-                     msgbox::kOkOnly | msgbox::kCritical);
+                 msgbox::kOkOnly | msgbox::kCritical);
 }
 
 template <typename Command>
@@ -203,17 +203,28 @@ void TimeCalculator::Form_KeyPress(std::uint16_t& KeyAscii) {
 
     switch (KeyAscii) {
         case 8:
-        case '0': case '1': case '2': case '3': case '4':
-        case '5': case '6': case '7': case '8': case '9':
-            mbEntryTyped = true;
-            return;  // passed on to the focused box
-        case 'M': case 'm': focusAndPress(Control::cmdMinutes); break;
-        case 'S': case 's': focusAndPress(Control::cmdSeconds); break;
-        case 'E': case 'e': focusAndPress(Control::cmdClearEntry); break;
-        case 'C': case 'c': focusAndPress(Control::cmdClearAll); break;
+        case '0':
+        case '1':
+        case '2':
+        case '3':
+        case '4':
+        case '5':
+        case '6':
+        case '7':
+        case '8':
+        case '9': mbEntryTyped = true; return;  // passed on to the focused box
+        case 'M':
+        case 'm': focusAndPress(Control::cmdMinutes); break;
+        case 'S':
+        case 's': focusAndPress(Control::cmdSeconds); break;
+        case 'E':
+        case 'e': focusAndPress(Control::cmdClearEntry); break;
+        case 'C':
+        case 'c': focusAndPress(Control::cmdClearAll); break;
         case '+': focusAndPress(Control::cmdPlus); break;
         case '-': focusAndPress(Control::cmdMinus); break;
-        case '=': case 13: focusAndPress(Control::cmdEquals); break;
+        case '=':
+        case 13: focusAndPress(Control::cmdEquals); break;
         case '/': mHost.SendTab(); break;
         default: break;
     }

@@ -38,8 +38,7 @@ public:
     // Moves the focus along the tab order once per queued Tab.
     void ProcessQueuedTabs();
 
-    void SetEntry(const std::string& hours, const std::string& minutes,
-                  const std::string& seconds);
+    void SetEntry(const std::string& hours, const std::string& minutes, const std::string& seconds);
     Control Focus() const { return mFocus; }
     int QueuedTabs() const { return mQueuedTabs; }
     const std::vector<RecordedMsgBox>& MsgBoxes() const { return mMsgBoxes; }

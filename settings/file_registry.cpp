@@ -108,7 +108,7 @@ long WriteAtomically(const std::string& path, const std::string& contents) {
 
 std::string TimeStamp() {
     const std::time_t now = std::time(nullptr);
-    std::tm tm {};
+    std::tm tm{};
     localtime_r(&now, &tm);
     char buffer[32];
     std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &tm);
@@ -153,8 +153,8 @@ FileRegistry::LoadState FileRegistry::Load(regfile::Hive& hive, bool allowCached
     const long long changedNs = st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
     Snapshot& snap = mSnapshot;
     if (allowCached && snap.valid && snap.device == st.st_dev && snap.inode == st.st_ino &&
-        snap.size == static_cast<unsigned long long>(st.st_size) &&
-        snap.modifiedNs == modifiedNs && snap.changedNs == changedNs) {
+        snap.size == static_cast<unsigned long long>(st.st_size) && snap.modifiedNs == modifiedNs &&
+        snap.changedNs == changedNs) {
         hive = snap.hive;
         return snap.state;
     }
@@ -284,7 +284,8 @@ long FileRegistry::QueryValueEx(RegHandle key, const char* name, std::uint32_t* 
     regfile::Hive hive;
     Load(hive);
     const auto found = hive.find(regfile::Lower(handle->second));
-    if (found == hive.end()) return IsRootPath(handle->second) ? kErrorFileNotFound : kErrorKeyDeleted;
+    if (found == hive.end())
+        return IsRootPath(handle->second) ? kErrorFileNotFound : kErrorKeyDeleted;
     const auto value = found->second.values.find(NameKey(name));
     if (value == found->second.values.end()) return kErrorFileNotFound;
     const std::string& bytes = value->second.data;

@@ -64,10 +64,10 @@ void MWindow::SaveRestoreWindow(IPlacedWindow& frm, bool bSave) {
 
     GetWorkArea();
     const double width = frm.Width(), height = frm.Height();
-    const double defaultLeft = width > mlWorkWidth ? (mScreen.Width() - width) / 2
-                                                   : (mlWorkWidth - width) / 2;
-    const double defaultTop = height > mlWorkHeight ? (mScreen.Height() - height) / 2
-                                                    : (mlWorkHeight - height) / 2;
+    const double defaultLeft =
+        width > mlWorkWidth ? (mScreen.Width() - width) / 2 : (mlWorkWidth - width) / 2;
+    const double defaultTop =
+        height > mlWorkHeight ? (mScreen.Height() - height) / 2 : (mlWorkHeight - height) / 2;
     const std::int32_t centredLeft = RoundOrZero(defaultLeft);
     const std::int32_t centredTop = RoundOrZero(defaultTop);
 

@@ -38,8 +38,8 @@ bool Utf16ToUtf8(const std::string& in, std::size_t start, std::string& out) {
     out.clear();
     out.reserve((in.size() - start) / 2);
     for (std::size_t i = start; i < in.size(); i += 2) {
-        std::uint32_t unit = static_cast<unsigned char>(in[i]) |
-                             (static_cast<unsigned char>(in[i + 1]) << 8);
+        std::uint32_t unit =
+            static_cast<unsigned char>(in[i]) | (static_cast<unsigned char>(in[i + 1]) << 8);
         if (unit >= 0xD800 && unit <= 0xDBFF) {
             if (i + 3 >= in.size()) return false;
             const std::uint32_t low = static_cast<unsigned char>(in[i + 2]) |

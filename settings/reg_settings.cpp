@@ -74,8 +74,7 @@ std::string CRegSettings::GetSetting(const std::string& sSection, const std::str
 bool CRegSettings::SaveSetting(const std::string& sSection, const std::string& sKey,
                                const std::string& sString, std::int32_t lNumber) {
     RegHandle key = 0;
-    if (mRegistry.CreateKeyEx(mHKey, GetKeyPath(sSection), 0, kKeyAllAccess, &key) !=
-        kErrorSuccess)
+    if (mRegistry.CreateKeyEx(mHKey, GetKeyPath(sSection), 0, kKeyAllAccess, &key) != kErrorSuccess)
         return false;
     long status;
     if (!sString.empty()) {

@@ -13,8 +13,8 @@ public:
                      std::uint32_t access, RegHandle* result) override;
     long QueryValueEx(RegHandle key, const char* name, std::uint32_t* type, unsigned char* data,
                       std::uint32_t* size) override;
-    long SetValueEx(RegHandle key, const char* name, std::uint32_t type,
-                    const unsigned char* data, std::uint32_t size) override;
+    long SetValueEx(RegHandle key, const char* name, std::uint32_t type, const unsigned char* data,
+                    std::uint32_t size) override;
     long DeleteValue(RegHandle key, const char* name) override;
     long DeleteKey(RegHandle key, const std::string& subKey) override;
     long CloseKey(RegHandle key) override;

@@ -11,18 +11,18 @@
 
 namespace tickwell {
 
-const char* const frmAbout::kLicenseText =
-    "Licensed under the MIT License.";
+const char* const frmAbout::kLicenseText = "Licensed under the MIT License.";
 
 QString frmAbout::VersionText(int major, int minor, int revision) {
     return QString("Version %1.%2.%3").arg(major).arg(minor).arg(revision);
 }
 
 QString frmAbout::NoticeText(int year) {
-    return QString("Copyright (C) 1999-%1 Brenholt Software\r\n"
-                   "Written by the Tickwell team\r\n"
-                   "Web: http://%2\r\n"
-                   "E-mail: support@brenholt.example")
+    return QString(
+               "Copyright (C) 1999-%1 Brenholt Software\r\n"
+               "Written by the Tickwell team\r\n"
+               "Web: http://%2\r\n"
+               "E-mail: support@brenholt.example")
         .arg(year)
         .arg(kMakerWebHost);
 }
@@ -58,8 +58,8 @@ frmAbout::frmAbout(QWidget* parent)
     cmdOK->setDefault(true);  // Enter; Escape closes the dialog as the cancel button
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
 
-    lblDescription = MakeLabel(this, "lblDescription", "Copyright notice",
-                               TwipsRect(1050, 960, 3765, 885));
+    lblDescription =
+        MakeLabel(this, "lblDescription", "Copyright notice", TwipsRect(1050, 960, 3765, 885));
     lblLicense = MakeLabel(this, "lblLicense", "License", TwipsRect(255, 2070, 3120, 465));
     auto* lblTitle = MakeLabel(this, "lblTitle", "Tickwell", TwipsRect(1050, 225, 3405, 360));
     lblTitle->setFont(TitleFont());

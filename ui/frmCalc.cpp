@@ -123,7 +123,7 @@ void frmCalc::BuildControls() {
     txtMinutes = makeBox(Control::txtMinutes, "Minutes", 1320);
     txtSeconds = makeBox(Control::txtSeconds, "Seconds", 2280);
 
-    struct ButtonSpec {
+    struct ButtonLayout {
         Control control;
         const char* caption;
         const char* accessible;
@@ -131,7 +131,7 @@ void frmCalc::BuildControls() {
         double points;
         const char* tip;
     };
-    const ButtonSpec buttons[] = {
+    const ButtonLayout buttons[] = {
         {Control::cmdPlus, "+", "Add", TwipsRect(360, 1560, 855, 495), 13.5, nullptr},
         {Control::cmdMinus, "-", "Subtract", TwipsRect(1320, 1560, 855, 495), 18, nullptr},
         {Control::cmdEquals, "=", "Equals", TwipsRect(2280, 1560, 855, 495), 13.5, nullptr},
@@ -139,24 +139,23 @@ void frmCalc::BuildControls() {
          TwipsRect(360, 2160, 615, 495), 12, "Converts entered time into minutes and seconds"},
         {Control::cmdSeconds, "S", "Convert to seconds", TwipsRect(1080, 2160, 615, 495), 12,
          "Converts entered time into seconds"},
-        {Control::cmdClearEntry, "CE", "Clear entry", TwipsRect(1800, 2160, 615, 495), 12,
-         nullptr},
+        {Control::cmdClearEntry, "CE", "Clear entry", TwipsRect(1800, 2160, 615, 495), 12, nullptr},
         {Control::cmdClearAll, "C", "Clear all", TwipsRect(2520, 2160, 615, 495), 12, nullptr},
     };
-    for (const ButtonSpec& spec : buttons) {
-        auto* button = new QPushButton(spec.caption, client);
-        button->setObjectName(ControlName(spec.control));
-        button->setGeometry(spec.rect);
-        button->setFont(SansFont(spec.points, true));
+    for (const ButtonLayout& item : buttons) {
+        auto* button = new QPushButton(item.caption, client);
+        button->setObjectName(ControlName(item.control));
+        button->setGeometry(item.rect);
+        button->setFont(SansFont(item.points, true));
         button->setAutoDefault(false);
         button->setFocusPolicy(Qt::ClickFocus);  // never a Tab stop, still focusable
-        button->setAccessibleName(spec.accessible);
-        if (spec.tip) {
-            button->setToolTip(spec.tip);
-            button->setAccessibleDescription(spec.tip);
+        button->setAccessibleName(item.accessible);
+        if (item.tip) {
+            button->setToolTip(item.tip);
+            button->setAccessibleDescription(item.tip);
         }
         button->installEventFilter(this);
-        const Control control = spec.control;
+        const Control control = item.control;
         connect(button, &QPushButton::clicked, this, [this, control] { mCalc.Click(control); });
         mControls[control] = button;
     }
@@ -166,9 +165,9 @@ void frmCalc::BuildControls() {
     QWidget::setTabOrder(txtHours, txtMinutes);
     QWidget::setTabOrder(txtMinutes, txtSeconds);
     QWidget* previous = txtSeconds;
-    for (const ButtonSpec& spec : buttons) {
-        QWidget::setTabOrder(previous, mControls[spec.control]);
-        previous = mControls[spec.control];
+    for (const ButtonLayout& item : buttons) {
+        QWidget::setTabOrder(previous, mControls[item.control]);
+        previous = mControls[item.control];
     }
     txtHours->setFocus();
 }
@@ -287,9 +286,7 @@ WebLinkHost MakeWebLinkHost(QWidget* owner) {
 }  // namespace
 
 void frmCalc::mnuHelpWebSite_Click() { tickwell::mnuHelpWebSite_Click(MakeWebLinkHost(this)); }
-void frmCalc::mnuHelpSharewell_Click() {
-    tickwell::mnuHelpSharewell_Click(MakeWebLinkHost(this));
-}
+void frmCalc::mnuHelpSharewell_Click() { tickwell::mnuHelpSharewell_Click(MakeWebLinkHost(this)); }
 
 // ---- the engine's host ------------------------------------------------------
 

@@ -45,8 +45,8 @@ frmHelp::frmHelp(MWindow& placement)
     setFixedSize(Px(5670), Px(6165));
     // The page is one picture; a screen reader gets its text as the description.
     setAccessibleName("Tickwell Help");
-    setAccessibleDescription(QString("%1\n%2\n%3\n%4")
-                                 .arg(kText1, kText2, kText3, QString(kKeyList)));
+    setAccessibleDescription(
+        QString("%1\n%2\n%3\n%4").arg(kText1, kText2, kText3, QString(kKeyList)));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Button));  // the menu colour

@@ -24,14 +24,15 @@ std::string MakerHomeUrl() { return std::string("http://") + kMakerWebHost; }
 namespace {
 
 void OpenOrReport(const WebLinkHost& host, const std::string& url) {
-    if (!host.openUrl(url)) host.msgBox(kInternetFailure, "", msgbox::kOkOnly | msgbox::kExclamation);
+    if (!host.openUrl(url))
+        host.msgBox(kInternetFailure, "", msgbox::kOkOnly | msgbox::kExclamation);
 }
 
 }  // namespace
 
 void mnuHelpSharewell_Click(const WebLinkHost& host) {
-    const int answer = host.msgBox(kSharewellPrompt, "Sharewell Project",
-                                   msgbox::kYesNo | msgbox::kInformation);
+    const int answer =
+        host.msgBox(kSharewellPrompt, "Sharewell Project", msgbox::kYesNo | msgbox::kInformation);
     if (answer != msgbox::kAnswerYes) return;
     OpenOrReport(host, SharewellProjectUrl());
 }

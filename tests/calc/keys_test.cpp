@@ -26,13 +26,18 @@ public:
 
 std::optional<Control> CommandFor(std::uint16_t code) {
     switch (code) {
-        case 'M': case 'm': return Control::cmdMinutes;
-        case 'S': case 's': return Control::cmdSeconds;
-        case 'E': case 'e': return Control::cmdClearEntry;
-        case 'C': case 'c': return Control::cmdClearAll;
+        case 'M':
+        case 'm': return Control::cmdMinutes;
+        case 'S':
+        case 's': return Control::cmdSeconds;
+        case 'E':
+        case 'e': return Control::cmdClearEntry;
+        case 'C':
+        case 'c': return Control::cmdClearAll;
         case '+': return Control::cmdPlus;
         case '-': return Control::cmdMinus;
-        case '=': case 13: return Control::cmdEquals;
+        case '=':
+        case 13: return Control::cmdEquals;
         default: return std::nullopt;
     }
 }

@@ -1,11 +1,11 @@
 #include "file_registry.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -27,14 +27,16 @@ std::string& ContractDir() {
     return const_cast<std::string&>(dir.Path());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    FileStore, RegistryContract,
-    ::testing::Values(RegistryMaker{"File", [] {
-        static int n = 0;
-        return std::make_unique<FileRegistry>(ContractDir() + "/" + std::to_string(n++) +
-                                              "/tickwell/registry.reg");
-    }}),
-    [](const auto& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(FileStore, RegistryContract,
+                         ::testing::Values(RegistryMaker{"File",
+                                                         [] {
+                                                             static int n = 0;
+                                                             return std::make_unique<FileRegistry>(
+                                                                 ContractDir() + "/" +
+                                                                 std::to_string(n++) +
+                                                                 "/tickwell/registry.reg");
+                                                         }}),
+                         [](const auto& info) { return info.param.name; });
 
 // Runs `body` in a child process and returns its exit status.
 template <typename Body>
@@ -103,7 +105,8 @@ TEST_F(FileStore, LongLivedReadersSeeOtherWriters) {
     CRegSettings writerSettings(writer);
     for (int i = 0; i < 20; ++i) {
         ASSERT_TRUE(writerSettings.SaveSetting("Position", "frmCalc Left", "", 1000 + i));
-        EXPECT_EQ(readerSettings.GetSetting("Position", "frmCalc Left", ""), std::to_string(1000 + i));
+        EXPECT_EQ(readerSettings.GetSetting("Position", "frmCalc Left", ""),
+                  std::to_string(1000 + i));
         // The reader's own writes start from the file as it is now, not as it read it.
         ASSERT_TRUE(readerSettings.SaveSetting("Position", "reader " + std::to_string(i), "", i));
         EXPECT_EQ(writerSettings.GetSetting("Position", "reader " + std::to_string(i), ""),
@@ -144,8 +147,9 @@ TEST_F(FileStore, UnreadableFilesAreKeptAsideOnTheFirstWrite) {
     std::string big = "REGEDIT4\n[HKEY_CURRENT_USER\\Software]\n";
     big += std::string(10 << 20, 'x');
     const std::pair<const char*, std::string> cases[] = {
-        {"truncated", "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Brenholt\\Tickwell\\Position]"
-                      "\r\n\"frmCalc Le"},
+        {"truncated",
+         "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Brenholt\\Tickwell\\Position]"
+         "\r\n\"frmCalc Le"},
         {"garbage", garbage},
         {"junk", "<html>not settings</html>\n"},
         {"10 MB", big},

@@ -72,8 +72,8 @@ inline std::vector<std::string> Differences(IRegistry& registry, const std::stri
     Configure(settings, company);
     std::vector<std::string> problems;
     RegHandle key = 0;
-    if (registry.OpenKeyEx(RootHandle(0x80000001u), settings.GetKeyPath(kSection), 0,
-                           kKeyAllAccess, &key) != 0)
+    if (registry.OpenKeyEx(RootHandle(0x80000001u), settings.GetKeyPath(kSection), 0, kKeyAllAccess,
+                           &key) != 0)
         return {"key " + settings.GetKeyPath(kSection) + " is missing"};
     for (const PeerValue& v : Values()) {
         if (fromRegeditExport && LostByRegeditExport(v)) continue;

@@ -50,8 +50,8 @@ struct Fixture {
         std::pair<std::uint32_t, Bytes> result{0, ""};
         if (registry->QueryValueEx(key, name, &type, nullptr, &size) == 0) {
             Bytes data(size, '\0');
-            if (registry->QueryValueEx(key, name, &type,
-                                       reinterpret_cast<unsigned char*>(&data[0]), &size) == 0)
+            if (registry->QueryValueEx(key, name, &type, reinterpret_cast<unsigned char*>(&data[0]),
+                                       &size) == 0)
                 result = {type, data.substr(0, size)};
         }
         registry->CloseKey(key);
@@ -134,7 +134,8 @@ TEST_P(RegistryContract, SaveStoresTextOrNumber) {
     EXPECT_TRUE(f.settings.SaveSetting("Position", "zero", "", 0));
     EXPECT_EQ(f.RawGet("Position", "zero"), std::make_pair(kRegDword, Bytes(4, '\0')));
     EXPECT_TRUE(f.settings.SaveSetting("Position", "negative", "", -1200));
-    EXPECT_EQ(f.RawGet("Position", "negative"), std::make_pair(kRegDword, Bytes("\x50\xFB\xFF\xFF", 4)));
+    EXPECT_EQ(f.RawGet("Position", "negative"),
+              std::make_pair(kRegDword, Bytes("\x50\xFB\xFF\xFF", 4)));
     EXPECT_EQ(f.settings.GetSetting("Position", "negative", ""), "-1200");
 
     EXPECT_TRUE(f.settings.SaveSetting("Position", "text", "12", 5));
@@ -204,9 +205,9 @@ TEST_P(RegistryContract, QueryReportsTheSizeItNeeds) {
     Fixture f(GetParam());
     f.RawSet("Q", "v", kRegBinary, "abcdef");
     RegHandle key = 0;
-    ASSERT_EQ(f.registry->OpenKeyEx(RootHandle(0x80000001u), f.SectionPath("Q"), 0, kKeyAllAccess,
-                                    &key),
-              0);
+    ASSERT_EQ(
+        f.registry->OpenKeyEx(RootHandle(0x80000001u), f.SectionPath("Q"), 0, kKeyAllAccess, &key),
+        0);
     unsigned char small[2];
     std::uint32_t type = 0, size = sizeof small;
     EXPECT_EQ(f.registry->QueryValueEx(key, "v", &type, small, &size), kErrorMoreData);

@@ -2,12 +2,13 @@
 // the Windows half of the .reg exchange check:
 //   settings_tests_win.exe --peer-write COMPANY   writes the peer values
 //   settings_tests_win.exe --peer-check COMPANY   checks values imported by regedit
+#include "win32_registry.h"
+
 #include <cstring>
 #include <iostream>
 
 #include "peer_values.h"
 #include "registry_contract.h"
-#include "win32_registry.h"
 
 namespace tickwell {
 

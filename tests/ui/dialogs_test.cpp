@@ -64,7 +64,8 @@ TEST_F(AboutWindow, ShowsVersionAndNoticeAndClosesEveryWay) {
              EXPECT_TRUE(QTest::qWaitForWindowActive(d));
              QTest::keyClick(d, Qt::Key_O, Qt::AltModifier);
          }},
-        {"OK button", [](QWidget* d) {
+        {"OK button",
+         [](QWidget* d) {
              QTest::mouseClick(d->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
          }},
         {"close box", [](QWidget* d) { d->close(); }},
@@ -85,7 +86,8 @@ TEST_F(AboutWindow, ShowsVersionAndNoticeAndClosesEveryWay) {
         EXPECT_FALSE(stillOpen) << closer.name;
         EXPECT_EQ(title, "About Tickwell");
         EXPECT_EQ(version, "Version 2.0.4");
-        EXPECT_TRUE(notice.contains(QString("-%1 Brenholt Software").arg(QDate::currentDate().year())))
+        EXPECT_TRUE(
+            notice.contains(QString("-%1 Brenholt Software").arg(QDate::currentDate().year())))
             << notice.toStdString();
         EXPECT_EQ(license.toStdString(), frmAbout::kLicenseText);
     }

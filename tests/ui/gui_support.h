@@ -24,4 +24,6 @@ QString FocusName();
 }  // namespace tickwell::gui
 
 // Lets test failures show QStrings as text.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+inline void PrintTo(const QString& text, std::ostream* os) {
+    *os << '"' << text.toStdString() << '"';
+}

@@ -124,8 +124,9 @@ TEST_F(MainWindow, LayoutMatchesTheDesign) {
     QStringList menu;
     for (QAction* a : mWindow->menuBar()->actions()[0]->menu()->actions())
         menu << (a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(menu.join("|"), "Using Tickwell...|-|Brenholt Web Site...|Sharewell Project...|-|"
-                              "About Tickwell...");
+    EXPECT_EQ(menu.join("|"),
+              "Using Tickwell...|-|Brenholt Web Site...|Sharewell Project...|-|"
+              "About Tickwell...");
     EXPECT_EQ(mWindow->menuBar()->actions()[0]->text(), "&Help");
 }
 
@@ -136,17 +137,13 @@ TEST_F(MainWindow, KeysDriveTheCalculator) {
         const char* focus;
     };
     const Walk walks[] = {
-        {"1/2/5\r", "1|2|5", "cmdEquals"},
-        {"1/2/5+//55=", "1|3|0", "cmdEquals"},
-        {"//7+", "||", "txtHours"},            // "+" typed in the seconds box
-        {"1.5x y,", "15||", "txtHours"},        // points, letters, blanks swallowed
-        {"1/2/5\r7e", "||", "txtHours"},       // digits after Enter mark the entry typed
-        {"e", "||", "cmdClearEntry"},
-        {"//5-//5-//3=", "0|0|-3", "cmdEquals"},
-        {"//3725m", "|62|5", "cmdMinutes"},
-        {"1/2/5s", "||3725", "cmdSeconds"},
-        {"//5+e", "0|0|5", "cmdClearEntry"},
-        {"12\b3/4C", "||", "txtHours"},
+        {"1/2/5\r", "1|2|5", "cmdEquals"},   {"1/2/5+//55=", "1|3|0", "cmdEquals"},
+        {"//7+", "||", "txtHours"},       // "+" typed in the seconds box
+        {"1.5x y,", "15||", "txtHours"},  // points, letters, blanks swallowed
+        {"1/2/5\r7e", "||", "txtHours"},  // digits after Enter mark the entry typed
+        {"e", "||", "cmdClearEntry"},        {"//5-//5-//3=", "0|0|-3", "cmdEquals"},
+        {"//3725m", "|62|5", "cmdMinutes"},  {"1/2/5s", "||3725", "cmdSeconds"},
+        {"//5+e", "0|0|5", "cmdClearEntry"}, {"12\b3/4C", "||", "txtHours"},
     };
     for (const Walk& w : walks) {
         Find<QPushButton>("cmdClearAll")->click();
@@ -236,10 +233,16 @@ TEST_F(MainWindow, F1OpensOneHelpWindowFromAnyControl) {
 
 TEST_F(MainWindow, ScreenReadersCanNameAndReadEveryControl) {
     const std::pair<const char*, const char*> names[] = {
-        {"txtHours", "Hours"},     {"txtMinutes", "Minutes"},  {"txtSeconds", "Seconds"},
-        {"cmdPlus", "Add"},        {"cmdMinus", "Subtract"},   {"cmdEquals", "Equals"},
-        {"cmdClearEntry", "Clear entry"},                      {"cmdClearAll", "Clear all"},
-        {"cmdMinutes", "Convert to minutes and seconds"},      {"cmdSeconds", "Convert to seconds"},
+        {"txtHours", "Hours"},
+        {"txtMinutes", "Minutes"},
+        {"txtSeconds", "Seconds"},
+        {"cmdPlus", "Add"},
+        {"cmdMinus", "Subtract"},
+        {"cmdEquals", "Equals"},
+        {"cmdClearEntry", "Clear entry"},
+        {"cmdClearAll", "Clear all"},
+        {"cmdMinutes", "Convert to minutes and seconds"},
+        {"cmdSeconds", "Convert to seconds"},
     };
     for (const auto& [name, accessible] : names) {
         QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(Find(name));

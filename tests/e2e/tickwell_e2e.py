@@ -94,9 +94,10 @@ class Desktop:
 
     def start(self):
         read_end, write_end = os.pipe()
-        self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
-                     "-nolisten", "tcp"], pass_fds=[write_end], stdout=subprocess.DEVNULL,
-                    stderr=subprocess.DEVNULL)
+        x_log = open(os.path.join(self.workdir, "xvfb.log"), "w")
+        xvfb = self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
+                            "-nolisten", "tcp", "-noreset"], pass_fds=[write_end], stdout=x_log,
+                           stderr=subprocess.STDOUT)
         os.close(write_end)
         number = b""
         deadline = time.monotonic() + 20
@@ -109,6 +110,12 @@ class Desktop:
             number += piece
         os.close(read_end)
         self.env["DISPLAY"] = ":" + number.decode().strip()
+        try:
+            wait_for("the X server", lambda: self.run(["xdotool", "getdisplaygeometry"], check=False).returncode == 0)
+        except Failure:
+            x_log.flush()
+            raise Failure(f"the X server {self.env['DISPLAY']} took no clients (exit {xvfb.poll()}): "
+                          + open(os.path.join(self.workdir, "xvfb.log")).read())
 
         bus = self._spawn(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
@@ -117,8 +124,14 @@ class Desktop:
         subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
                         "/org/a11y/bus", "org.a11y.Bus.GetAddress"], env=self.env, check=True,
                        stdout=subprocess.DEVNULL, timeout=20)
-        self._spawn(["openbox", "--sm-disable"], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        wait_for("the window manager", lambda: self.run(["wmctrl", "-m"], check=False).returncode == 0)
+        wm_log = open(os.path.join(self.workdir, "openbox.log"), "w")
+        wm = self._spawn(["openbox", "--sm-disable"], stdout=wm_log, stderr=subprocess.STDOUT)
+        try:
+            wait_for("the window manager", lambda: self.run(["wmctrl", "-m"], check=False).returncode == 0)
+        except Failure:
+            wm_log.flush()
+            raise Failure(f"the window manager did not start (exit {wm.poll()}): "
+                          + open(os.path.join(self.workdir, "openbox.log")).read())
         os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
 
     def run(self, args, check=True, **kwargs):

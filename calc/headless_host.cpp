@@ -4,7 +4,7 @@
 
 namespace tickwell {
 
-std::string& HeadlessHost::Box(Control box) {
+const std::string& HeadlessHost::Box(Control box) const {
     switch (box) {
         case Control::txtHours: return mHours;
         case Control::txtMinutes: return mMinutes;
@@ -13,9 +13,11 @@ std::string& HeadlessHost::Box(Control box) {
     }
 }
 
-std::string HeadlessHost::GetText(Control box) const {
-    return const_cast<HeadlessHost*>(this)->Box(box);
+std::string& HeadlessHost::Box(Control box) {
+    return const_cast<std::string&>(static_cast<const HeadlessHost&>(*this).Box(box));
 }
+
+std::string HeadlessHost::GetText(Control box) const { return Box(box); }
 
 void HeadlessHost::SetText(Control box, const std::string& text) { Box(box) = text; }
 

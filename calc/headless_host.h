@@ -46,6 +46,7 @@ public:
     void QueueAnswer(int answer) { mAnswers.push_back(answer); }
 
 private:
+    const std::string& Box(Control box) const;
     std::string& Box(Control box);
 
     TimeCalculator mCalc;

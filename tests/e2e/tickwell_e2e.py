@@ -92,9 +92,20 @@ class Desktop:
         self.procs.append(proc)
         return proc
 
+    def _log(self, name):
+        return open(os.path.join(self.workdir, name), "w")
+
+    def _await(self, what, proc, log, probe):
+        """Waits until `probe` (a command) succeeds; on time-out says why, from the log."""
+        try:
+            wait_for(what, lambda: self.run(probe, check=False).returncode == 0)
+        except Failure:
+            log.flush()
+            raise Failure(f"{what} did not start (exit {proc.poll()}): " + open(log.name).read())
+
     def start(self):
         read_end, write_end = os.pipe()
-        x_log = open(os.path.join(self.workdir, "xvfb.log"), "w")
+        x_log = self._log("xvfb.log")
         xvfb = self._spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x1024x24",
                             "-nolisten", "tcp", "-noreset"], pass_fds=[write_end], stdout=x_log,
                            stderr=subprocess.STDOUT)
@@ -110,12 +121,7 @@ class Desktop:
             number += piece
         os.close(read_end)
         self.env["DISPLAY"] = ":" + number.decode().strip()
-        try:
-            wait_for("the X server", lambda: self.run(["xdotool", "getdisplaygeometry"], check=False).returncode == 0)
-        except Failure:
-            x_log.flush()
-            raise Failure(f"the X server {self.env['DISPLAY']} took no clients (exit {xvfb.poll()}): "
-                          + open(os.path.join(self.workdir, "xvfb.log")).read())
+        self._await(f"the X server {self.env['DISPLAY']}", xvfb, x_log, ["xdotool", "getdisplaygeometry"])
 
         bus = self._spawn(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                           stdout=subprocess.PIPE, stderr=subprocess.DEVNULL)
@@ -124,14 +130,9 @@ class Desktop:
         subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
                         "/org/a11y/bus", "org.a11y.Bus.GetAddress"], env=self.env, check=True,
                        stdout=subprocess.DEVNULL, timeout=20)
-        wm_log = open(os.path.join(self.workdir, "openbox.log"), "w")
+        wm_log = self._log("openbox.log")
         wm = self._spawn(["openbox", "--sm-disable"], stdout=wm_log, stderr=subprocess.STDOUT)
-        try:
-            wait_for("the window manager", lambda: self.run(["wmctrl", "-m"], check=False).returncode == 0)
-        except Failure:
-            wm_log.flush()
-            raise Failure(f"the window manager did not start (exit {wm.poll()}): "
-                          + open(os.path.join(self.workdir, "openbox.log")).read())
+        self._await("the window manager", wm, wm_log, ["wmctrl", "-m"])
         os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
 
     def run(self, args, check=True, **kwargs):

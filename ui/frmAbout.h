@@ -15,10 +15,6 @@ public:
 
     void Form_Load();  // fills the labels from the version and today's year
 
-    static QString VersionText(int major, int minor, int revision);
-    static QString NoticeText(int year);
-    static const char* const kLicenseText;
-
 protected:
     void paintEvent(QPaintEvent* event) override;
 

@@ -13,21 +13,38 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QUrl>
-#include <limits>
+#include <map>
 
 #include "frmAbout.h"
 #include "frmHelp.h"
 #include "msgbox.h"
-#include "mwindow.h"
+#include "qt_forms.h"
 #include "qt_placement.h"
-#include "reg_settings.h"
 #include "registry.h"
-#include "twips.h"
 #include "weblinks.h"
 
 namespace tickwell {
 
-std::unique_ptr<CRegSettings> gRegSettings;
+// The lifecycle's view of the main window and its help window.
+class frmCalc::Form : public forms::IMainForm {
+public:
+    explicit Form(frmCalc& window) : mWindow(window), mPlaced(window, "frmCalc") {}
+    std::string Name() const override { return mPlaced.Name(); }
+    int WindowState() const override { return mPlaced.WindowState(); }
+    double Left() const override { return mPlaced.Left(); }
+    double Top() const override { return mPlaced.Top(); }
+    double Width() const override { return mPlaced.Width(); }
+    double Height() const override { return mPlaced.Height(); }
+    void SetLeft(double twips) override { mPlaced.SetLeft(twips); }
+    void SetTop(double twips) override { mPlaced.SetTop(twips); }
+    bool HelpVisible() const override { return mWindow.mHelp && mWindow.mHelp->isVisible(); }
+    void ShowHelp() override { mWindow.ShowHelp(); }
+    void UnloadHelp() override { mWindow.UnloadHelp(); }
+
+private:
+    frmCalc& mWindow;
+    QtPlacedWindow mPlaced;
+};
 
 namespace {
 
@@ -39,27 +56,9 @@ public:
 protected:
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
-        p.setPen(palette().color(QPalette::WindowText));
-        p.drawLine(Px(360), Px(720), Px(3120), Px(720));
-        p.setPen(Qt::black);
-        p.drawLine(Px(360), Px(2880), Px(3120), Px(2880));
+        PaintLines(p, forms::CalcForm(), palette());
     }
 };
-
-QLabel* MakeLabel(QWidget* parent, const char* name, const QString& caption, const QRect& rect,
-                  const QFont& font, const QColor& color, Qt::Alignment align = Qt::AlignLeft) {
-    auto* label = new QLabel(caption, parent);
-    label->setObjectName(name);
-    label->setGeometry(rect);
-    label->setFont(font);
-    label->setAlignment(align | Qt::AlignTop);
-    if (color.isValid()) {
-        QPalette pal = label->palette();
-        pal.setColor(QPalette::WindowText, color);
-        label->setPalette(pal);
-    }
-    return label;
-}
 
 }  // namespace
 
@@ -67,10 +66,13 @@ frmCalc::frmCalc()
     : QMainWindow(nullptr, Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                                Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                                Qt::CustomizeWindowHint),
-      mCalc(*this) {
-    setObjectName("frmCalc");
-    setWindowTitle("Tickwell");
-    setAccessibleName("Tickwell");
+      mCalc(*this),
+      mForm(std::make_unique<Form>(*this)),
+      mLifecycle(*mForm) {
+    const forms::FormSpec& form = forms::CalcForm();
+    setObjectName(form.name);
+    setWindowTitle(form.caption);
+    setAccessibleName(form.caption);
     BuildControls();
     BuildMenu();
     layout()->setSizeConstraint(QLayout::SetFixedSize);  // no resizing by the edges
@@ -82,113 +84,63 @@ frmCalc::~frmCalc() {
 }
 
 void frmCalc::BuildControls() {
+    const forms::FormSpec& form = forms::CalcForm();
     auto* client = new CalcClient(this);
     client->setObjectName("client");
-    client->setFixedSize(Px(3510), Px(3210));
-    client->setFont(SansFont(8.25));
+    client->setFixedSize(Px(form.clientWidth), Px(form.clientHeight));
+    client->setFont(ToFont(forms::kDefaultFont));
     client->setAutoFillBackground(true);
     QPalette pal = client->palette();
-    pal.setColor(QPalette::Window, pal.color(QPalette::Button));  // button face
+    pal.setColor(QPalette::Window, ToColor(form.background, pal));
     client->setPalette(pal);
     setCentralWidget(client);
 
-    // Created bottom to top: the colons lie under the boxes, the title under
-    // the subtitle.
-    const QFont colonFont = SansFont(13.5, true);
-    MakeLabel(client, "lblColon1", ":", TwipsRect(1200, 900, 135, 495), colonFont, QColor());
-    MakeLabel(client, "lblColon2", ":", TwipsRect(2160, 900, 135, 495), colonFont, QColor());
-    MakeLabel(client, "lblTitle", "Tickwell", TwipsRect(360, 0, 2775, 495), TitleFont(),
-              QColor(192, 0, 0), Qt::AlignHCenter);
-    MakeLabel(client, "lblDescription", "Time Calculator", TwipsRect(1920, 360, 1215, 255),
-              SansFont(8.25), QColor(), Qt::AlignRight);
-
-    const QFont unitFont = SansFont(8.25, true);
-    const QColor blue(0, 0, 255);
-    MakeLabel(client, "lblHours", "Hours", TwipsRect(555, 1245, 495, 255), unitFont, blue);
-    MakeLabel(client, "lblMinutes", "Minutes", TwipsRect(1410, 1245, 735, 255), unitFont, blue);
-    MakeLabel(client, "lblSeconds", "Seconds", TwipsRect(2340, 1245, 735, 255), unitFont, blue);
-
-    auto makeBox = [&](Control control, const char* accessible, int left) {
-        auto* box = new QLineEdit(client);
-        box->setObjectName(ControlName(control));
-        box->setGeometry(TwipsRect(left, 960, 855, 285));
-        box->setAlignment(Qt::AlignRight);
-        box->setMaxLength(std::numeric_limits<int>::max());
-        box->setAccessibleName(accessible);
-        box->installEventFilter(this);
-        mControls[control] = box;
-        return box;
-    };
-    txtHours = makeBox(Control::txtHours, "Hours", 360);
-    txtMinutes = makeBox(Control::txtMinutes, "Minutes", 1320);
-    txtSeconds = makeBox(Control::txtSeconds, "Seconds", 2280);
-
-    struct ButtonLayout {
+    std::map<int, QWidget*> tabOrder;
+    for (const forms::ControlSpec& spec : form) {
+        QWidget* widget = CreateControl(client, spec);
         Control control;
-        const char* caption;
-        const char* accessible;
-        QRect rect;
-        double points;
-        const char* tip;
-    };
-    const ButtonLayout buttons[] = {
-        {Control::cmdPlus, "+", "Add", TwipsRect(360, 1560, 855, 495), 13.5, nullptr},
-        {Control::cmdMinus, "-", "Subtract", TwipsRect(1320, 1560, 855, 495), 18, nullptr},
-        {Control::cmdEquals, "=", "Equals", TwipsRect(2280, 1560, 855, 495), 13.5, nullptr},
-        {Control::cmdMinutes, "MS", "Convert to minutes and seconds",
-         TwipsRect(360, 2160, 615, 495), 12, "Converts entered time into minutes and seconds"},
-        {Control::cmdSeconds, "S", "Convert to seconds", TwipsRect(1080, 2160, 615, 495), 12,
-         "Converts entered time into seconds"},
-        {Control::cmdClearEntry, "CE", "Clear entry", TwipsRect(1800, 2160, 615, 495), 12, nullptr},
-        {Control::cmdClearAll, "C", "Clear all", TwipsRect(2520, 2160, 615, 495), 12, nullptr},
-    };
-    for (const ButtonLayout& item : buttons) {
-        auto* button = new QPushButton(item.caption, client);
-        button->setObjectName(ControlName(item.control));
-        button->setGeometry(item.rect);
-        button->setFont(SansFont(item.points, true));
-        button->setAutoDefault(false);
-        button->setFocusPolicy(Qt::ClickFocus);  // never a Tab stop, still focusable
-        button->setAccessibleName(item.accessible);
-        if (item.tip) {
-            button->setToolTip(item.tip);
-            button->setAccessibleDescription(item.tip);
-        }
-        button->installEventFilter(this);
-        const Control control = item.control;
-        connect(button, &QPushButton::clicked, this, [this, control] { mCalc.Click(control); });
-        mControls[control] = button;
+        if (!forms::EngineControl(spec.name, control)) continue;  // a label
+        widget->installEventFilter(this);
+        if (auto* button = qobject_cast<QPushButton*>(widget))
+            connect(button, &QPushButton::clicked, this, [this, control] { mCalc.Click(control); });
+        mControls[control] = widget;
+        tabOrder[spec.tabIndex] = widget;
     }
-
-    QWidget* chain[] = {txtHours, txtMinutes, txtSeconds};
-    for (QWidget* w : chain) w->raise();
-    QWidget::setTabOrder(txtHours, txtMinutes);
-    QWidget::setTabOrder(txtMinutes, txtSeconds);
-    QWidget* previous = txtSeconds;
-    for (const ButtonLayout& item : buttons) {
-        QWidget::setTabOrder(previous, mControls[item.control]);
-        previous = mControls[item.control];
+    QWidget* previous = nullptr;
+    for (const auto& [index, widget] : tabOrder) {
+        if (previous) QWidget::setTabOrder(previous, widget);
+        previous = widget;
     }
+    txtHours = static_cast<QLineEdit*>(mControls[Control::txtHours]);
+    txtMinutes = static_cast<QLineEdit*>(mControls[Control::txtMinutes]);
+    txtSeconds = static_cast<QLineEdit*>(mControls[Control::txtSeconds]);
     txtHours->setFocus();
 }
 
 void frmCalc::BuildMenu() {
-    QMenu* mnuHelp = menuBar()->addMenu("&Help");
-    mnuHelp->setObjectName("mnuHelp");
-    auto add = [&](const char* name, const char* caption, void (frmCalc::*handler)()) {
-        QAction* action = mnuHelp->addAction(caption);
-        action->setObjectName(name);
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
-    QAction* mnuUsing = add("mnuUsing", "Using Tickwell...", &frmCalc::mnuUsing_Click);
-    mnuUsing->setShortcut(QKeySequence(Qt::Key_F1));
-    mnuUsing->setShortcutContext(Qt::WindowShortcut);
-    mnuHelp->addSeparator()->setObjectName("mnuHelpSep1");
-    add("mnuHelpWebSite", "Brenholt Web Site...", &frmCalc::mnuHelpWebSite_Click);
-    add("mnuHelpSharewell", "Sharewell Project...", &frmCalc::mnuHelpSharewell_Click);
-    mnuHelp->addSeparator()->setObjectName("mnuHelpSep2");
-    add("mnuAbout", "About Tickwell...", &frmCalc::mnuAbout_Click);
+    QMenu* mnuHelp = menuBar()->addMenu(forms::kHelpMenuCaption);
+    mnuHelp->setObjectName(forms::kHelpMenuName);
+    for (auto item = forms::HelpMenuBegin(); item != forms::HelpMenuEnd(); ++item) {
+        if (!item->caption) {
+            mnuHelp->addSeparator()->setObjectName(item->name);
+            continue;
+        }
+        QAction* action = mnuHelp->addAction(item->caption);
+        action->setObjectName(item->name);
+        if (item->f1) {
+            action->setShortcut(QKeySequence(Qt::Key_F1));
+            action->setShortcutContext(Qt::WindowShortcut);
+        }
+        void (frmCalc::*handler)() = nullptr;
+        switch (item->command) {
+            case forms::MenuCommand::Using: handler = &frmCalc::mnuUsing_Click; break;
+            case forms::MenuCommand::WebSite: handler = &frmCalc::mnuHelpWebSite_Click; break;
+            case forms::MenuCommand::Sharewell: handler = &frmCalc::mnuHelpSharewell_Click; break;
+            case forms::MenuCommand::About: handler = &frmCalc::mnuAbout_Click; break;
+            case forms::MenuCommand::None: break;
+        }
+        if (handler) connect(action, &QAction::triggered, this, handler);
+    }
 }
 
 QWidget* frmCalc::ControlWidget(Control control) const { return mControls.at(control); }
@@ -196,33 +148,14 @@ QWidget* frmCalc::ControlWidget(Control control) const { return mControls.at(con
 // ---- lifecycle ---------------------------------------------------------
 
 void frmCalc::Form_Load() {
-    mRegistry = MakeUserRegistry();
-    gRegSettings = std::make_unique<CRegSettings>(*mRegistry);
-    gRegSettings->AppName("Tickwell");
     mScreen = std::make_unique<QtScreen>();
-    mPlacement = std::make_unique<MWindow>(*gRegSettings, *mScreen);
     adjustSize();  // the fixed size, so the centred default centres this window
-    QtPlacedWindow window(*this, objectName());
-    mPlacement->SaveRestoreWindow(window, false);
+    mLifecycle.Form_Load(MakeUserRegistry(), *mScreen);
 }
 
-void frmCalc::Form_Resize() {
-    if (isMinimized()) {
-        const bool helpVisible = mHelp && mHelp->isVisible();
-        mbHelpWasVisible = helpVisible;
-        if (helpVisible) UnloadHelp();
-    } else if (mbHelpWasVisible) {
-        ShowHelp();
-    }
-}
+void frmCalc::Form_Resize() { mLifecycle.Form_Resize(); }
 
-void frmCalc::Form_Unload() {
-    if (mUnloaded) return;
-    mUnloaded = true;
-    UnloadHelp();
-    QtPlacedWindow window(*this, objectName());
-    mPlacement->SaveRestoreWindow(window, true);
-}
+void frmCalc::Form_Unload() { mLifecycle.Form_Unload(); }
 
 void frmCalc::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
@@ -241,9 +174,9 @@ void frmCalc::closeEvent(QCloseEvent* event) {
 
 frmHelp* frmCalc::HelpWindow() const { return mHelp.data(); }
 
-bool frmCalc::ShowHelp() {
+void frmCalc::ShowHelp() {
     if (!mHelp) {
-        mHelp = new frmHelp(*mPlacement);
+        mHelp = new frmHelp(mLifecycle.Placement());
         mHelp->setWindowIcon(windowIcon());
         connect(mHelp.data(), &frmHelp::unloaded, this, [this] { mHelp.clear(); });
         mHelp->Form_Load();
@@ -251,7 +184,6 @@ bool frmCalc::ShowHelp() {
     mHelp->show();
     mHelp->raise();
     mHelp->activateWindow();
-    return true;
 }
 
 void frmCalc::UnloadHelp() {

@@ -9,6 +9,7 @@
 
 #include "calculator.h"
 #include "host.h"
+#include "lifecycle.h"
 
 class QLineEdit;
 class QPushButton;
@@ -17,9 +18,6 @@ class QAction;
 
 namespace tickwell {
 
-class CRegSettings;
-class IRegistry;
-class MWindow;
 class QtScreen;
 class frmHelp;
 
@@ -59,11 +57,14 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    class Form;  // the lifecycle's view of this window
+    friend class Form;
+
     void BuildControls();
     void BuildMenu();
     QWidget* ControlWidget(Control control) const;
     void SendPendingTabs();
-    bool ShowHelp();
+    void ShowHelp();
     void UnloadHelp();
 
     TimeCalculator mCalc;
@@ -72,17 +73,12 @@ private:
     QLineEdit* txtMinutes = nullptr;
     QLineEdit* txtSeconds = nullptr;
 
-    std::unique_ptr<IRegistry> mRegistry;
     std::unique_ptr<QtScreen> mScreen;
-    std::unique_ptr<MWindow> mPlacement;
+    std::unique_ptr<Form> mForm;
+    forms::MainLifecycle mLifecycle;
     QPointer<frmHelp> mHelp;
-    bool mbHelpWasVisible = false;
-    bool mUnloaded = false;
     bool mInKeyPreview = false;
     int mPendingTabs = 0;
 };
-
-// The program's one settings store, made by frmCalc::Form_Load.
-extern std::unique_ptr<CRegSettings> gRegSettings;
 
 }  // namespace tickwell

@@ -16,12 +16,6 @@ public:
     void Form_Load();    // restores the saved position
     void Form_Unload();  // saves it
 
-    // The page's texts, as drawn.
-    static const char* const kText1;
-    static const char* const kText2;
-    static const char* const kText3;
-    static const char* const kKeyList;
-
 signals:
     void unloaded();
 

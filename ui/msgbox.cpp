@@ -4,12 +4,13 @@
 #include <QPushButton>
 
 #include "host.h"
+#include "texts.h"
 
 namespace tickwell {
 
 int ShowMsgBox(QWidget* parent, const QString& text, const QString& title, int style) {
     QMessageBox box(parent);
-    box.setWindowTitle(title.isEmpty() ? QString(kAppTitle) : title);
+    box.setWindowTitle(title.isEmpty() ? QString(forms::kAppTitle) : title);
     box.setText(QString(text).replace("\r\n", "\n"));
     switch (style & 0xF0) {
         case msgbox::kCritical: box.setIcon(QMessageBox::Critical); break;

@@ -6,8 +6,6 @@ class QWidget;
 
 namespace tickwell {
 
-constexpr const char* kAppTitle = "Tickwell";
-
 // A modal message box from platform-style flags (buttons in the low bits, the
 // icon in 16/32/48/64); returns the platform's answer (1 OK, 6 Yes, 7 No).
 // An empty title shows the application's title.

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <cmath>
 
-#include "twips.h"
+#include "layout.h"
 
 namespace tickwell {
 
@@ -13,22 +13,22 @@ namespace {
 
 PixelRect ToPixelRect(const QRect& r) { return {r.left(), r.top(), r.right() + 1, r.bottom() + 1}; }
 
-int ToPixels(double twips) { return static_cast<int>(std::lround(twips / kTwipsPerPixel)); }
+int ToPixels(double twips) { return static_cast<int>(std::lround(twips / forms::kTwipsPerPixel)); }
 
 }  // namespace
 
 double QtScreen::Width() const {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().width() * double(kTwipsPerPixel) : 0;
+    return screen ? screen->geometry().width() * double(forms::kTwipsPerPixel) : 0;
 }
 
 double QtScreen::Height() const {
     const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen ? screen->geometry().height() * double(kTwipsPerPixel) : 0;
+    return screen ? screen->geometry().height() * double(forms::kTwipsPerPixel) : 0;
 }
 
-double QtScreen::TwipsPerPixelX() const { return kTwipsPerPixel; }
-double QtScreen::TwipsPerPixelY() const { return kTwipsPerPixel; }
+double QtScreen::TwipsPerPixelX() const { return forms::kTwipsPerPixel; }
+double QtScreen::TwipsPerPixelY() const { return forms::kTwipsPerPixel; }
 
 bool QtScreen::QueryWorkArea(PixelRect& rc) const {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -51,13 +51,17 @@ int QtPlacedWindow::WindowState() const {
 }
 
 // Places are the frame's top-left corner, as the desktop reports it.
-double QtPlacedWindow::Left() const { return mWindow.frameGeometry().x() * double(kTwipsPerPixel); }
-double QtPlacedWindow::Top() const { return mWindow.frameGeometry().y() * double(kTwipsPerPixel); }
+double QtPlacedWindow::Left() const {
+    return mWindow.frameGeometry().x() * double(forms::kTwipsPerPixel);
+}
+double QtPlacedWindow::Top() const {
+    return mWindow.frameGeometry().y() * double(forms::kTwipsPerPixel);
+}
 double QtPlacedWindow::Width() const {
-    return mWindow.frameGeometry().width() * double(kTwipsPerPixel);
+    return mWindow.frameGeometry().width() * double(forms::kTwipsPerPixel);
 }
 double QtPlacedWindow::Height() const {
-    return mWindow.frameGeometry().height() * double(kTwipsPerPixel);
+    return mWindow.frameGeometry().height() * double(forms::kTwipsPerPixel);
 }
 
 void QtPlacedWindow::SetLeft(double twips) { mWindow.move(ToPixels(twips), mWindow.pos().y()); }

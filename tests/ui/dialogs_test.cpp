@@ -12,25 +12,26 @@
 #include "gui_support.h"
 #include "host.h"
 #include "temp_dir.h"
+#include "texts.h"
 #include "weblinks.h"
 
 namespace tickwell {
 namespace {
 
 TEST(AboutBox, TextsComeFromTheVersionAndTheYear) {
-    EXPECT_EQ(frmAbout::VersionText(2, 0, 4), "Version 2.0.4");
-    EXPECT_EQ(frmAbout::VersionText(2, 12, 4), "Version 2.12.4");
-    const QStringList lines = frmAbout::NoticeText(2031).split("\r\n");
+    EXPECT_EQ(forms::VersionText(2, 0, 4), "Version 2.0.4");
+    EXPECT_EQ(forms::VersionText(2, 12, 4), "Version 2.12.4");
+    const QStringList lines = QString::fromStdString(forms::NoticeText(2031)).split("\r\n");
     ASSERT_EQ(lines.size(), 4);
     EXPECT_TRUE(lines[0].endsWith("1999-2031 Brenholt Software")) << lines[0].toStdString();
-    EXPECT_TRUE(frmAbout::NoticeText(1990).split("\r\n")[0].contains("1999-1990"));
+    EXPECT_EQ(forms::NoticeText(1990).rfind("Copyright (C) 1999-1990 ", 0), 0u);
     EXPECT_TRUE(lines[2].contains(kMakerWebHost));
 }
 
 TEST(AboutBox, LicenceLineMatchesTheLicenceFile) {
     const std::string license = ReadFile(TICKWELL_SOURCE_DIR "/LICENSE");
     EXPECT_EQ(license.rfind("MIT License", 0), 0u);
-    EXPECT_NE(std::string(frmAbout::kLicenseText).find("MIT License"), std::string::npos);
+    EXPECT_NE(std::string(forms::kLicenseText).find("MIT License"), std::string::npos);
 }
 
 class AboutWindow : public ::testing::Test {
@@ -89,7 +90,7 @@ TEST_F(AboutWindow, ShowsVersionAndNoticeAndClosesEveryWay) {
         EXPECT_TRUE(
             notice.contains(QString("-%1 Brenholt Software").arg(QDate::currentDate().year())))
             << notice.toStdString();
-        EXPECT_EQ(license.toStdString(), frmAbout::kLicenseText);
+        EXPECT_EQ(license.toStdString(), forms::kLicenseText);
     }
 }
 

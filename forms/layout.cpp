@@ -1,0 +1,180 @@
+#include "layout.h"
+
+#include <cstring>
+#include <iterator>
+
+#include "texts.h"
+
+namespace tickwell::forms {
+
+namespace {
+
+constexpr FontSpec Sans(double points, bool bold) { return {Face::Sans, points, bold, false}; }
+
+constexpr ControlSpec Label(const char* name, const char* caption, TwipsRect rect, FontSpec font,
+                            ColorSpec color, Align align = Align::Left, bool wrap = false,
+                            int tabIndex = -1) {
+    return {name,  Kind::Label, caption,  rect,  font,    color,
+            align, wrap,        tabIndex, false, nullptr, nullptr};
+}
+
+constexpr ControlSpec Box(const char* name, int left, int tabIndex, const char* accessible) {
+    return {name,         Kind::TextBox, "",           {left, 960, 855, 285},
+            kDefaultFont, kInherit,      Align::Right, false,
+            tabIndex,     true,          nullptr,      accessible};
+}
+
+constexpr ControlSpec Button(const char* name, const char* caption, TwipsRect rect, double points,
+                             int tabIndex, const char* accessible, const char* tip = nullptr) {
+    return {name,  Kind::Button, caption, rect, Sans(points, true), kInherit, Align::Centre,
+            false, tabIndex,     false,   tip,  accessible};
+}
+
+// Bottom of the z-order first: the colons lie under the boxes, the title
+// under the subtitle.
+constexpr ControlSpec kCalcControls[] = {
+    Label("lblColon1", ":", {1200, 900, 135, 495}, Sans(13.5, true), kInherit, Align::Left, false,
+          9),
+    Label("lblColon2", ":", {2160, 900, 135, 495}, Sans(13.5, true), kInherit, Align::Left, false,
+          10),
+    Label("lblTitle", "Tickwell", {360, 0, 2775, 495}, kTitleFont, kDarkRed, Align::Centre, false,
+          11),
+    Label("lblDescription", "Time Calculator", {1920, 360, 1215, 255}, kDefaultFont, kInherit,
+          Align::Right, false, 16),
+    Label("lblHours", "Hours", {555, 1245, 495, 255}, Sans(8.25, true), kBlue, Align::Left, false,
+          3),
+    Label("lblMinutes", "Minutes", {1410, 1245, 735, 255}, Sans(8.25, true), kBlue, Align::Left,
+          false, 4),
+    Label("lblSeconds", "Seconds", {2340, 1245, 735, 255}, Sans(8.25, true), kBlue, Align::Left,
+          false, 5),
+    Box("txtHours", 360, 0, "Hours"),
+    Box("txtMinutes", 1320, 1, "Minutes"),
+    Box("txtSeconds", 2280, 2, "Seconds"),
+    Button("cmdPlus", "+", {360, 1560, 855, 495}, 13.5, 6, "Add"),
+    Button("cmdMinus", "-", {1320, 1560, 855, 495}, 18, 7, "Subtract"),
+    Button("cmdEquals", "=", {2280, 1560, 855, 495}, 13.5, 8, "Equals"),
+    Button("cmdMinutes", "MS", {360, 2160, 615, 495}, 12, 12, "Convert to minutes and seconds",
+           "Converts entered time into minutes and seconds"),
+    Button("cmdSeconds", "S", {1080, 2160, 615, 495}, 12, 13, "Convert to seconds",
+           "Converts entered time into seconds"),
+    Button("cmdClearEntry", "CE", {1800, 2160, 615, 495}, 12, 14, "Clear entry"),
+    Button("cmdClearAll", "C", {2520, 2160, 615, 495}, 12, 15, "Clear all"),
+};
+
+constexpr LineSpec kCalcLines[] = {
+    {"Line1", 360, 720, 3120, 720, {ColorKind::WindowText, 0, 0, 0}, 1},
+    {"Line2", 360, 2880, 3120, 2880, kBlack, 1},
+};
+
+constexpr ControlSpec kHelpElements[] = {
+    Label("lblTitle", "Tickwell", {1440, 120, 2775, 495}, kTitleFont, kDarkRed, Align::Centre),
+    Label("lblDescription", "Time Calculator", {3000, 480, 1215, 255}, kDefaultFont, kBlack,
+          Align::Right),
+    Label("Label1", kHelpText1, {240, 1080, 5175, 495}, kDefaultFont, kBlack, Align::Left, true),
+    Label("Label2", kHelpText2, {240, 1680, 5175, 1455}, kDefaultFont, kBlack, Align::Left, true),
+    Label("Label3", kHelpText3, {240, 3240, 5175, 855}, kDefaultFont, kBlack, Align::Left, true),
+    Label("Label4", kHelpKeyList, {2040, 4200, 2175, 1770}, kDefaultFont, kBlack, Align::Left,
+          false),
+};
+
+constexpr LineSpec kHelpLines[] = {{"Line1", 240, 840, 5400, 840, kBlack, 1}};
+
+constexpr ControlSpec kAboutControls[] = {
+    {"cmdOK",
+     Kind::Button,
+     "&OK",
+     {3600, 2100, 1140, 375},
+     kDefaultFont,
+     kInherit,
+     Align::Centre,
+     false,
+     0,
+     true,
+     nullptr,
+     "OK"},
+    Label("lblDescription", "Copyright notice", {1050, 960, 3765, 885}, kDefaultFont, kBlack,
+          Align::Left, true, 1),
+    Label("lblLicense", "License", {255, 2070, 3120, 465}, kDefaultFont, kBlack, Align::Left, true,
+          2),
+    Label("lblTitle", "Tickwell", {1050, 225, 3405, 360}, kTitleFont, kDarkRed, Align::Left, false,
+          3),
+    Label("lblVersion", "Version", {1050, 585, 3405, 225}, kDefaultFont, kInherit, Align::Left,
+          true, 4),
+    {"imgLogo",
+     Kind::Image,
+     nullptr,
+     {360, 285, 480, 480},
+     kDefaultFont,
+     kInherit,
+     Align::Left,
+     false,
+     -1,
+     false,
+     nullptr,
+     "Tickwell logo"},
+};
+
+// An etched rule: grey, with a white line one pixel right and below.
+constexpr LineSpec kAboutLines[] = {
+    {"Line1(1)", 90, 1905, 4800, 1905, Rgb(128, 128, 128), 1},
+    {"Line1(0)", 105, 1920, 4800, 1920, kWhite, 2},
+};
+
+constexpr FormSpec kCalcForm{"frmCalc",
+                             "Tickwell",
+                             3510,
+                             3210,
+                             {ColorKind::ButtonFace, 0, 0, 0},
+                             kCalcControls,
+                             std::size(kCalcControls),
+                             kCalcLines,
+                             std::size(kCalcLines)};
+constexpr FormSpec kHelpPage{
+    "Form1",    "For editing use only", 5655, 6165, kWhite, kHelpElements, std::size(kHelpElements),
+    kHelpLines, std::size(kHelpLines)};
+constexpr FormSpec kAboutForm{"frmAbout",
+                              "About Tickwell",
+                              4935,
+                              2655,
+                              {ColorKind::ButtonFace, 0, 0, 0},
+                              kAboutControls,
+                              std::size(kAboutControls),
+                              kAboutLines,
+                              std::size(kAboutLines)};
+
+constexpr MenuItemSpec kHelpMenu[] = {
+    {"mnuUsing", "Using Tickwell...", MenuCommand::Using, true},
+    {"mnuHelpSep1", nullptr, MenuCommand::None, false},
+    {"mnuHelpWebSite", "Brenholt Web Site...", MenuCommand::WebSite, false},
+    {"mnuHelpSharewell", "Sharewell Project...", MenuCommand::Sharewell, false},
+    {"mnuHelpSep2", nullptr, MenuCommand::None, false},
+    {"mnuAbout", "About Tickwell...", MenuCommand::About, false},
+};
+
+}  // namespace
+
+const ControlSpec* FormSpec::Find(const char* controlName) const {
+    for (const ControlSpec& c : *this)
+        if (std::strcmp(c.name, controlName) == 0) return &c;
+    return nullptr;
+}
+
+const FormSpec& CalcForm() { return kCalcForm; }
+const FormSpec& HelpPage() { return kHelpPage; }
+const FormSpec& AboutForm() { return kAboutForm; }
+
+bool EngineControl(const char* controlName, Control& control) {
+    for (int i = 0; i <= static_cast<int>(Control::cmdClearAll); ++i) {
+        const auto candidate = static_cast<Control>(i);
+        if (std::strcmp(ControlName(candidate), controlName) == 0) {
+            control = candidate;
+            return true;
+        }
+    }
+    return false;
+}
+
+const MenuItemSpec* HelpMenuBegin() { return std::begin(kHelpMenu); }
+const MenuItemSpec* HelpMenuEnd() { return std::end(kHelpMenu); }
+
+}  // namespace tickwell::forms

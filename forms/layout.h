@@ -1,0 +1,116 @@
+// The three windows as data: every control, caption, place (in twips), font,
+// colour and tab order, and the Help menu. Each front end only renders these
+// tables, so a layout rule lives in one place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "host.h"
+
+namespace tickwell::forms {
+
+constexpr int kTwipsPerInch = 1440;
+constexpr int kTwipsPerPixel = 15;  // at 96 dots per inch, the design's scale
+
+// Twips to pixels at a screen's dots per inch (96 at 100 %). Truncates, as
+// the design's pixel sizes do at 96 dpi.
+constexpr int TwipsToPixels(int twips, int dpi = 96) { return twips * dpi / kTwipsPerInch; }
+
+struct TwipsRect {
+    int left, top, width, height;
+};
+
+// "MS Sans Serif" and "Arial Black"; front ends add their nearest stand-ins.
+enum class Face { Sans, Title };
+struct FontSpec {
+    Face face;
+    double points;
+    bool bold;
+    bool italic;
+};
+constexpr FontSpec kDefaultFont{Face::Sans, 8.25, false, false};
+constexpr FontSpec kTitleFont{Face::Title, 14.25, false, true};
+
+// A fixed colour, or one of the system's, or none (inherit the window's).
+enum class ColorKind { Inherit, Rgb, WindowText, ButtonText, ButtonFace, Menu };
+struct ColorSpec {
+    ColorKind kind;
+    std::uint8_t r, g, b;
+};
+constexpr ColorSpec kInherit{ColorKind::Inherit, 0, 0, 0};
+constexpr ColorSpec Rgb(std::uint8_t r, std::uint8_t g, std::uint8_t b) {
+    return {ColorKind::Rgb, r, g, b};
+}
+constexpr ColorSpec kBlack = Rgb(0, 0, 0);
+constexpr ColorSpec kWhite = Rgb(255, 255, 255);
+constexpr ColorSpec kDarkRed = Rgb(192, 0, 0);
+constexpr ColorSpec kBlue = Rgb(0, 0, 255);
+
+enum class Kind { TextBox, Label, Button, Image };
+enum class Align { Left, Centre, Right };
+
+struct ControlSpec {
+    const char* name;
+    Kind kind;
+    const char* caption;
+    TwipsRect rect;
+    FontSpec font;
+    ColorSpec color;
+    Align align;
+    bool wrap;                   // labels: word-wrap within the box
+    int tabIndex;                // -1: none
+    bool tabStop;                // reached with Tab
+    const char* toolTip;         // null: none
+    const char* accessibleName;  // what a screen reader says
+};
+
+struct LineSpec {
+    const char* name;
+    int x1, y1, x2, y2;  // twips
+    ColorSpec color;
+    int widthPx;  // pen width in pixels at 96 dpi
+};
+
+// Controls stand in creation order, bottom of the z-order first.
+struct FormSpec {
+    const char* name;
+    const char* caption;
+    int clientWidth, clientHeight;  // twips
+    ColorSpec background;
+    const ControlSpec* controls;
+    std::size_t controlCount;
+    const LineSpec* lines;
+    std::size_t lineCount;
+
+    const ControlSpec* begin() const { return controls; }
+    const ControlSpec* end() const { return controls + controlCount; }
+    const ControlSpec* Find(const char* controlName) const;
+};
+
+const FormSpec& CalcForm();   // frmCalc
+const FormSpec& HelpPage();   // the picture frmHelp shows (its elements as labels and a rule)
+const FormSpec& AboutForm();  // frmAbout
+
+// The help window around its page: one pixel column of menu colour shows.
+constexpr int kHelpClientWidth = 5670;
+constexpr int kHelpClientHeight = 6165;
+constexpr const char* kHelpName = "frmHelp";
+constexpr const char* kHelpCaption = "Tickwell Help";
+
+// The engine's control behind a main-window control name; false for labels.
+bool EngineControl(const char* controlName, Control& control);
+
+enum class MenuCommand { None, Using, WebSite, Sharewell, About };
+struct MenuItemSpec {
+    const char* name;
+    const char* caption;  // null: a separator
+    MenuCommand command;
+    bool f1;  // F1 is its shortcut
+};
+constexpr const char* kHelpMenuName = "mnuHelp";
+constexpr const char* kHelpMenuCaption = "&Help";
+const MenuItemSpec* HelpMenuBegin();
+const MenuItemSpec* HelpMenuEnd();
+
+}  // namespace tickwell::forms

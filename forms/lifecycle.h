@@ -1,0 +1,53 @@
+// The main window's life: at load it makes the settings store and restores
+// the window's place; minimizing closes an open help window and restoring
+// brings it back; closing unloads the help window, then saves the main
+// window's place. Front ends supply the window through IMainForm.
+#pragma once
+
+#include <memory>
+
+#include "mwindow.h"
+#include "reg_settings.h"
+#include "registry.h"
+
+namespace tickwell {
+
+// The program's one settings store, made by the main window's Form_Load.
+extern std::unique_ptr<CRegSettings> gRegSettings;
+
+namespace forms {
+
+class IMainForm : public IPlacedWindow {
+public:
+    // Whether the help window is shown; asking never loads it.
+    virtual bool HelpVisible() const = 0;
+    // Shows the help window modeless (loading it, which restores its place),
+    // or brings the open one to the front.
+    virtual void ShowHelp() = 0;
+    // Unloads the help window if it is loaded (it saves its own place).
+    virtual void UnloadHelp() = 0;
+};
+
+class MainLifecycle {
+public:
+    explicit MainLifecycle(IMainForm& form) : mForm(form) {}
+
+    // Before the first show. `screen` must outlive this object.
+    void Form_Load(std::unique_ptr<IRegistry> registry, const IScreen& screen);
+    void Form_Resize();
+    void Form_Unload();  // runs once; later calls do nothing
+
+    // Shared with the help window, which restores and saves through it.
+    MWindow& Placement() { return *mPlacement; }
+    bool HelpWasVisible() const { return mbHelpWasVisible; }
+
+private:
+    IMainForm& mForm;
+    std::unique_ptr<IRegistry> mRegistry;
+    std::unique_ptr<MWindow> mPlacement;
+    bool mbHelpWasVisible = false;
+    bool mUnloaded = false;
+};
+
+}  // namespace forms
+}  // namespace tickwell

@@ -1,0 +1,80 @@
+#include "lifecycle.h"
+
+#include <gtest/gtest.h>
+
+#include "file_registry.h"
+#include "temp_dir.h"
+
+namespace tickwell::forms {
+namespace {
+
+struct Screen : IScreen {
+    double Width() const override { return 19200; }
+    double Height() const override { return 14400; }
+    double TwipsPerPixelX() const override { return 15; }
+    double TwipsPerPixelY() const override { return 15; }
+    bool QueryWorkArea(PixelRect& rc) const override {
+        rc = {0, 0, 1280, 960};
+        return true;
+    }
+};
+
+// Records what the lifecycle asks of the window, in order.
+struct RecordingForm : IMainForm {
+    int state = 0;
+    bool helpOpen = false;
+    mutable std::string log;
+    std::string Name() const override { return "frmCalc"; }
+    int WindowState() const override { return state; }
+    double Left() const override {
+        log += "save ";
+        return 1500;
+    }
+    double Top() const override { return 3000; }
+    double Width() const override { return 3600; }
+    double Height() const override { return 4000; }
+    void SetLeft(double) override { log += "restore "; }
+    void SetTop(double) override {}
+    bool HelpVisible() const override { return helpOpen; }
+    void ShowHelp() override { log += "show ", helpOpen = true; }
+    void UnloadHelp() override { log += helpOpen ? "unload " : "", helpOpen = false; }
+};
+
+// Faults caught: help not closed on minimize or not reopened on restore, a
+// restore reopening a help window the user closed, the main window saved
+// before the help window, a second unload saving again.
+TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
+    struct Step {
+        const char* what;  // m minimize, r restore, c user closes help, o open help, u unload
+        const char* log;
+    };
+    const Step cases[] = {
+        {"omr", "restore show unload show "},
+        {"ocmr", "restore show unload "},
+        {"mr", "restore "},
+        {"omrmr", "restore show unload show unload show "},
+        {"ouu", "restore show unload save "},
+        {"omu", "restore show unload "}  // a minimized window is not saved,
+    };
+    for (const Step& c : cases) {
+        TempDir dir;
+        Screen screen;
+        RecordingForm form;
+        MainLifecycle life(form);
+        life.Form_Load(std::make_unique<FileRegistry>(dir.Path() + "/r.reg"), screen);
+        for (const char* k = c.what; *k; ++k) {
+            switch (*k) {
+                case 'm': form.state = 1, life.Form_Resize(); break;
+                case 'r': form.state = 0, life.Form_Resize(); break;
+                case 'c': form.UnloadHelp(); break;
+                case 'o': form.ShowHelp(); break;
+                case 'u': life.Form_Unload(); break;
+            }
+        }
+        EXPECT_EQ(form.log, c.log) << c.what;
+        EXPECT_EQ(gRegSettings->AppName(), "Tickwell");
+    }
+}
+
+}  // namespace
+}  // namespace tickwell::forms

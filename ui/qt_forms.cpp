@@ -1,0 +1,108 @@
+#include "qt_forms.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <limits>
+
+namespace tickwell {
+
+QFont ToFont(const forms::FontSpec& spec) {
+    QFont font;
+    if (spec.face == forms::Face::Title) {
+        font.setFamilies({"Arial Black", "Liberation Sans", "Arial", "DejaVu Sans"});
+        font.setWeight(QFont::Black);  // Arial Black's own weight, for the stand-ins
+    } else {
+        font.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial",
+                          "DejaVu Sans", "Sans Serif"});
+        font.setBold(spec.bold);
+    }
+    font.setPointSizeF(spec.points);
+    font.setItalic(spec.italic);
+    return font;
+}
+
+QColor ToColor(const forms::ColorSpec& spec, const QPalette& palette) {
+    switch (spec.kind) {
+        case forms::ColorKind::Rgb: return QColor(spec.r, spec.g, spec.b);
+        case forms::ColorKind::WindowText: return palette.color(QPalette::WindowText);
+        case forms::ColorKind::ButtonText: return palette.color(QPalette::ButtonText);
+        case forms::ColorKind::ButtonFace:
+        case forms::ColorKind::Menu: return palette.color(QPalette::Button);
+        case forms::ColorKind::Inherit: break;
+    }
+    return QColor();
+}
+
+Qt::Alignment ToAlignment(forms::Align align) {
+    switch (align) {
+        case forms::Align::Centre: return Qt::AlignHCenter;
+        case forms::Align::Right: return Qt::AlignRight;
+        case forms::Align::Left: break;
+    }
+    return Qt::AlignLeft;
+}
+
+QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& spec) {
+    QWidget* widget = nullptr;
+    switch (spec.kind) {
+        case forms::Kind::Label: {
+            auto* label = new QLabel(spec.caption, parent);
+            label->setAlignment(ToAlignment(spec.align) | Qt::AlignTop);
+            label->setWordWrap(spec.wrap);
+            widget = label;
+            break;
+        }
+        case forms::Kind::TextBox: {
+            auto* box = new QLineEdit(parent);
+            box->setAlignment(ToAlignment(spec.align));
+            box->setMaxLength(std::numeric_limits<int>::max());
+            widget = box;
+            break;
+        }
+        case forms::Kind::Button: {
+            auto* button = new QPushButton(spec.caption, parent);
+            button->setAutoDefault(false);
+            // Never a Tab stop, still focusable by a click or the engine.
+            if (!spec.tabStop) button->setFocusPolicy(Qt::ClickFocus);
+            widget = button;
+            break;
+        }
+        case forms::Kind::Image: widget = new QLabel(parent); break;
+    }
+    widget->setObjectName(spec.name);
+    widget->setGeometry(ToRect(spec.rect));
+    if (spec.font.face != forms::kDefaultFont.face ||
+        spec.font.points != forms::kDefaultFont.points || spec.font.bold || spec.font.italic)
+        widget->setFont(ToFont(spec.font));
+    const QColor color = ToColor(spec.color, widget->palette());
+    if (color.isValid()) {
+        QPalette pal = widget->palette();
+        pal.setColor(QPalette::WindowText, color);
+        widget->setPalette(pal);
+    }
+    if (spec.accessibleName) widget->setAccessibleName(spec.accessibleName);
+    if (spec.toolTip) {
+        widget->setToolTip(spec.toolTip);
+        widget->setAccessibleDescription(spec.toolTip);
+    }
+    return widget;
+}
+
+void PaintLines(QPainter& painter, const forms::FormSpec& form, const QPalette& palette) {
+    for (std::size_t i = 0; i < form.lineCount; ++i) {
+        const forms::LineSpec& line = form.lines[i];
+        const QColor color = ToColor(line.color, palette);
+        if (line.widthPx <= 1) {
+            painter.setPen(QPen(color, 1));
+            painter.drawLine(Px(line.x1), Px(line.y1), Px(line.x2), Px(line.y2));
+        } else {  // a wide horizontal rule, growing right and down from its start
+            painter.fillRect(
+                QRect(Px(line.x1), Px(line.y1), Px(line.x2) - Px(line.x1) + 1, line.widthPx),
+                color);
+        }
+    }
+}
+
+}  // namespace tickwell

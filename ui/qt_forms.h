@@ -1,0 +1,36 @@
+// Renders the shared layout tables as Qt widgets: twips to logical pixels
+// (Qt scales those for high-DPI screens), the design fonts with the nearest
+// faces Linux desktops carry, and the tables' colours.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+#include <QRect>
+
+#include "layout.h"
+
+class QPainter;
+class QWidget;
+
+namespace tickwell {
+
+constexpr int Px(int twips) { return forms::TwipsToPixels(twips); }
+
+inline QRect ToRect(const forms::TwipsRect& r) {
+    return QRect(Px(r.left), Px(r.top), Px(r.width), Px(r.height));
+}
+
+QFont ToFont(const forms::FontSpec& spec);
+// An invalid colour for Inherit.
+QColor ToColor(const forms::ColorSpec& spec, const QPalette& palette);
+Qt::Alignment ToAlignment(forms::Align align);
+
+// A label, box, button or image for one row of a table, placed, captioned,
+// coloured and named; boxes and buttons are not yet wired to anything.
+QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& spec);
+
+// The table's rules, in the widget's palette.
+void PaintLines(QPainter& painter, const forms::FormSpec& form, const QPalette& palette);
+
+}  // namespace tickwell

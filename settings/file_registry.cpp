@@ -7,16 +7,18 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <random>
 #include <thread>
 
 namespace tickwell {
 
 namespace {
 
-constexpr off_t kMaxFileSize = 64 << 20;  // larger is not a settings file
+constexpr long kErrorFileTooLarge = 223;
 
 const char* RootName(RegHandle root) {
     if (root == RootHandle(0x80000000u)) return "HKEY_CLASSES_ROOT";
@@ -72,37 +74,57 @@ bool WriteAll(int fd, const std::string& data) {
 }
 
 // Temporary files are only written while the lock is held, so any found
-// under the lock were left by a writer that died.
-void RemoveStaleTemporaries(const std::string& path) {
-    const std::string dir = DirectoryOf(path);
-    const std::string prefix = path.substr(path.rfind('/') + 1) + ".tmp-";
-    DIR* d = opendir(dir.c_str());
-    if (!d) return;
+// under the lock were left by a writer that died. Unlinking never follows a
+// link, so a planted one is only removed.
+void RemoveStaleTemporaries(int dirFd, const std::string& prefix) {
+    const int listFd = dup(dirFd);
+    if (listFd < 0) return;
+    DIR* d = fdopendir(listFd);
+    if (!d) {
+        close(listFd);
+        return;
+    }
+    rewinddir(d);
     while (const dirent* entry = readdir(d)) {
-        if (std::string(entry->d_name).rfind(prefix, 0) == 0)
-            unlink((dir + "/" + entry->d_name).c_str());
+        if (std::string(entry->d_name).rfind(prefix, 0) == 0) unlinkat(dirFd, entry->d_name, 0);
     }
     closedir(d);
 }
 
-long WriteAtomically(const std::string& path, const std::string& contents) {
-    RemoveStaleTemporaries(path);
-    const std::string temp = path + ".tmp-" + std::to_string(getpid());
+// A new file of our own in the folder: never an existing name, never through
+// a link (O_EXCL refuses both), under a name nobody can guess ahead.
+int CreateTemporary(int dirFd, const std::string& prefix, std::string& name) {
+    static std::random_device entropy;
+    for (int attempt = 0; attempt < 16; ++attempt) {
+        char suffix[20];
+        std::snprintf(suffix, sizeof suffix, "%08x%08x", static_cast<unsigned>(entropy()),
+                      static_cast<unsigned>(entropy()));
+        name = prefix + suffix;
+        const int fd =
+            openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+long WriteAtomically(int dirFd, const std::string& base, const std::string& contents) {
+    const std::string prefix = base + ".tmp-";
+    RemoveStaleTemporaries(dirFd, prefix);
+    std::string temp;
     long status = kErrorSuccess;
     {
-        FileDescriptor fd(open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+        FileDescriptor fd(CreateTemporary(dirFd, prefix, temp));
         if (fd.Get() < 0) return kErrorAccessDenied;
         if (!WriteAll(fd.Get(), contents) || fsync(fd.Get()) != 0)
             status = errno == ENOSPC ? kErrorDiskFull : kErrorWriteFault;
     }
-    if (status == kErrorSuccess && rename(temp.c_str(), path.c_str()) != 0)
+    if (status == kErrorSuccess && renameat(dirFd, temp.c_str(), dirFd, base.c_str()) != 0)
         status = kErrorAccessDenied;
     if (status != kErrorSuccess) {
-        unlink(temp.c_str());
+        unlinkat(dirFd, temp.c_str(), 0);
         return status;
     }
-    FileDescriptor dir(open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dir.Get() >= 0) fsync(dir.Get());  // make the rename itself durable
+    fsync(dirFd);  // make the rename itself durable
     return kErrorSuccess;
 }
 
@@ -145,10 +167,15 @@ std::string FileRegistry::DefaultPath() {
 FileRegistry::LoadState FileRegistry::Load(regfile::Hive& hive, bool allowCached) const {
     hive.clear();
     if (mPath.empty()) return LoadState::Absent;
-    FileDescriptor fd(open(mPath.c_str(), O_RDONLY | O_CLOEXEC));
-    if (fd.Get() < 0) return errno == ENOENT ? LoadState::Absent : LoadState::Unreadable;
+    // Non-blocking, so a FIFO planted at the path cannot hang the program.
+    FileDescriptor fd(open(mPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (fd.Get() < 0) {
+        if (errno == ENOENT) return LoadState::Absent;
+        return errno == EISDIR ? LoadState::Unreadable : LoadState::Corrupt;
+    }
     struct stat st {};
-    if (fstat(fd.Get(), &st) != 0 || !S_ISREG(st.st_mode)) return LoadState::Unreadable;
+    if (fstat(fd.Get(), &st) != 0 || S_ISDIR(st.st_mode)) return LoadState::Unreadable;
+    if (!S_ISREG(st.st_mode)) return LoadState::Corrupt;  // kept aside at the next write
     const long long modifiedNs = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
     const long long changedNs = st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
     Snapshot& snap = mSnapshot;
@@ -158,7 +185,8 @@ FileRegistry::LoadState FileRegistry::Load(regfile::Hive& hive, bool allowCached
         hive = snap.hive;
         return snap.state;
     }
-    if (st.st_size > kMaxFileSize) return LoadState::Corrupt;
+    if (static_cast<unsigned long long>(st.st_size) > regfile::kMaxFileBytes)
+        return LoadState::Corrupt;
     std::string bytes;
     char buffer[65536];
     for (;;) {
@@ -169,7 +197,7 @@ FileRegistry::LoadState FileRegistry::Load(regfile::Hive& hive, bool allowCached
         }
         if (n == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > static_cast<std::size_t>(kMaxFileSize)) return LoadState::Corrupt;
+        if (bytes.size() > regfile::kMaxFileBytes) return LoadState::Corrupt;
     }
     const LoadState state = regfile::Parse(bytes, hive) ? LoadState::Ok : LoadState::Corrupt;
     if (state == LoadState::Corrupt) hive.clear();
@@ -184,34 +212,93 @@ FileRegistry::LoadState FileRegistry::Load(regfile::Hive& hive, bool allowCached
     return state;
 }
 
-template <typename Change>
-long FileRegistry::Modify(Change change) {
-    if (mPath.empty() || !MakeDirectories(DirectoryOf(mPath))) return kErrorAccessDenied;
-    FileDescriptor lock(open((mPath + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-    if (lock.Get() < 0) return kErrorAccessDenied;
-    const auto deadline = std::chrono::steady_clock::now() + mLockTimeout;
-    while (flock(lock.Get(), LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR) return kErrorLockViolation;
-        if (std::chrono::steady_clock::now() >= deadline) return kErrorLockViolation;
+bool FileRegistry::SafeFolder(int dirFd, const std::string& dir) const {
+    struct stat st {};
+    if (fstat(dirFd, &st) != 0) return false;
+    const char* problem = nullptr;
+    if (st.st_uid != geteuid()) {
+        problem = "belongs to another user";
+    } else if (st.st_mode & (S_IWGRP | S_IWOTH)) {
+        problem = "may be written by other users";
+    }
+    if (!problem) return true;
+    if (!mWarnedFolder) {
+        std::cerr << "tickwell: window positions are not saved: the folder " << dir << " "
+                  << problem << ".\n";
+        mWarnedFolder = true;
+    }
+    return false;
+}
+
+bool FileRegistry::Lock(int fd) {
+    // After one wait has run out, the rest of this save (and any other right
+    // after it, as at closing) tries once instead of waiting again.
+    const auto now = std::chrono::steady_clock::now();
+    const auto deadline = now < mNoWaitUntil ? now : now + mLockTimeout;
+    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (errno != EWOULDBLOCK && errno != EINTR) return false;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            mNoWaitUntil = std::chrono::steady_clock::now() + mLockTimeout;
+            return false;
+        }
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     }
+    return true;
+}
+
+template <typename Change>
+long FileRegistry::Modify(Change change) {
+    if (mPath.empty()) return kErrorAccessDenied;
+    // A settings file that is a link (a dotfile manager's) is written through
+    // to its target, never replaced by a plain file.
+    std::string target = mPath;
+    struct stat link {};
+    if (lstat(mPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
+        char* real = realpath(mPath.c_str(), nullptr);
+        if (!real) return kErrorFileNotFound;  // a link to nowhere: leave it be
+        target = real;
+        std::free(real);
+    } else if (!MakeDirectories(DirectoryOf(mPath))) {
+        return kErrorAccessDenied;
+    }
+    const std::string dir = DirectoryOf(target);
+    const std::string base = target.substr(target.rfind('/') + 1);
+    FileDescriptor dirFd(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.Get() < 0 || !SafeFolder(dirFd.Get(), dir)) return kErrorAccessDenied;
+
+    // Nobody else can write in the folder now, and the lock is never
+    // followed through a link nor opened if it is anything but a plain file.
+    FileDescriptor lock(openat(dirFd.Get(), (base + ".lock").c_str(),
+                               O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+    struct stat lockStat {};
+    if (lock.Get() < 0 || fstat(lock.Get(), &lockStat) != 0 || !S_ISREG(lockStat.st_mode))
+        return kErrorAccessDenied;
+    if (!Lock(lock.Get())) return kErrorLockViolation;
     // The lock goes with the descriptor, also when this process dies.
 
     regfile::Hive hive;
     const LoadState state = Load(hive, false);
     if (state == LoadState::Unreadable) return kErrorAccessDenied;  // never overwrite it
+    struct stat file {};
+    if (state == LoadState::Ok &&
+        fstatat(dirFd.Get(), base.c_str(), &file, AT_SYMLINK_NOFOLLOW) == 0 &&
+        S_ISREG(file.st_mode) && (file.st_mode & S_IWUSR) == 0)
+        return kErrorAccessDenied;  // the user made it read-only: respect that
     bool changed = false;
     const long status = change(hive, changed);
     if (status != kErrorSuccess || !changed) return status;
+    const std::string contents = regfile::Serialize(hive);
+    if (contents.size() > regfile::kMaxFileBytes) return kErrorFileTooLarge;
 
     if (state == LoadState::Corrupt) {
-        const std::string aside = mPath + ".bad-" + TimeStamp() + "-" + std::to_string(getpid());
-        if (rename(mPath.c_str(), aside.c_str()) != 0) return kErrorAccessDenied;
-        std::cerr << "tickwell: the settings file " << mPath
-                  << " could not be read; it was kept as " << aside
+        const std::string aside = base + ".bad-" + TimeStamp() + "-" + std::to_string(getpid());
+        if (renameat(dirFd.Get(), base.c_str(), dirFd.Get(), aside.c_str()) != 0)
+            return kErrorAccessDenied;
+        std::cerr << "tickwell: the settings file " << target
+                  << " could not be read; it was kept as " << dir << "/" << aside
                   << " and a new one was started.\n";
     }
-    return WriteAtomically(mPath, regfile::Serialize(hive));
+    return WriteAtomically(dirFd.Get(), base, contents);
 }
 
 long FileRegistry::Resolve(RegHandle root, const std::string& subKey, std::string& path) const {
@@ -246,7 +333,7 @@ long FileRegistry::OpenKeyEx(RegHandle root, const std::string& subKey, std::uin
     if (!IsRootPath(path)) {
         regfile::Hive hive;
         Load(hive);
-        if (hive.count(regfile::Lower(path)) == 0) return kErrorFileNotFound;
+        if (!regfile::KeyExists(hive, regfile::Lower(path))) return kErrorFileNotFound;
     }
     *result = NewHandle(path);
     return kErrorSuccess;
@@ -257,21 +344,20 @@ long FileRegistry::CreateKeyEx(RegHandle root, const std::string& subKey, std::u
     std::string path;
     if (const long status = Resolve(root, subKey, path); status != kErrorSuccess) return status;
     if (!IsRootPath(path)) {
-        const long status = Modify([&](regfile::Hive& hive, bool& changed) {
-            std::size_t pos = path.find('\\');
-            while (pos != std::string::npos) {
-                const auto next = path.find('\\', pos + 1);
-                const std::string prefix = path.substr(0, next);
-                auto& key = hive[regfile::Lower(prefix)];
-                if (key.path.empty()) {
-                    key.path = prefix;
+        const std::string lower = regfile::Lower(path);
+        regfile::Hive current;
+        Load(current);
+        // Only a key that is missing needs the lock and a write.
+        if (!regfile::KeyExists(current, lower)) {
+            const long status = Modify([&](regfile::Hive& hive, bool& changed) {
+                if (!regfile::KeyExists(hive, lower)) {
+                    hive[lower].path = path;
                     changed = true;
                 }
-                pos = next;
-            }
-            return kErrorSuccess;
-        });
-        if (status != kErrorSuccess) return status;
+                return kErrorSuccess;
+            });
+            if (status != kErrorSuccess) return status;
+        }
     }
     *result = NewHandle(path);
     return kErrorSuccess;
@@ -283,9 +369,11 @@ long FileRegistry::QueryValueEx(RegHandle key, const char* name, std::uint32_t* 
     if (handle == mHandles.end()) return kErrorInvalidHandle;
     regfile::Hive hive;
     Load(hive);
-    const auto found = hive.find(regfile::Lower(handle->second));
+    const std::string lower = regfile::Lower(handle->second);
+    const auto found = hive.find(lower);
     if (found == hive.end())
-        return IsRootPath(handle->second) ? kErrorFileNotFound : kErrorKeyDeleted;
+        return IsRootPath(handle->second) || regfile::KeyExists(hive, lower) ? kErrorFileNotFound
+                                                                             : kErrorKeyDeleted;
     const auto value = found->second.values.find(NameKey(name));
     if (value == found->second.values.end()) return kErrorFileNotFound;
     const std::string& bytes = value->second.data;
@@ -315,9 +403,11 @@ long FileRegistry::SetValueEx(RegHandle key, const char* name, std::uint32_t typ
     regfile::Value value{name ? name : "", type,
                          std::string(reinterpret_cast<const char*>(data), size)};
     return Modify([&](regfile::Hive& hive, bool& changed) {
-        const auto found = hive.find(regfile::Lower(path));
-        if (found == hive.end()) return kErrorKeyDeleted;
-        found->second.values[NameKey(name)] = value;
+        const std::string lower = regfile::Lower(path);
+        if (!regfile::KeyExists(hive, lower)) return kErrorKeyDeleted;
+        regfile::Key& key = hive[lower];
+        if (key.path.empty()) key.path = path;
+        key.values[NameKey(name)] = value;
         changed = true;
         return kErrorSuccess;
     });
@@ -328,8 +418,11 @@ long FileRegistry::DeleteValue(RegHandle key, const char* name) {
     if (handle == mHandles.end()) return kErrorInvalidHandle;
     const std::string path = handle->second;
     return Modify([&](regfile::Hive& hive, bool& changed) {
-        const auto found = hive.find(regfile::Lower(path));
-        if (found == hive.end()) return IsRootPath(path) ? kErrorFileNotFound : kErrorKeyDeleted;
+        const std::string lower = regfile::Lower(path);
+        const auto found = hive.find(lower);
+        if (found == hive.end())
+            return IsRootPath(path) || regfile::KeyExists(hive, lower) ? kErrorFileNotFound
+                                                                       : kErrorKeyDeleted;
         if (found->second.values.erase(NameKey(name)) == 0) return kErrorFileNotFound;
         changed = true;
         return kErrorSuccess;
@@ -342,12 +435,13 @@ long FileRegistry::DeleteKey(RegHandle key, const std::string& subKey) {
     if (IsRootPath(path)) return kErrorAccessDenied;
     return Modify([&](regfile::Hive& hive, bool& changed) {
         const std::string lower = regfile::Lower(path);
-        const auto found = hive.find(lower);
-        if (found == hive.end()) return kErrorFileNotFound;
-        const auto child = hive.lower_bound(lower + '\\');
-        if (child != hive.end() && child->first.rfind(lower + '\\', 0) == 0)
-            return kErrorAccessDenied;  // a key with subkeys is not deleted
-        hive.erase(found);
+        if (!regfile::KeyExists(hive, lower)) return kErrorFileNotFound;
+        if (regfile::HasSubkeys(hive, lower)) return kErrorAccessDenied;  // not with subkeys
+        hive.erase(lower);
+        // The parent outlives its last subkey, as in the registry.
+        const std::string parent = path.substr(0, path.rfind('\\'));
+        if (!IsRootPath(parent) && !regfile::KeyExists(hive, regfile::Lower(parent)))
+            hive[regfile::Lower(parent)].path = parent;
         changed = true;
         return kErrorSuccess;
     });

@@ -42,11 +42,16 @@ private:
     // Locks, loads, applies `change`, and writes the file when it changed.
     template <typename Change>
     long Modify(Change change);
+    // The folder is ours alone: owned by us, writable by nobody else.
+    bool SafeFolder(int dirFd, const std::string& dir) const;
+    bool Lock(int fd);
     long Resolve(RegHandle root, const std::string& subKey, std::string& path) const;
     RegHandle NewHandle(const std::string& path);
 
     std::string mPath;
     std::chrono::milliseconds mLockTimeout;
+    std::chrono::steady_clock::time_point mNoWaitUntil{};
+    mutable bool mWarnedFolder = false;
     // The last file read, parsed, kept while the file's identity and times
     // are unchanged (every write renames a new file into place).
     struct Snapshot {

@@ -1,6 +1,7 @@
 #include "mwindow.h"
 
 #include <charconv>
+#include <cmath>
 #include <optional>
 
 #include "numbers.h"
@@ -19,7 +20,8 @@ std::int32_t RoundOrZero(double value) {
     }
 }
 
-// A stored edge: a number (fraction rounded half to even) in -32768..32767.
+// A stored edge: a number (fraction rounded half to even) in the 32-bit
+// range; whether it is still on a screen is judged afterwards.
 std::optional<std::int32_t> ParseEdge(const std::string& text) {
     const auto first = text.find_first_not_of(' ');
     if (first == std::string::npos) return std::nullopt;
@@ -31,15 +33,18 @@ std::optional<std::int32_t> ParseEdge(const std::string& text) {
     const auto result = std::from_chars(begin, end, value);
     if (result.ec != std::errc() || result.ptr != end) return std::nullopt;
     try {
-        const std::int32_t edge = WholeNumber(value);
-        if (edge < -32768 || edge > 32767) return std::nullopt;
-        return edge;
+        return WholeNumber(value);
     } catch (const CalcError&) {
         return std::nullopt;
     }
 }
 
-bool Overlaps(double a0, double a1, double b0, double b1) { return a0 < b1 && b0 < a1; }
+// The pixels a window will cover, rounded as the windows round twips.
+long PixelOf(double twips, double twipsPerPixel) {
+    return twipsPerPixel > 0 ? std::lround(twips / twipsPerPixel) : 0;
+}
+
+bool Overlaps(long a0, long a1, long b0, long b1) { return a0 < b1 && b0 < a1; }
 
 }  // namespace
 
@@ -64,10 +69,15 @@ void MWindow::SaveRestoreWindow(IPlacedWindow& frm, bool bSave) {
 
     GetWorkArea();
     const double width = frm.Width(), height = frm.Height();
+    const double tx = mScreen.TwipsPerPixelX(), ty = mScreen.TwipsPerPixelY();
+    // Centred in the primary work area, wherever that starts on the desktop
+    // (a primary screen right of or below another one).
     const double defaultLeft =
-        width > mlWorkWidth ? (mScreen.Width() - width) / 2 : (mlWorkWidth - width) / 2;
+        mrcWorkArea.left * tx +
+        (width > mlWorkWidth ? (mScreen.Width() - width) / 2 : (mlWorkWidth - width) / 2);
     const double defaultTop =
-        height > mlWorkHeight ? (mScreen.Height() - height) / 2 : (mlWorkHeight - height) / 2;
+        mrcWorkArea.top * ty +
+        (height > mlWorkHeight ? (mScreen.Height() - height) / 2 : (mlWorkHeight - height) / 2);
     const std::int32_t centredLeft = RoundOrZero(defaultLeft);
     const std::int32_t centredTop = RoundOrZero(defaultTop);
 
@@ -78,18 +88,20 @@ void MWindow::SaveRestoreWindow(IPlacedWindow& frm, bool bSave) {
         ParseEdge(mSettings.GetSetting(kSection, name + " Top", DecimalText(defaultTop)))
             .value_or(centredTop);
 
-    // A window restored where no screen shows any of it (a monitor was
+    // A window restored where no screen shows a pixel of it (a monitor was
     // unplugged, the resolution changed) would be lost: centre it instead.
+    // Judged in the whole pixels the window will really cover.
     std::vector<PixelRect> areas = mScreen.AllWorkAreas();
-    const double tx = mScreen.TwipsPerPixelX(), ty = mScreen.TwipsPerPixelY();
-    bool visible = false;
     if (areas.empty()) {
-        visible = Overlaps(left, left + width, 0, mScreen.Width()) &&
-                  Overlaps(top, top + height, 0, mScreen.Height());
+        areas.push_back({0, 0, static_cast<std::int32_t>(PixelOf(mScreen.Width(), tx)),
+                         static_cast<std::int32_t>(PixelOf(mScreen.Height(), ty))});
     }
+    const long x = PixelOf(left, tx), y = PixelOf(top, ty);
+    const long w = PixelOf(width, tx), h = PixelOf(height, ty);
+    bool visible = false;
     for (const PixelRect& a : areas) {
-        visible = visible || (Overlaps(left, left + width, a.left * tx, a.right * tx) &&
-                              Overlaps(top, top + height, a.top * ty, a.bottom * ty));
+        visible =
+            visible || (Overlaps(x, x + w, a.left, a.right) && Overlaps(y, y + h, a.top, a.bottom));
     }
     if (!visible) {
         left = centredLeft;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <vector>
+#include <string_view>
 
 namespace tickwell::regfile {
 
@@ -10,6 +10,16 @@ std::string Lower(std::string text) {
     for (char& c : text)
         if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
     return text;
+}
+
+bool HasSubkeys(const Hive& hive, const std::string& lowerPath) {
+    const std::string prefix = lowerPath + '\\';
+    const auto child = hive.lower_bound(prefix);
+    return child != hive.end() && child->first.compare(0, prefix.size(), prefix) == 0;
+}
+
+bool KeyExists(const Hive& hive, const std::string& lowerPath) {
+    return hive.count(lowerPath) != 0 || HasSubkeys(hive, lowerPath);
 }
 
 namespace {
@@ -64,15 +74,15 @@ int HexDigit(char c) {
     return -1;
 }
 
-std::string Trim(const std::string& s) {
+std::string_view Trim(std::string_view s) {
     const auto first = s.find_first_not_of(" \t");
-    if (first == std::string::npos) return "";
+    if (first == std::string_view::npos) return {};
     const auto last = s.find_last_not_of(" \t");
     return s.substr(first, last - first + 1);
 }
 
 // Reads a quoted string starting at s[pos] == '"'; pos ends after the quote.
-bool ReadQuoted(const std::string& s, std::size_t& pos, std::string& out) {
+bool ReadQuoted(std::string_view s, std::size_t& pos, std::string& out) {
     if (pos >= s.size() || s[pos] != '"') return false;
     out.clear();
     for (++pos; pos < s.size(); ++pos) {
@@ -97,7 +107,7 @@ bool ReadQuoted(const std::string& s, std::size_t& pos, std::string& out) {
     return false;
 }
 
-bool ParseHexBytes(const std::string& text, std::string& out) {
+bool ParseHexBytes(std::string_view text, std::string& out) {
     out.clear();
     std::size_t i = 0;
     const std::size_t n = text.size();
@@ -122,7 +132,7 @@ bool ParseHexBytes(const std::string& text, std::string& out) {
     }
 }
 
-bool ParseData(const std::string& text, bool unicode, Value& value, bool& remove) {
+bool ParseData(std::string_view text, bool unicode, Value& value, bool& remove) {
     remove = false;
     if (text == "-") {
         remove = true;
@@ -136,9 +146,9 @@ bool ParseData(const std::string& text, bool unicode, Value& value, bool& remove
         value.data = s + '\0';  // the quoted form is text with its terminator
         return true;
     }
-    const std::string lower = Lower(text.substr(0, std::min<std::size_t>(text.size(), 12)));
+    const std::string lower = Lower(std::string(text.substr(0, 12)));
     if (lower.rfind("dword:", 0) == 0) {
-        const std::string digits = text.substr(6);
+        const std::string_view digits = text.substr(6);
         if (digits.empty() || digits.size() > 8) return false;
         std::uint32_t v = 0;
         for (char c : digits) {
@@ -158,7 +168,7 @@ bool ParseData(const std::string& text, bool unicode, Value& value, bool& remove
     }
     if (lower.rfind("hex(", 0) == 0) {
         const auto close = text.find("):");
-        if (close == std::string::npos || close == 4 || close > 12) return false;
+        if (close == std::string_view::npos || close == 4 || close > 12) return false;
         std::uint32_t type = 0;
         for (std::size_t i = 4; i < close; ++i) {
             const int d = HexDigit(text[i]);
@@ -175,16 +185,10 @@ bool ParseData(const std::string& text, bool unicode, Value& value, bool& remove
     return false;
 }
 
-void EnsureKey(Hive& hive, const std::string& path) {
-    std::size_t pos = 0;
-    while (true) {
-        const auto slash = path.find('\\', pos);
-        const std::string prefix = path.substr(0, slash);
-        auto& key = hive[Lower(prefix)];
-        if (key.path.empty()) key.path = prefix;
-        if (slash == std::string::npos) return;
-        pos = slash + 1;
-    }
+Key& NamedKey(Hive& hive, const std::string& path) {
+    Key& key = hive[Lower(path)];
+    if (key.path.empty()) key.path = path;
+    return key;
 }
 
 void RemoveTree(Hive& hive, const std::string& path) {
@@ -195,42 +199,60 @@ void RemoveTree(Hive& hive, const std::string& path) {
         it = hive.erase(it);
 }
 
-bool ValidKeyPath(const std::string& path) {
+bool ValidKeyPath(std::string_view path) {
     if (path.empty() || path.front() == '\\' || path.back() == '\\') return false;
-    if (path.find("\\\\") != std::string::npos) return false;
+    if (path.find("\\\\") != std::string_view::npos) return false;
     return std::none_of(path.begin(), path.end(),
                         [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
 
 }  // namespace
 
+namespace {
+
+// Hands out the lines of a text one at a time, without a CR before the LF,
+// so no more than one line is held apart from the text itself.
+class Lines {
+public:
+    explicit Lines(std::string_view text) : mText(text) {}
+    bool Next(std::string_view& line) {
+        if (mPos > mText.size()) return false;
+        auto end = mText.find('\n', mPos);
+        if (end == std::string_view::npos) end = mText.size();
+        line = mText.substr(mPos, end - mPos);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        mPos = end + 1;
+        return true;
+    }
+
+private:
+    std::string_view mText;
+    std::size_t mPos = 0;
+};
+
+}  // namespace
+
 bool Parse(const std::string& bytes, Hive& hive) {
     hive.clear();
-    std::string text;
+    if (bytes.size() > kMaxFileBytes) return false;
+    std::string converted;
+    std::string_view text = bytes;
     if (bytes.size() >= 2 && static_cast<unsigned char>(bytes[0]) == 0xFF &&
         static_cast<unsigned char>(bytes[1]) == 0xFE) {
-        if (!Utf16ToUtf8(bytes, 2, text)) return false;
+        if (!Utf16ToUtf8(bytes, 2, converted)) return false;
+        text = converted;
     } else if (bytes.size() >= 3 && bytes.compare(0, 3, "\xEF\xBB\xBF") == 0) {
-        text = bytes.substr(3);
-    } else {
-        text = bytes;
+        text.remove_prefix(3);
     }
-    if (text.find('\0') != std::string::npos) return false;
+    if (text.find('\0') != std::string_view::npos) return false;
 
-    std::vector<std::string> lines;
-    for (std::size_t pos = 0; pos <= text.size();) {
-        auto end = text.find('\n', pos);
-        if (end == std::string::npos) end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(std::move(line));
-        pos = end + 1;
+    Lines lines(text);
+    std::string_view line;
+    std::string_view header;
+    while (lines.Next(line)) {
+        header = Trim(line);
+        if (!header.empty()) break;
     }
-
-    std::size_t i = 0;
-    while (i < lines.size() && Trim(lines[i]).empty()) ++i;
-    if (i == lines.size()) return false;
-    const std::string header = Trim(lines[i]);
     bool unicode = false;
     if (header == "Windows Registry Editor Version 5.00") {
         unicode = true;
@@ -239,23 +261,24 @@ bool Parse(const std::string& bytes, Hive& hive) {
     }
 
     Key* current = nullptr;
-    for (++i; i < lines.size(); ++i) {
-        std::string line = Trim(lines[i]);
+    std::string data;
+    while (lines.Next(line)) {
+        line = Trim(line);
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
         if (line[0] == '[') {
             const auto close = line.rfind(']');
-            if (close == std::string::npos || !Trim(line.substr(close + 1)).empty()) return false;
-            std::string path = line.substr(1, close - 1);
+            if (close == std::string_view::npos || !Trim(line.substr(close + 1)).empty())
+                return false;
+            std::string_view path = line.substr(1, close - 1);
             if (!path.empty() && path[0] == '-') {
-                path.erase(0, 1);
+                path.remove_prefix(1);
                 if (!ValidKeyPath(path)) return false;
-                RemoveTree(hive, path);
+                RemoveTree(hive, std::string(path));
                 current = nullptr;
                 continue;
             }
             if (!ValidKeyPath(path)) return false;
-            EnsureKey(hive, path);
-            current = &hive[Lower(path)];
+            current = &NamedKey(hive, std::string(path));
             continue;
         }
         if (current == nullptr) return false;
@@ -269,12 +292,13 @@ bool Parse(const std::string& bytes, Hive& hive) {
         }
         while (pos < line.size() && (line[pos] == ' ' || line[pos] == '\t')) ++pos;
         if (pos >= line.size() || line[pos] != '=') return false;
-        std::string data = Trim(line.substr(pos + 1));
+        data.assign(Trim(line.substr(pos + 1)));
         // Long hex data continues on the next lines after a trailing backslash.
         while (!data.empty() && data.back() == '\\' && Lower(data.substr(0, 3)) == "hex") {
             data.pop_back();
-            if (++i >= lines.size() || Trim(lines[i]).empty()) return false;  // cut short
-            data += Trim(lines[i]);
+            std::string_view more;
+            if (!lines.Next(more) || Trim(more).empty()) return false;  // cut short
+            data += Trim(more);
         }
         bool remove = false;
         if (!ParseData(data, unicode, value, remove)) return false;
@@ -297,11 +321,19 @@ bool Printable(const std::string& s) {
     });
 }
 
+// Escapes what the reader unescapes, so every name it accepts is written
+// back as a line it reads the same.
 std::string Quote(const std::string& s) {
     std::string out = "\"";
     for (char c : s) {
-        if (c == '\\' || c == '"') out += '\\';
-        out += c;
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '"': out += "\\\""; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            case '\0': out += "\\0"; break;
+            default: out += c;
+        }
     }
     return out + '"';
 }

@@ -2,6 +2,7 @@
 // exports ("REGEDIT4", and the UTF-16 "Version 5.00" form on reading).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -19,10 +20,20 @@ struct Key {
     std::map<std::string, Value> values;  // by lower-cased name: names ignore case
 };
 
-// Keys by lower-cased full path; every ancestor that exists has its own entry.
+// Keys by lower-cased full path. Only keys named in the file (or made by a
+// write) have an entry; their ancestors exist implicitly, as regedit creates
+// them on import. So memory stays linear in the file however deep the nesting.
 using Hive = std::map<std::string, Key>;
 
+// The largest settings file read or written, so nothing is written that
+// would then be refused.
+constexpr std::size_t kMaxFileBytes = 16u << 20;
+
 std::string Lower(std::string text);
+
+// Whether a key exists: named itself, or the ancestor of one that is.
+bool KeyExists(const Hive& hive, const std::string& lowerPath);
+bool HasSubkeys(const Hive& hive, const std::string& lowerPath);
 
 // False for anything that is not a well-formed .reg file; `hive` is then
 // unspecified.

@@ -5,11 +5,13 @@
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <random>
 #include <thread>
 
@@ -319,6 +321,131 @@ TEST_F(FileStore, TwoProcessesSavingAtOnceLoseNothing) {
             found += settings.GetSetting("Both", "p" + std::to_string(p) + " " + std::to_string(i),
                                          "") == std::to_string(i);
     EXPECT_EQ(found, 2 * kEach);
+}
+
+// Faults caught: writes following links planted in the folder, saving into a
+// folder others control, replacing a linked settings file with a plain one,
+// hanging on a FIFO, overwriting a read-only file, writing a file too large
+// to be read back.
+TEST_F(FileStore, HostileFilesAndFolders) {
+    struct Case {
+        const char* name;
+        std::function<void(const std::string& dir)> plant;
+        bool saves;
+        std::function<void(const std::string& dir)> check;
+    };
+    const std::string file = "/tickwell/registry.reg";
+    const Case cases[] = {
+        {"temporary name linked to a victim",
+         [&](const std::string& d) {
+             WriteFile(d + "/victim", "notes");
+             symlink((d + "/victim").c_str(),
+                     (d + file + ".tmp-" + std::to_string(getpid())).c_str());
+         },
+         true, [](const std::string& d) { EXPECT_EQ(ReadFile(d + "/victim"), "notes"); }},
+        {"lock file linked elsewhere",
+         [&](const std::string& d) {
+             unlink((d + file + ".lock").c_str());
+             symlink((d + "/made-by-lock").c_str(), (d + file + ".lock").c_str());
+         },
+         false, [](const std::string& d) { EXPECT_FALSE(Exists(d + "/made-by-lock")); }},
+        {"folder others may write",
+         [](const std::string& d) { chmod((d + "/tickwell").c_str(), 01777); }, false, nullptr},
+        {"settings file is a link",
+         [&](const std::string& d) {
+             mkdir((d + "/dotfiles").c_str(), 0700);
+             WriteFile(d + "/dotfiles/real.reg", "REGEDIT4\r\n");
+             unlink((d + file).c_str());
+             symlink((d + "/dotfiles/real.reg").c_str(), (d + file).c_str());
+         },
+         true,
+         [&](const std::string& d) {
+             struct stat st {};
+             ASSERT_EQ(lstat((d + file).c_str(), &st), 0);
+             EXPECT_TRUE(S_ISLNK(st.st_mode));
+             EXPECT_NE(ReadFile(d + "/dotfiles/real.reg").find("dword:0000002a"),
+                       std::string::npos);
+         }},
+        {"FIFO instead of a file",
+         [&](const std::string& d) {
+             unlink((d + file).c_str());
+             mkfifo((d + file).c_str(), 0600);
+         },
+         true, nullptr},
+        {"file made read-only", [&](const std::string& d) { chmod((d + file).c_str(), 0400); },
+         false, nullptr},
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        const std::string path = dir.Path() + file;
+        FileRegistry registry(path, 200ms);
+        CRegSettings settings(registry);
+        ASSERT_TRUE(settings.SaveSetting("Position", "v", "", 1)) << c.name;
+        c.plant(dir.Path());
+        const std::string before = c.saves ? "" : ReadFile(path);
+        alarm(20);  // a blocking open would hang here
+        ::testing::internal::CaptureStderr();
+        EXPECT_EQ(settings.GetSetting("Position", "x", "dflt"), "dflt") << c.name;
+        EXPECT_EQ(settings.SaveSetting("Position", "v", "", 42), c.saves) << c.name;
+        ::testing::internal::GetCapturedStderr();
+        alarm(0);
+        if (c.saves) {
+            EXPECT_EQ(settings.GetSetting("Position", "v", ""), "42") << c.name;
+        } else {
+            EXPECT_EQ(ReadFile(path), before) << c.name;
+        }
+        if (c.check) c.check(dir.Path());
+    }
+
+    if (geteuid() == 0) {  // only root can hand a folder to another user
+        TempDir dir;
+        FileRegistry registry(dir.Path() + file);
+        CRegSettings settings(registry);
+        ASSERT_TRUE(settings.SaveSetting("Position", "v", "", 1));
+        ASSERT_EQ(chown((dir.Path() + "/tickwell").c_str(), 65534, 65534), 0);
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 2));
+        EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 3));
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("belongs to another user"), std::string::npos);
+        EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line, not one per save";
+    }
+
+    // One limit for writing and reading: a save that would make the file
+    // unreadable fails and keeps the old one.
+    FileRegistry registry(File());
+    CRegSettings settings(registry);
+    ASSERT_TRUE(settings.SaveSetting("Position", "v", "", 1));
+    const std::string before = ReadFile(File());
+    EXPECT_FALSE(
+        settings.SaveSetting("Position", "big", std::string(regfile::kMaxFileBytes, 'x'), 0));
+    EXPECT_EQ(ReadFile(File()), before);
+}
+
+// Fault caught: every value of a save waiting out the lock on its own, which
+// froze closing for seconds.
+TEST_F(FileStore, OneLockWaitPerSave) {
+    FileRegistry registry(File(), 1s);
+    CRegSettings settings(registry);
+    ASSERT_TRUE(settings.SaveSetting("Position", "frmCalc Left", "", 1));
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = Spawn([&] {
+        const int fd = open((File() + ".lock").c_str(), O_RDWR);
+        flock(fd, LOCK_EX);
+        (void)!write(ready[1], "x", 1);
+        std::this_thread::sleep_for(4s);
+    });
+    char c;
+    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_FALSE(settings.SaveSetting("Position", "frmCalc Left", "", 2));
+    EXPECT_FALSE(settings.SaveSetting("Position", "frmCalc Top", "", 3));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1900ms);
+    kill(holder, SIGKILL);
+    Wait(holder);
+    close(ready[0]);
+    close(ready[1]);
 }
 
 }  // namespace

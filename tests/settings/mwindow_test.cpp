@@ -126,6 +126,7 @@ TEST_F(Placement, StoredEdges) {
         {"below 16 bits", "-40000", true, 7342},
         {"entirely right of every screen", "19300", true, 7342},
         {"entirely left of every screen", "-4600", true, 7342},
+        {"less than a pixel showing", "-4514", true, 7342},  // -300.9 px lands at -301
     };
     for (const Case& c : cases) {
         if (c.asNumber) {
@@ -166,6 +167,29 @@ TEST_F(Placement, OffScreenWindowsComeBackCentred) {
     mWindows.SaveRestoreWindow(onSecond, false);
     EXPECT_EQ(onSecond.left, 1000);
     EXPECT_EQ(onSecond.top, 20000);
+
+    // Beyond 16 bits of twips on a wide desktop: kept while a screen shows it.
+    mScreen.others.push_back({1280, 0, 3840, 1440});
+    mSettings.SaveSetting("Position", "frmCalc Left", "", 40000);
+    mSettings.SaveSetting("Position", "frmCalc Top", "", 100);
+    FakeWindow wide;
+    mWindows.SaveRestoreWindow(wide, false);
+    EXPECT_EQ(wide.left, 40000);
+}
+
+// Fault caught: the default ignoring where the primary work area starts, which
+// put the window on no screen at all.
+TEST_F(Placement, CentredDefaultLandsInThePrimaryWorkArea) {
+    mScreen.workArea = {1920, 0, 3840, 1080};
+    mScreen.others = {{0, 1080, 1920, 2160}};
+    mScreen.width = 1920 * 15;
+    mScreen.height = 1080 * 15;
+    FakeWindow window;
+    mWindows.SaveRestoreWindow(window, false);
+    EXPECT_GE(window.left, 1920 * 15);
+    EXPECT_LE(window.left + window.width, 3840 * 15);
+    EXPECT_GE(window.top, 0);
+    EXPECT_LE(window.top + window.height, 1080 * 15);
 }
 
 TEST_F(Placement, FailedWorkAreaQueryCentresOnTheScreen) {

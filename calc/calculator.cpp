@@ -34,7 +34,26 @@ template <typename Step>
 void IgnoringFailure(Step step) {
     try {
         step();
-    } catch (const std::exception&) {
+    } catch (...) {
+    }
+}
+
+// The number and description of the exception being handled.
+void CurrentError(std::int32_t& number, std::string& description) {
+    try {
+        throw;
+    } catch (const CalcError& error) {
+        number = error.Number();
+        description = error.Description();
+    } catch (const std::bad_alloc&) {
+        number = 7;
+        description = "Out of memory";
+    } catch (const std::exception& error) {
+        number = 51;
+        description = *error.what() ? error.what() : "Internal error";
+    } catch (...) {
+        number = 51;
+        description = "Internal error";
     }
 }
 
@@ -74,12 +93,8 @@ void TimeCalculator::RunWithErrorPath(Command command) {
     try {
         command();
         return;
-    } catch (const CalcError& error) {
-        number = error.Number();
-        description = error.Description();
-    } catch (const std::bad_alloc&) {
-        number = 7;
-        description = "Out of memory";
+    } catch (...) {
+        CurrentError(number, description);
     }
     IgnoringFailure([&] { ShowCalcError(number, description); });
     IgnoringFailure([&] { mHost.Press(Control::cmdClearEntry); });
@@ -198,7 +213,16 @@ void TimeCalculator::Form_KeyPress(std::uint16_t& KeyAscii) {
     auto focusAndPress = [this](Control button) {
         // A focus request that fails must not keep the command from running.
         IgnoringFailure([&] { mHost.SetFocus(button); });
-        mHost.Press(button);
+        // The pressed handler reports its own failures; a host that fails to
+        // press at all is reported here rather than thrown into the toolkit.
+        try {
+            mHost.Press(button);
+        } catch (...) {
+            std::int32_t number = 0;
+            std::string description;
+            CurrentError(number, description);
+            IgnoringFailure([&] { ShowCalcError(number, description); });
+        }
     };
 
     switch (KeyAscii) {
@@ -225,7 +249,7 @@ void TimeCalculator::Form_KeyPress(std::uint16_t& KeyAscii) {
         case '-': focusAndPress(Control::cmdMinus); break;
         case '=':
         case 13: focusAndPress(Control::cmdEquals); break;
-        case '/': mHost.SendTab(); break;
+        case '/': IgnoringFailure([this] { mHost.SendTab(); }); break;
         default: break;
     }
     KeyAscii = 0;

@@ -36,6 +36,11 @@ constexpr int kAnswerYes = 6;
 constexpr int kAnswerNo = 7;
 }  // namespace msgbox
 
+// How a host reports a failure: it throws CalcError with the platform's
+// error number and description, which the command's error path shows. Any
+// other exception a host lets out is shown as error 51, "Internal error"
+// (with the exception's own text where it has one), and out of memory as
+// error 7; none of them ever escapes the engine into the window's event loop.
 class ICalcHost {
 public:
     virtual ~ICalcHost() = default;

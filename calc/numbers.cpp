@@ -149,8 +149,19 @@ std::string IntegerText(std::int32_t value) {
 std::string DecimalText(double value) {
     if (value == 0.0) return "0";  // also keeps -0 from showing as "-0"
     char buffer[64];
-    const auto result =
+    auto result =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    // Near the top of the range 15 digits can round past the largest double
+    // (1.79769313486232E+308), which would read back as an overflow: step
+    // toward zero until the text reads back finite.
+    for (double shown = value; std::isfinite(value);) {
+        double back = 0;
+        const auto parsed = std::from_chars(buffer, result.ptr, back);
+        if (parsed.ec == std::errc() && std::isfinite(back)) break;
+        shown = std::nextafter(shown, 0.0);
+        result =
+            std::to_chars(buffer, buffer + sizeof buffer, shown, std::chars_format::general, 15);
+    }
     std::string text(buffer, result.ptr);
     for (char& c : text)
         if (c == 'e') c = 'E';

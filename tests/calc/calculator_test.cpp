@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <utility>
 
 #include "headless_host.h"
 #include "numbers.h"
@@ -47,7 +51,42 @@ TEST_P(Walks, EndAsExpected) {
 }
 
 using C = Control;
+// The largest double as typed digits; "=" shows it rounded to 15 digits.
+const std::string kTopOfRange = "17976931348623157" + std::string(292, '0');
 const Walk kWalks[] = {
+    // Each row below names the fault it catches.
+    {"EqualsEndsTheSubtraction", "//5-//3=+//1=", "0", "0", "3", C::cmdEquals},
+    {"SubtractionBeyondRangeReportsNotWraps",
+     "-",
+     "-596523",
+     "-14",
+     "-7",
+     C::cmdClearEntry,
+     1,
+     false,
+     {"", "", "2147483647"},
+     "-//2="},
+    {"MsBeyondDoublesReportsNotInf",
+     "",
+     "1e308",
+     "0",
+     "0",
+     C::cmdMinutes,
+     1,
+     false,
+     {"1e308", "0", "0"},
+     "m"},
+    {"ClearEntryAfterMsDoesNothing", "/90me", "", "90", "0", C::cmdClearEntry},
+    {"ShownTopOfRangeReadsBackFinite",
+     "",
+     "1.79769313486231E+308",
+     "0",
+     "0",
+     C::cmdEquals,
+     0,
+     false,
+     {kTopOfRange.c_str(), "0", "0"},
+     "=="},
     {"AddThenEquals", "1/2/5+//55=", "1", "3", "0", C::cmdEquals},
     {"SubtractToNegative", "//5-1/2/10=", "-1", "-2", "-5", C::cmdEquals},
     {"SubtractToZero", "//5-//5=", "0", "0", "0", C::cmdEquals},
@@ -240,6 +279,60 @@ TEST(Calculator, ClearEntryBoxesTakesFocusHome) {
                   host.GetText(Control::txtSeconds),
               "");
     EXPECT_EQ(host.Focus(), Control::txtHours);
+}
+
+// Faults caught: the error box shown after clear entry instead of before, the
+// out-of-memory path lost, a host's own exception escaping the key handler.
+TEST(Calculator, HostFailuresGoThroughTheErrorPath) {
+    struct FailingHost : HeadlessHost {
+        mutable std::function<void()> failRead;  // thrown once by the next read
+        std::function<void()> failPress;
+        std::string log;
+        std::string GetText(Control box) const override {
+            if (auto fail = std::exchange(failRead, nullptr)) fail();
+            return HeadlessHost::GetText(box);
+        }
+        void SetText(Control box, const std::string& text) override {
+            if (text.empty()) log += "clear ";
+            HeadlessHost::SetText(box, text);
+        }
+        int MsgBox(const std::string& text, const std::string& title, int style) override {
+            log += "box ";
+            return HeadlessHost::MsgBox(text, title, style);
+        }
+        void Press(Control button) override {
+            if (auto fail = std::exchange(failPress, nullptr)) fail();
+            HeadlessHost::Press(button);
+        }
+    };
+    struct Case {
+        const char* name;
+        std::function<void()> fail;
+        bool inPress;
+        const char* text;
+        const char* log;
+    };
+    const Case cases[] = {
+        {"host's own error", [] { throw CalcError(53, "File not found"); }, false,
+         "Error Number: 53\r\nFile not found", "box clear clear clear "},
+        {"out of memory", [] { throw std::bad_alloc(); }, false, "Error Number: 7\r\nOut of memory",
+         "box clear clear clear "},
+        {"other exception", [] { throw std::runtime_error("display lost"); }, false,
+         "Error Number: 51\r\ndisplay lost", "box clear clear clear "},
+        {"not an exception", [] { throw 42; }, false, "Error Number: 51\r\nInternal error",
+         "box clear clear clear "},
+        {"press fails", [] { throw std::runtime_error("no button"); }, true,
+         "Error Number: 51\r\nno button", "box "},
+    };
+    for (const Case& c : cases) {
+        FailingHost host;
+        host.Type("5");
+        (c.inPress ? host.failPress : host.failRead) = c.fail;
+        EXPECT_NO_THROW(host.Type("+")) << c.name;
+        ASSERT_EQ(host.MsgBoxes().size(), 1u) << c.name;
+        EXPECT_EQ(host.MsgBoxes()[0].text, c.text) << c.name;
+        EXPECT_EQ(host.log, c.log) << c.name;
+    }
 }
 
 }  // namespace

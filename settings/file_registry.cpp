@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
@@ -96,10 +95,7 @@ void RemoveStaleTemporaries(int dirFd, const std::string& prefix) {
 int CreateTemporary(int dirFd, const std::string& prefix, std::string& name) {
     static std::random_device entropy;
     for (int attempt = 0; attempt < 16; ++attempt) {
-        char suffix[20];
-        std::snprintf(suffix, sizeof suffix, "%08x%08x", static_cast<unsigned>(entropy()),
-                      static_cast<unsigned>(entropy()));
-        name = prefix + suffix;
+        name = prefix + std::to_string(entropy()) + std::to_string(entropy());
         const int fd =
             openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd >= 0 || errno != EEXIST) return fd;
@@ -133,7 +129,7 @@ std::string TimeStamp() {
     std::tm tm{};
     localtime_r(&now, &tm);
     char buffer[32];
-    std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &tm);
+    if (std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &tm) == 0) return "0";
     return buffer;
 }
 

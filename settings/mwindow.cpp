@@ -96,16 +96,23 @@ void MWindow::SaveRestoreWindow(IPlacedWindow& frm, bool bSave) {
         areas.push_back({0, 0, static_cast<std::int32_t>(PixelOf(mScreen.Width(), tx)),
                          static_cast<std::int32_t>(PixelOf(mScreen.Height(), ty))});
     }
-    const long x = PixelOf(left, tx), y = PixelOf(top, ty);
     const long w = PixelOf(width, tx), h = PixelOf(height, ty);
-    bool visible = false;
-    for (const PixelRect& a : areas) {
-        visible =
-            visible || (Overlaps(x, x + w, a.left, a.right) && Overlaps(y, y + h, a.top, a.bottom));
-    }
-    if (!visible) {
+    auto visible = [&](std::int32_t l, std::int32_t t) {
+        const long x = PixelOf(l, tx), y = PixelOf(t, ty);
+        for (const PixelRect& a : areas)
+            if (Overlaps(x, x + w, a.left, a.right) && Overlaps(y, y + h, a.top, a.bottom))
+                return true;
+        return false;
+    };
+    if (!visible(left, top)) {
         left = centredLeft;
         top = centredTop;
+        // Centring on a screen larger than a narrow work area can still miss
+        // it: then the work area's corner.
+        if (!visible(left, top)) {
+            left = RoundOrZero(mrcWorkArea.left * tx);
+            top = RoundOrZero(mrcWorkArea.top * ty);
+        }
     }
     frm.SetLeft(left);
     frm.SetTop(top);

@@ -1,7 +1,6 @@
 #include "reg_format.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <string_view>
 
 namespace tickwell::regfile {
@@ -338,13 +337,20 @@ std::string Quote(const std::string& s) {
     return out + '"';
 }
 
+// Lower-case hex, `digits` wide with leading zeros.
+std::string Hex(std::uint32_t value, int digits) {
+    static const char kDigits[] = "0123456789abcdef";
+    std::string out(static_cast<std::size_t>(digits), '0');
+    for (int i = digits - 1; i >= 0 && value != 0; --i, value >>= 4) out[i] = kDigits[value & 15];
+    return out;
+}
+
 std::string HexData(const std::string& data, std::size_t prefixLength) {
     std::string out;
+    out.reserve(data.size() * 3 + data.size() / 24 * 5);
     std::size_t column = prefixLength;
-    char buffer[4];
     for (std::size_t i = 0; i < data.size(); ++i) {
-        std::snprintf(buffer, sizeof buffer, "%02x", static_cast<unsigned char>(data[i]));
-        out += buffer;
+        out += Hex(static_cast<unsigned char>(data[i]), 2);
         column += 2;
         if (i + 1 < data.size()) {
             out += ',';
@@ -373,19 +379,17 @@ std::string Serialize(const Hive& hive) {
             if (v.type == 1 && !v.data.empty() && v.data.back() == '\0' && Printable(body)) {
                 line += Quote(body);
             } else if (v.type == 4 && v.data.size() == 4) {
-                char buffer[16];
                 std::uint32_t d = 0;
                 for (int b = 3; b >= 0; --b) d = (d << 8) | static_cast<unsigned char>(v.data[b]);
-                std::snprintf(buffer, sizeof buffer, "dword:%08x", d);
-                line += buffer;
+                line += "dword:" + Hex(d, 8);
             } else {
-                char prefix[24];
                 if (v.type == 3) {
-                    std::snprintf(prefix, sizeof prefix, "hex:");
+                    line += "hex:";
                 } else {
-                    std::snprintf(prefix, sizeof prefix, "hex(%x):", v.type);
+                    std::string type = Hex(v.type, 8);
+                    type.erase(0, std::min(type.find_first_not_of('0'), type.size() - 1));
+                    line += "hex(" + type + "):";
                 }
-                line += prefix;
                 line += HexData(v.data, line.size());
             }
             out += line + "\r\n";

@@ -1,7 +1,9 @@
 #include "layout.h"
 
+#include <algorithm>
 #include <cstring>
 #include <iterator>
+#include <vector>
 
 #include "texts.h"
 
@@ -157,6 +159,21 @@ const ControlSpec* FormSpec::Find(const char* controlName) const {
     for (const ControlSpec& c : *this)
         if (std::strcmp(c.name, controlName) == 0) return &c;
     return nullptr;
+}
+
+const ControlSpec* NextTabStop(const FormSpec& form, const char* current, bool backward) {
+    std::vector<const ControlSpec*> stops;
+    for (const ControlSpec& c : form)
+        if (c.tabStop && c.tabIndex >= 0) stops.push_back(&c);
+    if (stops.empty()) return nullptr;
+    std::sort(stops.begin(), stops.end(),
+              [](const ControlSpec* a, const ControlSpec* b) { return a->tabIndex < b->tabIndex; });
+    const auto n = stops.size();
+    for (std::size_t i = 0; i < n; ++i) {
+        if (current && std::strcmp(stops[i]->name, current) == 0)
+            return stops[backward ? (i + n - 1) % n : (i + 1) % n];
+    }
+    return backward ? stops.back() : stops.front();
 }
 
 const FormSpec& CalcForm() { return kCalcForm; }

@@ -98,6 +98,11 @@ constexpr int kHelpClientHeight = 6165;
 constexpr const char* kHelpName = "frmHelp";
 constexpr const char* kHelpCaption = "Tickwell Help";
 
+// Where Tab (or Shift+Tab when `backward`) moves from the named control, by
+// tab index among the tab stops, wrapping round; from a control that is not
+// a tab stop (a button) it goes to the first stop, or the last going back.
+const ControlSpec* NextTabStop(const FormSpec& form, const char* current, bool backward);
+
 // The engine's control behind a main-window control name; false for labels.
 bool EngineControl(const char* controlName, Control& control);
 

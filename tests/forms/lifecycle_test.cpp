@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "file_registry.h"
+#include "layout.h"
 #include "temp_dir.h"
 
 namespace tickwell::forms {
@@ -74,6 +75,22 @@ TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
         EXPECT_EQ(form.log, c.log) << c.what;
         EXPECT_EQ(gRegSettings->AppName(), "Tickwell");
     }
+}
+
+// Fault caught: Tab stopping on a button, or not wrapping round the boxes.
+TEST(Layout, TabCyclesTheBoxesOnly) {
+    struct Step {
+        const char* from;
+        bool back;
+        const char* to;
+    };
+    const Step steps[] = {
+        {"txtHours", false, "txtMinutes"},   {"txtSeconds", false, "txtHours"},
+        {"txtHours", true, "txtSeconds"},    {"cmdPlus", false, "txtHours"},
+        {"cmdClearAll", true, "txtSeconds"},
+    };
+    for (const Step& s : steps)
+        EXPECT_STREQ(NextTabStop(CalcForm(), s.from, s.back)->name, s.to) << s.from;
 }
 
 }  // namespace

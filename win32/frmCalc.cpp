@@ -1,0 +1,358 @@
+#include "frmCalc.h"
+
+#include <shellapi.h>
+
+#include "frmAbout.h"
+#include "layout.h"
+#include "registry.h"
+#include "texts.h"
+#include "weblinks.h"
+#include "win_util.h"
+
+namespace tickwell::win {
+
+namespace {
+
+constexpr wchar_t kClass[] = L"TickwellCalc";
+// Fixed size, a minimize box, no maximize box.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr int kFirstControlId = 100;
+constexpr int kMenuBase = 1000;  // + MenuCommand
+
+const forms::FormSpec& Form() { return forms::CalcForm(); }
+
+}  // namespace
+
+frmCalc::frmCalc() : mCalc(*this), mPlaced(nullptr, "frmCalc"), mLifecycle(*this) {
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+        wc.hIcon = AppIcon(32);
+        wc.hIconSm = AppIcon(16);
+        wc.lpszClassName = kClass;
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+    const std::wstring caption = Wide(Form().caption);
+    mHwnd = CreateWindowExW(0, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100,
+                            100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    mPlaced = Win32PlacedWindow(mHwnd, Form().name);
+    BuildMenu();
+    BuildControls();
+    Layout(WindowDpi(mHwnd));
+    // Form_Load: the settings store, then the place, before the first show.
+    mLifecycle.Form_Load(MakeUserRegistry(), mScreen);
+}
+
+frmCalc::~frmCalc() {
+    mHelp.reset();
+    if (mHwnd) {
+        SetWindowLongPtrW(mHwnd, GWLP_USERDATA, 0);
+        DestroyWindow(mHwnd);
+    }
+    for (HFONT f : mFonts) DeleteObject(f);
+    if (mAccel) DestroyAcceleratorTable(mAccel);
+}
+
+void frmCalc::BuildControls() {
+    const forms::FormSpec& form = Form();
+    for (std::size_t i = 0; i < form.controlCount; ++i) {
+        const forms::ControlSpec& spec = form.controls[i];
+        const wchar_t* cls = L"STATIC";
+        DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+        DWORD exStyle = 0;
+        switch (spec.kind) {
+            case forms::Kind::TextBox:
+                cls = L"EDIT";
+                style |= ES_AUTOHSCROLL | (spec.align == forms::Align::Right ? ES_RIGHT : ES_LEFT);
+                if (spec.tabStop) style |= WS_TABSTOP;
+                exStyle = WS_EX_CLIENTEDGE;
+                break;
+            case forms::Kind::Button:
+                cls = L"BUTTON";
+                style |= BS_PUSHBUTTON;
+                break;
+            case forms::Kind::Label:
+                style |= SS_NOPREFIX | (spec.align == forms::Align::Centre  ? SS_CENTER
+                                        : spec.align == forms::Align::Right ? SS_RIGHT
+                                                                            : SS_LEFT);
+                break;
+            case forms::Kind::Image: style |= SS_ICON; break;
+        }
+        const std::wstring caption = Wide(spec.caption ? spec.caption : "");
+        HWND control =
+            CreateWindowExW(exStyle, cls, caption.c_str(), style, 0, 0, 10, 10, mHwnd,
+                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
+                            GetModuleHandleW(nullptr), nullptr);
+        if (spec.kind == forms::Kind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
+        SetAccessibleName(control, spec.accessibleName ? spec.accessibleName : spec.caption);
+        mControls.push_back(control);
+    }
+    // Later rows lie above earlier ones: the boxes over the colons, the
+    // subtitle over the title.
+    for (HWND control : mControls)
+        SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void frmCalc::BuildMenu() {
+    HMENU bar = CreateMenu();
+    HMENU help = CreatePopupMenu();
+    for (auto item = forms::HelpMenuBegin(); item != forms::HelpMenuEnd(); ++item) {
+        if (!item->caption) {
+            AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
+            continue;
+        }
+        std::wstring caption = Wide(item->caption);
+        if (item->f1) caption += L"\tF1";
+        AppendMenuW(help, MF_STRING, kMenuBase + static_cast<int>(item->command), caption.c_str());
+    }
+    const std::wstring title = Wide(forms::kHelpMenuCaption);
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), title.c_str());
+    SetMenu(mHwnd, bar);
+    ACCEL f1{FVIRTKEY, VK_F1,
+             static_cast<WORD>(kMenuBase + static_cast<int>(forms::MenuCommand::Using))};
+    mAccel = CreateAcceleratorTableW(&f1, 1);
+}
+
+void frmCalc::Layout(UINT dpi) {
+    mDpi = dpi;
+    for (HFONT f : mFonts) DeleteObject(f);
+    mFonts.clear();
+    const forms::FormSpec& form = Form();
+    for (std::size_t i = 0; i < form.controlCount; ++i) {
+        const forms::ControlSpec& spec = form.controls[i];
+        const RECT r = ToRect(spec.rect, dpi);
+        SetWindowPos(mControls[i], nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        HFONT font = MakeFont(spec.font, dpi);
+        mFonts.push_back(font);
+        SendMessageW(mControls[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+    }
+    const SIZE size = OuterSize(form.clientWidth, form.clientHeight, kStyle, 0, true, dpi);
+    SetWindowPos(mHwnd, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(mHwnd, nullptr, TRUE);
+}
+
+HWND frmCalc::ControlWindow(Control control) const {
+    const forms::ControlSpec* spec = Form().Find(ControlName(control));
+    return spec ? mControls[static_cast<std::size_t>(spec - Form().controls)] : nullptr;
+}
+
+const forms::ControlSpec* frmCalc::SpecOf(HWND control) const {
+    for (std::size_t i = 0; i < mControls.size(); ++i)
+        if (mControls[i] == control) return &Form().controls[i];
+    return nullptr;
+}
+
+// ---- key preview ---------------------------------------------------------
+
+bool frmCalc::PreTranslate(MSG& msg) {
+    if (msg.hwnd != mHwnd && GetParent(msg.hwnd) != mHwnd) return false;
+    if (TranslateAcceleratorW(mHwnd, mAccel, &msg)) return true;  // F1
+    const forms::ControlSpec* spec = SpecOf(msg.hwnd);
+    const bool onButton = spec && spec->kind == forms::Kind::Button;
+    switch (msg.message) {
+        case WM_KEYDOWN:
+            if (msg.wParam == VK_TAB) {  // the window's own key, never a character
+                MoveTab(GetKeyState(VK_SHIFT) < 0);
+                return true;
+            }
+            // A focused button would click on Space; the Space goes to the
+            // dispatcher as a character instead, as every other key does.
+            if (msg.wParam == VK_SPACE && onButton) {
+                TranslateMessage(&msg);
+                return true;
+            }
+            return false;
+        case WM_KEYUP: return msg.wParam == VK_SPACE && onButton;
+        case WM_CHAR: {
+            // Every character, Enter (13) included, reaches the dispatcher
+            // before the focused box or button, which may swallow it.
+            auto code = static_cast<std::uint16_t>(msg.wParam);
+            mInKeyPreview = true;
+            mCalc.Form_KeyPress(code);
+            mInKeyPreview = false;
+            SendPendingTabs();
+            if (code == 0) return true;
+            msg.wParam = code;
+            return false;
+        }
+        default: return false;
+    }
+}
+
+void frmCalc::MoveTab(bool backward) {
+    const forms::ControlSpec* from = SpecOf(GetFocus());
+    const forms::ControlSpec* to =
+        forms::NextTabStop(Form(), from ? from->name : nullptr, backward);
+    if (!to) return;
+    HWND target = mControls[static_cast<std::size_t>(to - Form().controls)];
+    ::SetFocus(target);
+    SendMessageW(target, EM_SETSEL, 0, -1);  // as Tab into a box selects its text
+}
+
+void frmCalc::SendTab() {
+    if (mInKeyPreview) {
+        ++mPendingTabs;  // moved as soon as the dispatcher returns
+        return;
+    }
+    MoveTab(false);
+}
+
+void frmCalc::SendPendingTabs() {
+    // Before the next typed key: keys typed quickly after "/" already wait
+    // in the queue.
+    for (; mPendingTabs > 0; --mPendingTabs) MoveTab(false);
+}
+
+// ---- the engine's host -------------------------------------------------------
+
+std::string frmCalc::GetText(Control box) const {
+    HWND control = ControlWindow(box);
+    const int length = GetWindowTextLengthW(control);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(control, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(got));
+    return Utf8(text);
+}
+
+void frmCalc::SetText(Control box, const std::string& text) {
+    SetWindowTextW(ControlWindow(box), Wide(text).c_str());
+}
+
+void frmCalc::SetFocus(Control control) { ::SetFocus(ControlWindow(control)); }
+
+void frmCalc::Press(Control button) { mCalc.Click(button); }
+
+int frmCalc::MsgBox(const std::string& text, const std::string& title, int style) {
+    const std::wstring wideText = Wide(text);
+    const std::wstring wideTitle = Wide(title.empty() ? forms::kAppTitle : title);
+    // Modal to the whole program: the help window takes no input either.
+    HWND help = mHelp ? mHelp->Handle() : nullptr;
+    if (help) EnableWindow(help, FALSE);
+    const int answer =
+        MessageBoxW(mHwnd, wideText.c_str(), wideTitle.c_str(), static_cast<UINT>(style));
+    if (help) EnableWindow(help, TRUE);
+    return answer;
+}
+
+// ---- help window and lifecycle ---------------------------------------------
+
+void frmCalc::ShowHelp() {
+    if (!mHelp) {
+        mHelp = std::make_unique<frmHelp>(mLifecycle.Placement(), [this] {
+            // Deleted after its handler returns.
+            PostMessageW(mHwnd, WM_APP, 0, 0);
+        });
+    }
+    mHelp->Show();
+}
+
+void frmCalc::UnloadHelp() {
+    if (mHelp && mHelp->Handle()) mHelp->Unload();
+    mHelp.reset();
+}
+
+void frmCalc::mnuUsing_Click() { ShowHelp(); }
+
+void frmCalc::mnuAbout_Click() { ShowAboutBox(mHwnd, mHelp ? mHelp->Handle() : nullptr); }
+
+namespace {
+
+WebLinkHost MakeWebLinkHost(frmCalc& window) {
+    WebLinkHost host;
+    host.msgBox = [&window](const std::string& text, const std::string& title, int style) {
+        return window.MsgBox(text, title, style);
+    };
+    host.openUrl = [&window](const std::string& url) {
+        const std::wstring wide = Wide(url);
+        const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
+            window.Handle(), L"open", wide.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED));
+        return result > 32;
+    };
+    return host;
+}
+
+}  // namespace
+
+void frmCalc::mnuHelpWebSite_Click() { tickwell::mnuHelpWebSite_Click(MakeWebLinkHost(*this)); }
+void frmCalc::mnuHelpSharewell_Click() { tickwell::mnuHelpSharewell_Click(MakeWebLinkHost(*this)); }
+
+// ---- window procedure --------------------------------------------------------
+
+LRESULT CALLBACK frmCalc::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<frmCalc*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        self->mHwnd = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<frmCalc*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return self ? self->Handle(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT frmCalc::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_COMMAND: {
+            const int id = LOWORD(wp);
+            if (id >= kMenuBase) {
+                switch (static_cast<forms::MenuCommand>(id - kMenuBase)) {
+                    case forms::MenuCommand::Using: mnuUsing_Click(); break;
+                    case forms::MenuCommand::WebSite: mnuHelpWebSite_Click(); break;
+                    case forms::MenuCommand::Sharewell: mnuHelpSharewell_Click(); break;
+                    case forms::MenuCommand::About: mnuAbout_Click(); break;
+                    case forms::MenuCommand::None: break;
+                }
+                return 0;
+            }
+            const std::size_t index = static_cast<std::size_t>(id - kFirstControlId);
+            Control control;
+            if (HIWORD(wp) == BN_CLICKED && index < mControls.size() &&
+                forms::EngineControl(Form().controls[index].name, control))
+                mCalc.Click(control);
+            return 0;
+        }
+        case WM_CTLCOLORSTATIC: {
+            HDC dc = reinterpret_cast<HDC>(wp);
+            const forms::ControlSpec* spec = SpecOf(reinterpret_cast<HWND>(lp));
+            SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+            SetTextColor(dc, spec ? ToColor(spec->color, GetSysColor(COLOR_BTNTEXT))
+                                  : GetSysColor(COLOR_BTNTEXT));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+        }
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(mHwnd, &ps);
+            PaintLines(dc, Form(), mDpi);
+            EndPaint(mHwnd, &ps);
+            return 0;
+        }
+        case WM_DPICHANGED: {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(mHwnd, nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            Layout(HIWORD(wp));
+            return 0;
+        }
+        case WM_SIZE:
+            if (wp == SIZE_MINIMIZED || wp == SIZE_RESTORED) mLifecycle.Form_Resize();
+            break;
+        case WM_APP:  // the help window closed itself
+            if (mHelp && !mHelp->Handle()) mHelp.reset();
+            return 0;
+        case WM_CLOSE:
+            mLifecycle.Form_Unload();  // the help window first, then this one's place
+            DestroyWindow(mHwnd);
+            return 0;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
+        case WM_NCDESTROY: mHwnd = nullptr; return 0;
+        default: break;
+    }
+    return DefWindowProcW(mHwnd, msg, wp, lp);
+}
+
+}  // namespace tickwell::win

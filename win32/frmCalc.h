@@ -1,0 +1,85 @@
+// The main window on Win32: renders the shared layout table, hosts the
+// engine (key preview happens in the message loop), owns the lifecycle.
+#pragma once
+
+// clang-format off
+#include <windows.h>
+// clang-format on
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "calculator.h"
+#include "frmHelp.h"
+#include "layout.h"
+#include "lifecycle.h"
+#include "win32_placement.h"
+
+namespace tickwell::win {
+
+class frmCalc : public ICalcHost, public forms::IMainForm {
+public:
+    frmCalc();
+    ~frmCalc() override;
+    frmCalc(const frmCalc&) = delete;
+    frmCalc& operator=(const frmCalc&) = delete;
+
+    HWND Handle() const { return mHwnd; }
+    // Key preview and accelerators, before TranslateMessage; true when the
+    // message was handled (or swallowed) here.
+    bool PreTranslate(MSG& msg);
+
+    void mnuUsing_Click();
+    void mnuHelpWebSite_Click();
+    void mnuHelpSharewell_Click();
+    void mnuAbout_Click();
+
+    // ICalcHost
+    std::string GetText(Control box) const override;
+    void SetText(Control box, const std::string& text) override;
+    void SetFocus(Control control) override;
+    void Press(Control button) override;
+    int MsgBox(const std::string& text, const std::string& title, int style) override;
+    void SendTab() override;
+
+    // forms::IMainForm
+    std::string Name() const override { return mPlaced.Name(); }
+    int WindowState() const override { return mPlaced.WindowState(); }
+    double Left() const override { return mPlaced.Left(); }
+    double Top() const override { return mPlaced.Top(); }
+    double Width() const override { return mPlaced.Width(); }
+    double Height() const override { return mPlaced.Height(); }
+    void SetLeft(double twips) override { mPlaced.SetLeft(twips); }
+    void SetTop(double twips) override { mPlaced.SetTop(twips); }
+    bool HelpVisible() const override { return mHelp && mHelp->Visible(); }
+    void ShowHelp() override;
+    void UnloadHelp() override;
+
+private:
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    void BuildControls();
+    void BuildMenu();
+    void Layout(UINT dpi);
+    void MoveTab(bool backward);
+    void SendPendingTabs();
+    HWND ControlWindow(Control control) const;
+    const forms::ControlSpec* SpecOf(HWND control) const;
+
+    HWND mHwnd = nullptr;
+    HACCEL mAccel = nullptr;
+    UINT mDpi = 96;
+    TimeCalculator mCalc;
+    std::vector<HWND> mControls;  // parallel to the layout table
+    std::vector<HFONT> mFonts;
+    Win32Screen mScreen;
+    Win32PlacedWindow mPlaced;
+    forms::MainLifecycle mLifecycle;
+    std::unique_ptr<frmHelp> mHelp;
+    bool mInKeyPreview = false;
+    int mPendingTabs = 0;
+};
+
+}  // namespace tickwell::win

@@ -1,0 +1,143 @@
+#include "frmHelp.h"
+
+#include <vector>
+
+#include "layout.h"
+#include "texts.h"
+#include "win32_placement.h"
+#include "win_util.h"
+
+namespace tickwell::win {
+
+namespace {
+
+constexpr wchar_t kClass[] = L"TickwellHelp";
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;  // no task-bar button
+
+}  // namespace
+
+frmHelp::frmHelp(MWindow& placement, std::function<void()> unloaded)
+    : mPlacement(placement), mUnloaded(std::move(unloaded)) {
+    static const bool registered = [] {
+        WNDCLASSEXW wc{};
+        wc.cbSize = sizeof wc;
+        wc.lpfnWndProc = Proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = GetSysColorBrush(COLOR_MENU);
+        wc.hIcon = AppIcon(32);
+        wc.hIconSm = AppIcon(16);
+        wc.lpszClassName = kClass;
+        return RegisterClassExW(&wc) != 0;
+    }();
+    (void)registered;
+    const std::wstring caption = Wide(forms::kHelpCaption);
+    mHwnd = CreateWindowExW(kExStyle, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                            100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+    Resize(WindowDpi(mHwnd));
+    SetAccessibleName(mHwnd, forms::kHelpCaption);
+    Form_Load();
+}
+
+frmHelp::~frmHelp() {
+    if (mHwnd) {
+        SetWindowLongPtrW(mHwnd, GWLP_USERDATA, 0);
+        DestroyWindow(mHwnd);
+    }
+}
+
+void frmHelp::Resize(UINT dpi) {
+    mDpi = dpi;
+    const SIZE size =
+        OuterSize(forms::kHelpClientWidth, forms::kHelpClientHeight, kStyle, kExStyle, false, dpi);
+    SetWindowPos(mHwnd, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void frmHelp::Form_Load() {
+    Win32PlacedWindow window(mHwnd, forms::kHelpName);
+    mPlacement.SaveRestoreWindow(window, false);
+}
+
+void frmHelp::Form_Unload() {
+    if (mUnloadedOnce) return;
+    mUnloadedOnce = true;
+    Win32PlacedWindow window(mHwnd, forms::kHelpName);
+    mPlacement.SaveRestoreWindow(window, true);
+}
+
+void frmHelp::Show() {
+    if (IsIconic(mHwnd)) ShowWindow(mHwnd, SW_RESTORE);
+    ShowWindow(mHwnd, SW_SHOW);
+    SetForegroundWindow(mHwnd);
+}
+
+void frmHelp::Unload() { SendMessageW(mHwnd, WM_CLOSE, 0, 0); }
+
+void frmHelp::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(mHwnd, &ps);
+    const forms::FormSpec& page = forms::HelpPage();
+    const RECT pageRect{0, 0, Scale(page.clientWidth, mDpi), Scale(page.clientHeight, mDpi)};
+    HBRUSH white = CreateSolidBrush(ToColor(page.background, RGB(255, 255, 255)));
+    FillRect(dc, &pageRect, white);
+    DeleteObject(white);
+    SetBkMode(dc, TRANSPARENT);
+    // Later elements lie above earlier ones: the subtitle over the title.
+    for (const forms::ControlSpec& text : page) {
+        HFONT font = MakeFont(text.font, mDpi);
+        HGDIOBJ old = SelectObject(dc, font);
+        SetTextColor(dc, ToColor(text.color, RGB(0, 0, 0)));
+        RECT r = ToRect(text.rect, mDpi);
+        UINT flags = DT_NOPREFIX | DT_TOP;
+        flags |= text.align == forms::Align::Centre  ? DT_CENTER
+                 : text.align == forms::Align::Right ? DT_RIGHT
+                                                     : DT_LEFT;
+        // Stand-in faces run wider than the original; let a last line show.
+        flags |= text.wrap ? DT_WORDBREAK | DT_NOCLIP : DT_NOCLIP;
+        const std::wstring caption = Wide(text.caption);
+        DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r, flags);
+        SelectObject(dc, old);
+        DeleteObject(font);
+    }
+    PaintLines(dc, page, mDpi);
+    EndPaint(mHwnd, &ps);
+}
+
+LRESULT CALLBACK frmHelp::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<frmHelp*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
+        self->mHwnd = hwnd;
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<frmHelp*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    return self ? self->Handle(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+LRESULT frmHelp::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_PAINT: Paint(); return 0;
+        case WM_DPICHANGED: {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(mHwnd, nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            Resize(HIWORD(wp));
+            InvalidateRect(mHwnd, nullptr, TRUE);
+            return 0;
+        }
+        case WM_CLOSE: {
+            Form_Unload();
+            HWND hwnd = mHwnd;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            mHwnd = nullptr;
+            DestroyWindow(hwnd);
+            if (mUnloaded) mUnloaded();  // may delete this object: nothing after it
+            return 0;
+        }
+        default: break;
+    }
+    return DefWindowProcW(mHwnd, msg, wp, lp);
+}
+
+}  // namespace tickwell::win

@@ -1,0 +1,36 @@
+// What the Win32 windows share: text conversion, twips to pixels at a DPI,
+// the design fonts and colours, the tables' rules, and screen-reader names.
+#pragma once
+
+// clang-format off
+#include <windows.h>
+// clang-format on
+
+#include <string>
+
+#include "layout.h"
+
+namespace tickwell::win {
+
+std::wstring Wide(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
+
+inline int Scale(int twips, UINT dpi) { return forms::TwipsToPixels(twips, static_cast<int>(dpi)); }
+RECT ToRect(const forms::TwipsRect& r, UINT dpi);
+
+HFONT MakeFont(const forms::FontSpec& spec, UINT dpi);
+// `inherit` for ColorKind::Inherit.
+COLORREF ToColor(const forms::ColorSpec& spec, COLORREF inherit);
+void PaintLines(HDC dc, const forms::FormSpec& form, UINT dpi);
+
+UINT WindowDpi(HWND window);
+// Outer size of a window whose client area is the given twips at `dpi`.
+SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool menu, UINT dpi);
+
+// The name a screen reader says for a control, set explicitly so it never
+// depends on which label was created just before it.
+void SetAccessibleName(HWND control, const char* name);
+
+HICON AppIcon(int size);
+
+}  // namespace tickwell::win

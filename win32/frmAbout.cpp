@@ -122,6 +122,7 @@ void ShowAboutBox(HWND owner, HWND alsoBlocked) {
         if (spec.kind == forms::Kind::Button) ok = control;
     }
 
+    HWND focus = GetFocus();
     EnableWindow(owner, FALSE);
     if (alsoBlocked) EnableWindow(alsoBlocked, FALSE);
     ShowWindow(box, SW_SHOW);
@@ -142,7 +143,9 @@ void ShowAboutBox(HWND owner, HWND alsoBlocked) {
     if (alsoBlocked) EnableWindow(alsoBlocked, TRUE);
     EnableWindow(owner, TRUE);
     SetWindowLongPtrW(box, GWLP_USERDATA, 0);
+    SetActiveWindow(owner);
     DestroyWindow(box);
+    if (focus && IsWindow(focus)) SetFocus(focus);  // where the user left it
     for (HFONT f : state.fonts) DeleteObject(f);
     if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
 }

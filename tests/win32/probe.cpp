@@ -1,0 +1,158 @@
+// Reads the running Windows program from outside, as a screen reader and a
+// test driver would: the boxes (WM_GETTEXT), the focus (GetGUIThreadInfo),
+// open message boxes and windows, and the MSAA names. Prints one JSON object.
+//   probe.exe              the state
+//   probe.exe answer ID    presses button ID (1 OK, 6 Yes, 7 No) of the open message box
+// clang-format off
+#include <windows.h>
+#include <oleacc.h>
+// clang-format on
+
+#include <cstdio>
+#include <string>
+
+#include "layout.h"
+
+namespace {
+
+std::string Utf8(const std::wstring& w) {
+    if (w.empty()) return {};
+    const int n = WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string out(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(w.size()), out.data(), n, nullptr,
+                        nullptr);
+    return out;
+}
+
+std::string Json(const std::string& s) {
+    std::string out = "\"";
+    for (unsigned char c : s) {
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += static_cast<char>(c);
+        } else if (c < 0x20) {
+            char buf[8];
+            std::snprintf(buf, sizeof buf, "\\u%04x", c);
+            out += buf;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+std::string Text(HWND w) {
+    wchar_t buf[4096] = {};
+    SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000,
+                        nullptr);
+    return Utf8(buf);
+}
+
+std::string AccName(HWND w) {
+    IAccessible* acc = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(w, static_cast<DWORD>(OBJID_CLIENT),
+                                          __uuidof(IAccessible), reinterpret_cast<void**>(&acc))) ||
+        !acc)
+        return "";
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::string out;
+    if (SUCCEEDED(acc->get_accName(self, &name)) && name) {
+        out = Utf8(name);
+        SysFreeString(name);
+    }
+    acc->Release();
+    return out;
+}
+
+std::string Rect(HWND w) {
+    RECT r{};
+    GetWindowRect(w, &r);
+    char buf[96];
+    std::snprintf(buf, sizeof buf, "[%ld,%ld,%ld,%ld]", r.left, r.top, r.right, r.bottom);
+    return buf;
+}
+
+HWND ControlOf(HWND main, const tickwell::forms::ControlSpec* spec) {
+    const auto index = spec - tickwell::forms::CalcForm().controls;
+    return GetDlgItem(main, 100 + static_cast<int>(index));
+}
+
+struct Boxes {
+    DWORD process;
+    std::string json;
+    HWND first = nullptr;
+};
+
+BOOL CALLBACK FindBoxes(HWND w, LPARAM data) {
+    auto* boxes = reinterpret_cast<Boxes*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    wchar_t cls[64] = {};
+    GetClassNameW(w, cls, 64);
+    if (pid != boxes->process || std::wstring(cls) != L"#32770" || !IsWindowVisible(w)) return TRUE;
+    if (!boxes->first) boxes->first = w;
+    if (!boxes->json.empty()) boxes->json += ",";
+    boxes->json +=
+        "{\"title\":" + Json(Text(w)) + ",\"text\":" + Json(Text(GetDlgItem(w, 0xFFFF))) + "}";
+    return TRUE;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    CoInitialize(nullptr);
+    HWND main = FindWindowW(L"TickwellCalc", nullptr);
+    if (!main) {
+        std::printf("{\"running\":false}\n");
+        return 0;
+    }
+    DWORD pid = 0;
+    const DWORD thread = GetWindowThreadProcessId(main, &pid);
+    Boxes boxes{pid, {}, nullptr};
+    EnumWindows(FindBoxes, reinterpret_cast<LPARAM>(&boxes));
+    if (argc == 3 && std::string(argv[1]) == "answer") {
+        if (!boxes.first) return 1;
+        PostMessageW(boxes.first, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), BN_CLICKED), 0);
+        return 0;
+    }
+
+    const tickwell::forms::FormSpec& form = tickwell::forms::CalcForm();
+    GUITHREADINFO gui{};
+    gui.cbSize = sizeof gui;
+    GetGUIThreadInfo(thread, &gui);
+    std::string focus = "";
+    std::string out = "{\"running\":true,\"main\":" + Rect(main) +
+                      ",\"minimized\":" + (IsIconic(main) ? "true" : "false") + ",\"controls\":{";
+    bool first = true;
+    for (const auto& spec : form) {
+        HWND w = ControlOf(main, &spec);
+        if (w == gui.hwndFocus) focus = spec.name;
+        if (spec.kind == tickwell::forms::Kind::Label) continue;
+        out += std::string(first ? "" : ",") + Json(spec.name) + ":{\"text\":" + Json(Text(w)) +
+               ",\"name\":" + Json(AccName(w)) + "}";
+        first = false;
+    }
+    out += "},\"focus\":" + Json(focus) + ",\"boxes\":[" + boxes.json + "]";
+    HWND help = FindWindowW(L"TickwellHelp", nullptr);
+    out += ",\"help\":" + (help && IsWindowVisible(help) ? Rect(help) : std::string("null"));
+    HWND about = FindWindowW(L"TickwellAbout", nullptr);
+    if (about && IsWindowVisible(about)) {
+        out += ",\"about\":{\"title\":" + Json(Text(about));
+        const auto& aboutForm = tickwell::forms::AboutForm();
+        for (std::size_t i = 0; i < aboutForm.controlCount; ++i) {
+            if (aboutForm.controls[i].kind != tickwell::forms::Kind::Label) continue;
+            out += "," + Json(aboutForm.controls[i].name) + ":" +
+                   Json(Text(GetDlgItem(about, 100 + static_cast<int>(i))));
+        }
+        out += "}";
+    } else {
+        out += ",\"about\":null";
+    }
+    std::printf("%s}\n", out.c_str());
+    return 0;
+}

@@ -1,0 +1,312 @@
+#!/usr/bin/python3
+"""End-to-end scenarios for the Windows program under Wine, as a person uses it.
+
+A private X server and window manager, a fresh Wine prefix, real keystrokes
+typed with xdotool into the real window, and a probe .exe in the same prefix
+that reads the boxes, the focus, open message boxes, windows and the names a
+screen reader hears. The same scenarios as the Linux program's end-to-end test.
+
+Usage: tickwell_wine_e2e.py Tickwell.exe tickwell_probe.exe [--repeat N] [--only NAME]
+"""
+
+import argparse
+import json
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
+from tickwell_e2e import WAIT, Desktop, Failure, wait_for  # noqa: E402
+
+NAMES = {"txtHours": "Hours", "txtMinutes": "Minutes", "txtSeconds": "Seconds", "cmdPlus": "Add",
+         "cmdMinus": "Subtract", "cmdEquals": "Equals", "cmdMinutes": "Convert to minutes and seconds",
+         "cmdSeconds": "Convert to seconds", "cmdClearEntry": "Clear entry", "cmdClearAll": "Clear all"}
+
+
+class Wine:
+    """A fresh Wine prefix on the private desktop, its server kept running between programs."""
+
+    def __init__(self, desktop, probe):
+        self.desktop = desktop
+        self.probe_exe = probe
+        self.env = dict(desktop.env, WINEPREFIX=os.path.join(desktop.workdir, "prefix"),
+                        WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        # A persistent server keeps every later start quick; the first start
+        # makes the prefix and may take a while.
+        self.server = subprocess.Popen(["wineserver", "-p", "-f"], env=self.env, start_new_session=True,
+                                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        desktop.procs.append(self.server)
+        subprocess.run(["wine", "wineboot", "-i"], env=self.env, check=True, capture_output=True,
+                       timeout=300)
+        subprocess.run(["wine", "reg", "query", "HKCU"], env=self.env, capture_output=True,
+                       timeout=300, check=False)
+
+    def run(self, *args, check=True):
+        return subprocess.run(["wine", *args], env=self.env, check=check, capture_output=True, text=True,
+                              timeout=60)
+
+    def probe(self, *args):
+        out = self.run(self.probe_exe, *args).stdout.strip().splitlines()
+        return json.loads(out[-1]) if out else {}
+
+    def registry(self):
+        """The saved positions: {value name: (type, number)}."""
+        out = self.run("reg", "query", r"HKCU\Software\Brenholt\Tickwell\Position", check=False).stdout
+        return {m.group(1).strip(): (m.group(2), int(m.group(3), 16))
+                for m in re.finditer(r"^\s+(.+?)\s+(REG_\w+)\s+0x([0-9a-fA-F]+)", out, re.M)}
+
+    def stop(self):
+        subprocess.run(["wineserver", "-k"], env=self.env, capture_output=True, timeout=60)
+
+
+class Tickwell:
+    def __init__(self, wine, exe):
+        self.wine, self.desktop = wine, wine.desktop
+        self.proc = subprocess.Popen(["wine", exe], env=wine.env, start_new_session=True,
+                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.desktop.procs.append(self.proc)
+        self.wid = wait_for("the main window", lambda: self.xwindow("Tickwell"), timeout=60)
+        wait_for("the window to be ready", lambda: self.state().get("running"), timeout=30)
+        self.activate()
+
+    def xwindow(self, title):
+        out = self.desktop.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
+                               check=False).stdout.split()
+        return out[0] if out else None
+
+    def state(self):
+        return self.wine.probe()
+
+    def activate(self):
+        self.desktop.run(["xdotool", "windowactivate", "--sync", self.wid], check=False)
+
+    def keys(self, text):
+        for part in re.split(r"([\r\x1b])", text):
+            if part == "\r":
+                self.desktop.run(["xdotool", "key", "Return"])
+            elif part == "\x1b":
+                self.desktop.run(["xdotool", "key", "Escape"])
+            elif part:
+                self.desktop.run(["xdotool", "type", "--delay", "40", part])
+
+    def key(self, *names):
+        self.desktop.run(["xdotool", "key", *names])
+
+    def close(self):
+        self.desktop.run(["wmctrl", "-i", "-c", self.wid])
+        try:
+            self.proc.wait(timeout=WAIT * 2)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end after its window was closed")
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+
+
+def boxes_of(state):
+    c = state.get("controls", {})
+    return tuple(c.get(n, {}).get("text") for n in ("txtHours", "txtMinutes", "txtSeconds"))
+
+
+def expect(app, boxes, focus):
+    seen = []
+
+    def check():
+        s = app.state()
+        seen[:] = [(boxes_of(s), s.get("focus"))]
+        return seen[0] == (tuple(boxes), focus)
+    try:
+        wait_for(f"boxes {boxes} with the focus on {focus}", check)
+    except Failure:
+        raise Failure(f"expected {boxes} focus {focus}, saw {seen}")
+
+
+def alert(app, text):
+    box = wait_for("the message box", lambda: (app.state().get("boxes") or [None])[0])
+    got = box["text"].replace("\r\n", "\n")
+    if box["title"] != "Error" or got != text:
+        raise Failure(f"message box {box!r}, expected title Error and {text!r}")
+    app.key("Return")  # its OK button has the focus
+    wait_for("the message box to close", lambda: not app.state().get("boxes"))
+
+
+def swallowed(app):
+    app.keys("1x2 ")
+    expect(app, ("12", "", ""), "txtHours")
+
+
+def screen_reader_names(app):
+    controls = app.state()["controls"]
+    wrong = {n: controls[n]["name"] for n, want in NAMES.items() if controls[n]["name"] != want}
+    if wrong:
+        raise Failure(f"screen-reader names differ: {wrong}")
+
+
+def help_once(app):
+    app.key("F1")
+    first = wait_for("the help window", lambda: app.state().get("help"))
+    app.activate()
+    app.key("F1")
+    time.sleep(0.5)
+    count = app.desktop.run(["xdotool", "search", "--onlyvisible", "--name", "^Tickwell Help$"]).stdout.split()
+    if len(count) != 1:
+        raise Failure(f"{len(count)} help windows after two F1 presses")
+    return first
+
+
+def about(app):
+    app.key("alt+h")
+    time.sleep(0.4)
+    app.key("Up", "Return")  # the last item
+    box = wait_for("the about box", lambda: app.state().get("about"))
+    year = time.localtime().tm_year
+    if box["title"] != "About Tickwell" or box["lblVersion"] != "Version 2.0.4" \
+            or f"-{year} Brenholt Software" not in box["lblDescription"] \
+            or box["lblLicense"] != "Licensed under the MIT License.":
+        raise Failure(f"about box shows {box!r}")
+    app.key("Escape")
+    wait_for("the about box to close", lambda: app.state().get("about") is None)
+    app.keys("7")  # the main window takes input again
+    expect(app, ("7", "", ""), "txtHours")
+
+
+def position_memory(app, context):
+    before = app.state()["main"]
+    app.desktop.run(["xdotool", "windowmove", "--sync", app.wid, "200", "150"])
+    moved = wait_for("the program to see the move",
+                     lambda: (lambda r: r if r != before else None)(app.state()["main"]))
+    app.close()
+    values = app.wine.registry()
+    for name, edge in (("frmCalc Left", moved[0]), ("frmCalc Top", moved[1])):
+        kind, number = values.get(name, (None, None))
+        if kind != "REG_DWORD" or number != edge * 15:
+            raise Failure(f"{name} stored as {kind} {number}, expected REG_DWORD {edge * 15}")
+    again = context["launch"]()
+    if again.state()["main"] != moved:
+        raise Failure(f"reopened at {again.state()['main']}, left at {moved}")
+    return again
+
+
+def help_minimize(app, context):
+    rect = help_once(app)
+    app.desktop.run(["xdotool", "windowminimize", "--sync", app.wid])
+    wait_for("the help window to close", lambda: app.state().get("help") is None)
+    app.desktop.run(["wmctrl", "-i", "-a", app.wid])
+    back = wait_for("the help window to come back", lambda: app.state().get("help"))
+    if back != rect:
+        raise Failure(f"help window back at {back}, was at {rect}")
+    if "frmHelp Left" not in app.wine.registry():
+        raise Failure("the help window's place was not saved when it closed")
+
+
+SCENARIOS = {
+    "chain with plus, minus and Enter": [
+        ("keys", "1/2/5+//55-/30\r"), ("expect", ("0", "33", "0"), "cmdEquals")],
+    "normalising equals": [
+        ("keys", "/65/3725\r"), ("expect", ("2", "7", "5"), "cmdEquals")],
+    "conversions and back": [
+        ("keys", "1/2/5m"), ("expect", ("", "62", "5"), "cmdMinutes"),
+        ("keys", "s"), ("expect", ("", "", "3725"), "cmdSeconds"),
+        ("keys", "\r"), ("expect", ("1", "2", "5"), "cmdEquals")],
+    "clear entry in the middle of a chain": [
+        ("keys", "1+/30"), ("expect", ("", "30", ""), "txtMinutes"),
+        ("keys", "e"), ("expect", ("1", "0", "0"), "cmdClearEntry")],
+    "clear all": [("keys", "5+7c"), ("expect", ("", "", ""), "txtHours")],
+    "overflow message then clear entry": [
+        ("keys", "596523/14/7+//1\r"), ("alert", "Error Number: 6\nOverflow"),
+        ("expect", ("596523", "14", "7"), "cmdClearEntry")],
+    "other keys are swallowed": [("swallowed",)],
+    "screen readers name every control": [("screen_reader_names",)],
+    "help window opens once with F1": [("help_once",)],
+    "about box closed with Escape": [("about",)],
+    "position remembered across runs in the registry": [("position_memory",)],
+    "help closed and reopened around a minimize": [("help_minimize",)],
+}
+
+
+def run_scenario(wine, exe, name, steps):
+    apps = []
+
+    def launch():
+        apps.append(Tickwell(wine, exe))
+        return apps[-1]
+
+    wine.run("reg", "delete", r"HKCU\Software\Brenholt", "/f", check=False)
+    context = {"launch": launch}
+    try:
+        app = launch()
+        for step in steps:
+            kind = step[0]
+            if kind == "keys":
+                app.keys(step[1])
+            elif kind == "expect":
+                expect(app, step[1], step[2])
+            elif kind == "alert":
+                alert(app, step[1])
+            else:
+                handler = globals()[kind]
+                result = handler(app, context) if handler.__code__.co_argcount == 2 else handler(app)
+                if isinstance(result, Tickwell):
+                    app = result
+        if app.proc.poll() is None:
+            app.close()
+    except Exception as error:
+        shot = wine.desktop.screenshot(f"wine-{name}")
+        raise Failure(f"{error}\n      screenshot: {shot}") from error
+    finally:
+        for a in apps:
+            a.kill()
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("exe")
+    parser.add_argument("probe")
+    parser.add_argument("--repeat", type=int, default=1)
+    parser.add_argument("--only")
+    parser.add_argument("--keep", action="store_true")
+    args = parser.parse_args()
+    for tool in ("wine", "wineserver", "Xvfb", "openbox", "xdotool", "wmctrl"):
+        if not shutil.which(tool):
+            print(f"the Wine end-to-end test needs {tool}; install it with scripts/deps test")
+            return 1
+    workdir = tempfile.mkdtemp(prefix="tickwell-wine-e2e-")
+    desktop = Desktop(workdir)
+    passed = failed = 0
+    started = time.monotonic()
+    keep = args.keep
+    wine = None
+    try:
+        desktop.start()
+        wine = Wine(desktop, os.path.abspath(args.probe))
+        for round_ in range(args.repeat):
+            for name, steps in SCENARIOS.items():
+                if args.only and args.only not in name:
+                    continue
+                try:
+                    run_scenario(wine, os.path.abspath(args.exe), name, steps)
+                    passed += 1
+                    print(f"ok    {name}", flush=True)
+                except Exception as error:
+                    failed += 1
+                    keep = True
+                    print(f"FAIL  {name} (round {round_ + 1}): {error}", flush=True)
+    finally:
+        if wine:
+            wine.stop()
+        desktop.stop()
+        if not keep:
+            shutil.rmtree(workdir, ignore_errors=True)
+    print(f"wine e2e took {time.monotonic() - started:.1f} s")
+    print(f"wine e2e: {passed} passed, {failed} failed")
+    return 1 if failed or not passed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

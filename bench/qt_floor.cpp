@@ -1,0 +1,27 @@
+// The fair floor for start-up: a plain Qt window with the same widgets, fonts
+// and menu as the main window, and nothing else (no settings, no icon, no
+// engine, no key handling). bench/startup.sh runs it beside Tickwell.
+#include <QApplication>
+#include <QLayout>
+#include <QMainWindow>
+#include <QMenuBar>
+
+#include "qt_forms.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QMainWindow window;
+    const tickwell::forms::FormSpec& form = tickwell::forms::CalcForm();
+    window.setWindowTitle(form.caption);
+    auto* client = new QWidget(&window);
+    client->setFixedSize(tickwell::Px(form.clientWidth), tickwell::Px(form.clientHeight));
+    client->setFont(tickwell::ToFont(tickwell::forms::kDefaultFont));
+    for (const tickwell::forms::ControlSpec& spec : form) tickwell::CreateControl(client, spec);
+    window.setCentralWidget(client);
+    QMenu* menu = window.menuBar()->addMenu(tickwell::forms::kHelpMenuCaption);
+    for (auto item = tickwell::forms::HelpMenuBegin(); item != tickwell::forms::HelpMenuEnd(); ++item)
+        item->caption ? (void)menu->addAction(item->caption) : (void)menu->addSeparator();
+    window.layout()->setSizeConstraint(QLayout::SetFixedSize);
+    window.show();
+    return app.exec();
+}

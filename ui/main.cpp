@@ -1,7 +1,10 @@
 #include <QApplication>
 #include <QIcon>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <utility>
 
 #include "frmCalc.h"
 
@@ -20,6 +23,27 @@ bool HaveDisplay() {
 #endif
 }
 
+// Runs `then` once the window's first frame has been painted and handed to
+// the display, so work the first frame does not need never delays it.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QWidget& window, std::function<void()> then)
+        : mWindow(window), mThen(std::move(then)) {
+        window.installEventFilter(this);
+    }
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint && mThen) {
+            mWindow.removeEventFilter(this);
+            QTimer::singleShot(0, this, std::exchange(mThen, nullptr));
+        }
+        return false;
+    }
+
+private:
+    QWidget& mWindow;
+    std::function<void()> mThen;
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -36,12 +60,23 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(TICKWELL_VERSION_TEXT);
     QApplication::setDesktopFileName("tickwell");
 
+    // The window manager is handed every picture of the window icon, decoded,
+    // before the first frame. The title bar needs the small ones; 64 px
+    // follows once the first frame is up, and larger sizes come from the
+    // installed icon theme through the desktop entry, as desktops look them up.
     QIcon icon;
-    for (int size : {16, 32, 48, 64, 128, 256})
-        icon.addFile(QString(":/icons/tickwell-%1.png").arg(size), QSize(size, size));
+    auto addSizes = [&icon](std::initializer_list<int> sizes) {
+        for (int size : sizes)
+            icon.addFile(QString(":/icons/tickwell-%1.png").arg(size), QSize(size, size));
+    };
+    addSizes({16, 32, 48});
     QApplication::setWindowIcon(icon);
 
     tickwell::frmCalc window;  // its Form_Load restores the position before the show
+    AfterFirstPaint later(window, [&] {
+        addSizes({64});
+        QApplication::setWindowIcon(icon);
+    });
     window.show();
     return app.exec();
 }

@@ -3,7 +3,6 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>
-#include <objbase.h>
 // clang-format on
 
 #include "frmCalc.h"
@@ -11,7 +10,6 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
-    const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);  // screen-reader names
     int code = 0;
     {
         tickwell::win::frmCalc window;
@@ -25,6 +23,5 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
         }
         code = static_cast<int>(msg.wParam);
     }
-    if (SUCCEEDED(com)) CoUninitialize();
     return code;
 }

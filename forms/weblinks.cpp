@@ -24,8 +24,9 @@ std::string MakerHomeUrl() { return std::string("http://") + kMakerWebHost; }
 namespace {
 
 void OpenOrReport(const WebLinkHost& host, const std::string& url) {
-    if (!host.openUrl(url))
-        host.msgBox(kInternetFailure, "", msgbox::kOkOnly | msgbox::kExclamation);
+    host.openUrl(url, [msgBox = host.msgBox] {
+        msgBox(kInternetFailure, "", msgbox::kOkOnly | msgbox::kExclamation);
+    });
 }
 
 }  // namespace

@@ -18,8 +18,10 @@ extern const char* const kInternetFailure;
 struct WebLinkHost {
     // Shows a modal box; returns the answer (6 Yes).
     std::function<int(const std::string& text, const std::string& title, int style)> msgBox;
-    // Hands the address to the desktop; false when it could not be opened.
-    std::function<bool(const std::string& url)> openUrl;
+    // Hands the address to the desktop. Calls `failed` once if the desktop
+    // cannot open it: at once, or later when the answer takes time (the
+    // window must not freeze meanwhile).
+    std::function<void(const std::string& url, std::function<void()> failed)> openUrl;
 };
 
 void mnuHelpSharewell_Click(const WebLinkHost& host);

@@ -4,7 +4,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -15,6 +14,7 @@
 #include <QUrl>
 #include <map>
 
+#include "desktop_open.h"
 #include "frmAbout.h"
 #include "frmHelp.h"
 #include "msgbox.h"
@@ -181,6 +181,9 @@ void frmCalc::ShowHelp() {
         connect(mHelp.data(), &frmHelp::unloaded, this, [this] { mHelp.clear(); });
         mHelp->Form_Load();
     }
+    // A window manager may have minimized it (the help window has no task-bar
+    // entry to bring it back from): restore it.
+    mHelp->setWindowState(mHelp->windowState() & ~Qt::WindowMinimized);
     mHelp->show();
     mHelp->raise();
     mHelp->activateWindow();
@@ -209,8 +212,8 @@ WebLinkHost MakeWebLinkHost(QWidget* owner) {
         return ShowMsgBox(owner, QString::fromStdString(text), QString::fromStdString(title),
                           style);
     };
-    host.openUrl = [](const std::string& url) {
-        return QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+    host.openUrl = [owner](const std::string& url, std::function<void()> failed) {
+        OpenInBrowser(QString::fromStdString(url), owner, std::move(failed));
     };
     return host;
 }
@@ -264,11 +267,11 @@ void frmCalc::SendPendingTabs() {
 }
 
 // Key preview: every typed character reaches the dispatcher before the
-// focused box or button, which may swallow it.
+// focused box or button, which may swallow it; with Alt or Super held too.
+// Menu access keys (Alt+H) never get here: the menu bar takes them first.
 bool frmCalc::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
-    if (key->modifiers() & (Qt::AltModifier | Qt::MetaModifier)) return false;  // menu keys
     std::uint16_t code = 0;
     switch (key->key()) {
         case Qt::Key_Tab:

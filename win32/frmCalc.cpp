@@ -269,11 +269,11 @@ WebLinkHost MakeWebLinkHost(frmCalc& window) {
     host.msgBox = [&window](const std::string& text, const std::string& title, int style) {
         return window.MsgBox(text, title, style);
     };
-    host.openUrl = [&window](const std::string& url) {
+    host.openUrl = [&window](const std::string& url, const std::function<void()>& failed) {
         const std::wstring wide = Wide(url);
         const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
             window.Handle(), L"open", wide.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED));
-        return result > 32;
+        if (result <= 32) failed();
     };
     return host;
 }

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QDate>
 #include <QLabel>
@@ -110,9 +111,9 @@ struct FakeWeb {
             if (!answers.empty()) answers.erase(answers.begin());
             return answer;
         };
-        host.openUrl = [this](const std::string& url) {
+        host.openUrl = [this](const std::string& url, const std::function<void()>& failed) {
             opened.push_back(url);
-            return opens;
+            if (!opens) failed();
         };
         return host;
     }
@@ -159,6 +160,42 @@ TEST(WebLinks, HomePageNeverAsks) {
         ASSERT_EQ(web.opened.size(), 1u);
         EXPECT_EQ(web.opened[0], "http://www.brenholt.example");
         EXPECT_EQ(web.boxes.size(), opens ? 0u : 1u);
+    }
+}
+
+// Fault caught: a desktop whose opener fails (xdg-open exits 3) reported as
+// success, so nothing at all happened for the user.
+TEST_F(AboutWindow, FailingBrowserShowsTheFailureBoxOnce) {
+    struct Case {
+        const char* opener;  // the xdg-open on PATH
+        int boxes;
+    };
+    const Case cases[] = {{"exit 3", 1}, {"exit 0", 0}};
+    const QByteArray path = qgetenv("PATH");
+    for (const Case& c : cases) {
+        const std::string bin = mDir.Path() + "/bin";
+        mkdir(bin.c_str(), 0700);
+        WriteFile(bin + "/xdg-open", std::string("#!/bin/sh\n") + c.opener + "\n");
+        chmod((bin + "/xdg-open").c_str(), 0700);
+        qputenv("PATH", QByteArray(bin.c_str()) + ":" + path);
+        int shown = 0;
+        QString text;
+        if (c.boxes) {
+            gui::WhenModal([&](QWidget* box) {
+                ++shown;
+                text = static_cast<QMessageBox*>(box)->text();
+                box->close();
+            });
+        }
+        mWindow->mnuHelpWebSite_Click();  // returns at once: the window never freezes
+        QTest::qWait(1500);
+        shown += QApplication::activeModalWidget() != nullptr;  // a second box, or an unwanted one
+        if (QWidget* extra = QApplication::activeModalWidget()) extra->close();
+        qputenv("PATH", path);
+        EXPECT_EQ(shown, c.boxes) << c.opener;
+        if (c.boxes) {
+            EXPECT_TRUE(text.startsWith("An error has occurred")) << text.toStdString();
+        }
     }
 }
 

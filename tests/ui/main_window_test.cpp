@@ -153,6 +153,33 @@ TEST_F(MainWindow, KeysDriveTheCalculator) {
     }
 }
 
+// Fault caught: characters typed with Alt or Super held going straight into
+// the boxes, past the dispatcher; while menu access keys keep working.
+TEST_F(MainWindow, ModifiedKeysGoThroughTheDispatcherButMenuKeysWork) {
+    struct Case {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        const char* hours;
+        bool typed;
+    };
+    const Case cases[] = {
+        {Qt::Key_1, Qt::AltModifier, "1", true},
+        {Qt::Key_Period, Qt::AltModifier, "", false},
+        {Qt::Key_X, Qt::AltModifier, "", false},
+        {Qt::Key_A, Qt::MetaModifier, "", false},
+    };
+    for (const Case& c : cases) {
+        Find<QPushButton>("cmdClearAll")->click();
+        gui::Press(c.key, c.modifiers);
+        EXPECT_EQ(Find<QLineEdit>("txtHours")->text(), c.hours) << c.key;
+        EXPECT_EQ(mWindow->Calc().EntryTyped(), c.typed) << c.key;
+    }
+    gui::Press(Qt::Key_H, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([] { return QApplication::activePopupWidget() != nullptr; }, 2000));
+    if (QWidget* menu = QApplication::activePopupWidget()) menu->close();
+    EXPECT_EQ(Find<QLineEdit>("txtHours")->text(), "");
+}
+
 TEST_F(MainWindow, NumpadEnterActsLikeEnter) {
     Type("//90");
     gui::Press(Qt::Key_Enter, Qt::KeypadModifier);
@@ -229,6 +256,19 @@ TEST_F(MainWindow, F1OpensOneHelpWindowFromAnyControl) {
     }
     EXPECT_EQ(mWindow->HelpWindow()->windowTitle(), "Tickwell Help");
     EXPECT_EQ(mWindow->HelpWindow()->size(), QSize(378, 411));
+}
+
+// Fault caught: a help window the window manager minimized staying lost,
+// since it has no task-bar entry to come back from.
+TEST_F(MainWindow, HelpComesBackFromMinimized) {
+    mWindow->mnuUsing_Click();
+    QWidget* help = mWindow->HelpWindow();
+    ASSERT_NE(help, nullptr);
+    help->showMinimized();
+    ASSERT_TRUE(help->isMinimized());
+    mWindow->mnuUsing_Click();
+    EXPECT_EQ(mWindow->HelpWindow(), help);
+    EXPECT_FALSE(help->isMinimized());
 }
 
 TEST_F(MainWindow, ScreenReadersCanNameAndReadEveryControl) {

@@ -7,6 +7,7 @@
 #include <utility>
 
 #include "frmCalc.h"
+#include "qt_forms.h"
 
 namespace {
 
@@ -59,6 +60,7 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName("Brenholt Software");
     QApplication::setApplicationVersion(TICKWELL_VERSION_TEXT);
     QApplication::setDesktopFileName("tickwell");
+    tickwell::UseReadablePalette();
 
     // The window manager is handed every picture of the window icon, decoded,
     // before the first frame. The title bar needs the small ones; 64 px

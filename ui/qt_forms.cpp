@@ -1,9 +1,12 @@
 #include "qt_forms.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace tickwell {
@@ -88,6 +91,25 @@ QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& spec) {
         widget->setAccessibleDescription(spec.toolTip);
     }
     return widget;
+}
+
+void UseReadablePalette() {
+    const QPalette system = QApplication::palette();
+    if (system.color(QPalette::Window).lightness() >= 128) return;
+    // Built from the classic button face: black text on light greys.
+    QApplication::setPalette(QPalette(QColor(240, 240, 240)));
+}
+
+double ContrastRatio(const QColor& a, const QColor& b) {
+    auto luminance = [](const QColor& c) {
+        auto channel = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 void PaintLines(QPainter& painter, const forms::FormSpec& form, const QPalette& palette) {

@@ -30,6 +30,15 @@ Qt::Alignment ToAlignment(forms::Align align);
 // coloured and named; boxes and buttons are not yet wired to anything.
 QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& spec);
 
+// The windows keep their designed light look, whose fixed colours (blue unit
+// labels, dark red titles, black rules and notices) are only readable on a
+// light background: on a dark or dark high-contrast system palette the
+// application gets a light palette of its own. A light palette is kept.
+void UseReadablePalette();
+
+// WCAG contrast ratio of two colours (1 to 21).
+double ContrastRatio(const QColor& a, const QColor& b);
+
 // The table's rules, in the widget's palette.
 void PaintLines(QPainter& painter, const forms::FormSpec& form, const QPalette& palette);
 

@@ -58,7 +58,7 @@ void MWindow::GetWorkArea() {
 }
 
 void MWindow::SaveRestoreWindow(IPlacedWindow& frm, bool bSave) {
-    if (frm.WindowState() != 0) return;
+    if (frm.WindowState() != 0 || !mScreen.CanPlaceWindows()) return;
     const std::string name = frm.Name();
 
     if (bSave) {

@@ -24,6 +24,10 @@ public:
     // The primary desktop's work area (without the task bar), in pixels;
     // false when the platform cannot tell.
     virtual bool QueryWorkArea(PixelRect& rc) const = 0;
+    // False where programs can neither read nor set where their windows
+    // stand (Wayland): then places are neither saved nor restored, so a
+    // position the platform made up never overwrites a good one.
+    virtual bool CanPlaceWindows() const { return true; }
     // Every screen's work area, in pixels, for telling whether a window
     // would be visible at all.
     virtual std::vector<PixelRect> AllWorkAreas() const {

@@ -1,5 +1,7 @@
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
+#include <QStringList>
 #include <QTimer>
 #include <cstdio>
 #include <cstdlib>
@@ -47,7 +49,44 @@ private:
 
 }  // namespace
 
+// --help and --version print and end the program; an unknown option is an
+// error. Parsed before any window or display is touched, so both work without
+// a desktop. Returns the exit code, or -1 to go on and open the window.
+int HandleCommandLine(int argc, char** argv) {
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Tickwell adds and subtracts durations in hours, minutes and seconds, and converts "
+        "them to minutes and seconds or to seconds.");
+    const QCommandLineOption help(QStringList{"h", "help"}, "Show this help and exit.");
+    const QCommandLineOption version(QStringList{"v", "version"}, "Show the version and exit.");
+    parser.addOption(help);
+    parser.addOption(version);
+    if (!parser.parse(arguments)) {
+        std::fprintf(stderr, "tickwell: %s\nTry 'tickwell --help'.\n",
+                     qPrintable(parser.errorText()));
+        return 2;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "tickwell: unexpected argument '%s'\nTry 'tickwell --help'.\n",
+                     qPrintable(parser.positionalArguments().first()));
+        return 2;
+    }
+    if (parser.isSet(help)) {
+        std::fputs(qPrintable(parser.helpText().replace("<executable_name>", "tickwell")), stdout);
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        std::printf("tickwell %d.%d.%d\n", TICKWELL_VERSION_MAJOR, TICKWELL_VERSION_MINOR,
+                    TICKWELL_VERSION_PATCH);
+        return 0;
+    }
+    return -1;
+}
+
 int main(int argc, char** argv) {
+    if (const int code = HandleCommandLine(argc, argv); code >= 0) return code;
     if (!HaveDisplay()) {
         std::fprintf(stderr,
                      "tickwell: no display to open the window on (DISPLAY is not set).\n"

@@ -37,6 +37,10 @@ bool QtScreen::QueryWorkArea(PixelRect& rc) const {
     return true;
 }
 
+bool QtScreen::CanPlaceWindows() const {
+    return !QGuiApplication::platformName().startsWith("wayland");
+}
+
 std::vector<PixelRect> QtScreen::AllWorkAreas() const {
     std::vector<PixelRect> areas;
     for (const QScreen* screen : QGuiApplication::screens())

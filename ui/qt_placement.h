@@ -17,6 +17,7 @@ public:
     double TwipsPerPixelX() const override;
     double TwipsPerPixelY() const override;
     bool QueryWorkArea(PixelRect& rc) const override;
+    bool CanPlaceWindows() const override;
     std::vector<PixelRect> AllWorkAreas() const override;
 };
 

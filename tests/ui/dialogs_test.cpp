@@ -4,6 +4,7 @@
 #include <QDate>
 #include <QLabel>
 #include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <vector>
@@ -240,6 +241,34 @@ TEST(Palette, EveryTextAndRuleReadableOnADarkSystem) {
         }
     }
     QApplication::setPalette(before);
+}
+
+// Faults caught: --help or --version opening a window (or needing a display),
+// an unknown option silently ignored.
+TEST(CommandLine, HelpVersionAndUnknownOptions) {
+    struct Case {
+        QStringList args;
+        int code;
+        const char* out;  // start of standard output
+        const char* err;  // part of standard error
+    };
+    const Case cases[] = {
+        {{"--version"}, 0, "tickwell 2.0.4\n", ""},
+        {{"--help"}, 0, "Usage: tickwell [options]", ""},
+        {{"--bogus"}, 2, "", "Unknown option 'bogus'"},
+        {{"stray"}, 2, "", "unexpected argument 'stray'"},
+    };
+    for (const Case& c : cases) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+        p.setProcessEnvironment(env);  // no display: a window could not open
+        p.start(TICKWELL_BINARY, c.args);
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_EQ(p.exitCode(), c.code) << c.args.join(" ").toStdString();
+        EXPECT_TRUE(p.readAllStandardOutput().startsWith(c.out)) << c.args.join(" ").toStdString();
+        EXPECT_TRUE(p.readAllStandardError().contains(c.err)) << c.args.join(" ").toStdString();
+    }
 }
 
 }  // namespace

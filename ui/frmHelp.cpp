@@ -47,22 +47,48 @@ void frmHelp::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-void frmHelp::paintEvent(QPaintEvent*) {
+namespace {
+
+// The stand-in faces run wider than the design's, so a paragraph can need
+// more lines than its box holds and run into the text below: such a
+// paragraph is set a little smaller until it fits its box.
+QFont FittedFont(const QFont& designed, const QRect& box, int flags, const QString& text) {
+    QFont font = designed;
+    while (font.pointSizeF() > 6 &&
+           QFontMetrics(font).boundingRect(box, flags, text).height() > box.height())
+        font.setPointSizeF(font.pointSizeF() - 0.25);
+    return font;
+}
+
+}  // namespace
+
+void frmHelp::PaintPage(QPainter& p, const QPalette& palette, int only) {
     const forms::FormSpec& page = forms::HelpPage();
-    QPainter p(this);
-    p.fillRect(QRect(0, 0, Px(page.clientWidth), Px(page.clientHeight)),
-               ToColor(page.background, palette()));
+    if (only < 0)
+        p.fillRect(QRect(0, 0, Px(page.clientWidth), Px(page.clientHeight)),
+                   ToColor(page.background, palette));
     p.setRenderHint(QPainter::TextAntialiasing);
     // Later elements lie above earlier ones: the subtitle over the title.
+    int index = 0;
     for (const forms::ControlSpec& text : page) {
-        p.setFont(ToFont(text.font));
-        p.setPen(ToColor(text.color, palette()));
+        if (only >= 0 && index++ != only) continue;
+        const QRect box = ToRect(text.rect);
         int flags = ToAlignment(text.align) | Qt::AlignTop;
-        // Stand-in faces run wider than the original; let a last line show, not clip.
-        if (text.wrap) flags |= Qt::TextWordWrap | Qt::TextDontClip;
-        p.drawText(ToRect(text.rect), flags, text.caption);
+        QFont font = ToFont(text.font);
+        if (text.wrap) {
+            flags |= Qt::TextWordWrap;
+            font = FittedFont(font, box, flags, text.caption);
+        }
+        p.setFont(font);
+        p.setPen(ToColor(text.color, palette));
+        p.drawText(box, flags | Qt::TextDontClip, text.caption);
     }
-    PaintLines(p, page, palette());
+    if (only < 0) PaintLines(p, page, palette);
+}
+
+void frmHelp::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    PaintPage(p, palette());
 }
 
 }  // namespace tickwell

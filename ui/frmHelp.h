@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+class QPainter;
+
 namespace tickwell {
 
 class MWindow;
@@ -15,6 +17,10 @@ public:
 
     void Form_Load();    // restores the saved position
     void Form_Unload();  // saves it
+
+    // Draws the help page; `only`, when not negative, draws that one text
+    // element alone (for measuring what each paints).
+    static void PaintPage(QPainter& p, const QPalette& palette, int only = -1);
 
 signals:
     void unloaded();

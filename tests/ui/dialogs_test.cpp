@@ -2,8 +2,10 @@
 #include <sys/stat.h>
 
 #include <QDate>
+#include <QImage>
 #include <QLabel>
 #include <QMessageBox>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
@@ -11,6 +13,7 @@
 
 #include "frmAbout.h"
 #include "frmCalc.h"
+#include "frmHelp.h"
 #include "gui_support.h"
 #include "host.h"
 #include "layout.h"
@@ -268,6 +271,80 @@ TEST(CommandLine, HelpVersionAndUnknownOptions) {
         EXPECT_EQ(p.exitCode(), c.code) << c.args.join(" ").toStdString();
         EXPECT_TRUE(p.readAllStandardOutput().startsWith(c.out)) << c.args.join(" ").toStdString();
         EXPECT_TRUE(p.readAllStandardError().contains(c.err)) << c.args.join(" ").toStdString();
+    }
+}
+
+// The pixels a text really inks, in logical pixels of its window, drawn at a
+// device pixel ratio; empty for a text that inks nothing.
+QRectF Inked(const QSize& size, qreal scale, const std::function<void(QPainter&)>& draw) {
+    QImage image((QSizeF(size) * scale).toSize(), QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    image.setDevicePixelRatio(scale);
+    {
+        QPainter painter(&image);
+        draw(painter);
+    }
+    int left = image.width(), top = image.height(), right = -1, bottom = -1;
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(line[x]) < 64) continue;  // faint antialiasing fringes
+            left = std::min(left, x), right = std::max(right, x);
+            top = std::min(top, y), bottom = std::max(bottom, y);
+        }
+    }
+    if (right < 0) return {};
+    return QRectF(left / scale, top / scale, (right - left + 1) / scale,
+                  (bottom - top + 1) / scale);
+}
+
+// Fault caught: stand-in faces making a paragraph run into the text below it
+// (the help page's third paragraph into the key list), at any scale.
+TEST(TextLayout, NoTextOverlapsOrTouchesAnother) {
+    TempDir dir;
+    qputenv("XDG_CONFIG_HOME", dir.Path().c_str());
+    frmCalc calc;
+    frmAbout about;
+    about.Form_Load();
+    for (const qreal scale : {1.0, 1.5, 2.0}) {
+        std::vector<std::vector<std::pair<std::string, QRectF>>> windows(3);
+        const forms::FormSpec& page = forms::HelpPage();
+        const QSize pageSize(Px(page.clientWidth), Px(page.clientHeight));
+        for (std::size_t i = 0; i < page.controlCount; ++i) {
+            const QRectF ink = Inked(pageSize, scale, [&](QPainter& p) {
+                frmHelp::PaintPage(p, QApplication::palette(), int(i));
+            });
+            windows[0].emplace_back(page.controls[i].name, ink);
+            // The page's texts are drawn unclipped: each must stay in its box.
+            const QRectF box = ToRect(page.controls[i].rect);
+            EXPECT_TRUE(box.adjusted(-1, -1, 1, 1).contains(ink))
+                << page.controls[i].name << " leaves its box at scale " << scale;
+        }
+        int w = 1;
+        for (QWidget* window : {static_cast<QWidget*>(&calc), static_cast<QWidget*>(&about)}) {
+            for (QLabel* label : window->findChildren<QLabel*>()) {
+                if (label->text().isEmpty()) continue;
+                const QRectF ink = Inked(label->size(), scale, [&](QPainter& p) {
+                    label->render(&p, QPoint(), QRegion(), QWidget::DrawChildren);
+                });
+                const QPoint at = label->mapTo(window, QPoint(0, 0));
+                windows[w].emplace_back(label->objectName().toStdString(), ink.translated(at));
+            }
+            ++w;
+        }
+        for (const auto& texts : windows) {
+            for (const auto& [name, ink] : texts)
+                EXPECT_FALSE(ink.isEmpty()) << name << " inks nothing";
+            for (std::size_t a = 0; a < texts.size(); ++a) {
+                for (std::size_t b = a + 1; b < texts.size(); ++b) {
+                    const QRectF& ra = texts[a].second;
+                    const QRectF& rb = texts[b].second;
+                    // Touching: less than one pixel between them.
+                    EXPECT_FALSE(ra.adjusted(-0.5, -0.5, 0.5, 0.5).intersects(rb))
+                        << texts[a].first << " and " << texts[b].first << " at scale " << scale;
+                }
+            }
+        }
     }
 }
 

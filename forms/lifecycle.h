@@ -28,6 +28,24 @@ public:
     virtual void UnloadHelp() = 0;
 };
 
+// An IMainForm whose place and state are those of another window object, so
+// a front end only adds the help-window operations.
+class PlacedMainForm : public IMainForm {
+public:
+    explicit PlacedMainForm(IPlacedWindow& placed) : mPlaced(placed) {}
+    std::string Name() const override { return mPlaced.Name(); }
+    int WindowState() const override { return mPlaced.WindowState(); }
+    double Left() const override { return mPlaced.Left(); }
+    double Top() const override { return mPlaced.Top(); }
+    double Width() const override { return mPlaced.Width(); }
+    double Height() const override { return mPlaced.Height(); }
+    void SetLeft(double twips) override { mPlaced.SetLeft(twips); }
+    void SetTop(double twips) override { mPlaced.SetTop(twips); }
+
+private:
+    IPlacedWindow& mPlaced;
+};
+
 class MainLifecycle {
 public:
     explicit MainLifecycle(IMainForm& form) : mForm(form) {}

@@ -26,17 +26,10 @@
 namespace tickwell {
 
 // The lifecycle's view of the main window and its help window.
-class frmCalc::Form : public forms::IMainForm {
+class frmCalc::Form : public forms::PlacedMainForm {
 public:
-    explicit Form(frmCalc& window) : mWindow(window), mPlaced(window, "frmCalc") {}
-    std::string Name() const override { return mPlaced.Name(); }
-    int WindowState() const override { return mPlaced.WindowState(); }
-    double Left() const override { return mPlaced.Left(); }
-    double Top() const override { return mPlaced.Top(); }
-    double Width() const override { return mPlaced.Width(); }
-    double Height() const override { return mPlaced.Height(); }
-    void SetLeft(double twips) override { mPlaced.SetLeft(twips); }
-    void SetTop(double twips) override { mPlaced.SetTop(twips); }
+    explicit Form(frmCalc& window)
+        : PlacedMainForm(mPlaced), mWindow(window), mPlaced(window, "frmCalc") {}
     bool HelpVisible() const override { return mWindow.mHelp && mWindow.mHelp->isVisible(); }
     void ShowHelp() override { mWindow.ShowHelp(); }
     void UnloadHelp() override { mWindow.UnloadHelp(); }

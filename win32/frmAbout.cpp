@@ -58,16 +58,7 @@ LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 }  // namespace
 
 void ShowAboutBox(HWND owner, HWND alsoBlocked) {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = AboutProc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = kClass;
-        return RegisterClassExW(&wc) != 0;
-    }();
+    static const bool registered = RegisterWindowClass(kClass, AboutProc, COLOR_BTNFACE, false);
     (void)registered;
 
     const forms::FormSpec& form = forms::AboutForm();

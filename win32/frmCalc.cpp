@@ -23,19 +23,9 @@ const forms::FormSpec& Form() { return forms::CalcForm(); }
 
 }  // namespace
 
-frmCalc::frmCalc() : mCalc(*this), mPlaced(nullptr, "frmCalc"), mLifecycle(*this) {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.hIcon = AppIcon(32);
-        wc.hIconSm = AppIcon(16);
-        wc.lpszClassName = kClass;
-        return RegisterClassExW(&wc) != 0;
-    }();
+frmCalc::frmCalc()
+    : PlacedMainForm(mPlaced), mCalc(*this), mPlaced(nullptr, "frmCalc"), mLifecycle(*this) {
+    static const bool registered = RegisterWindowClass(kClass, Proc, COLOR_BTNFACE, true);
     (void)registered;
     const std::wstring caption = Wide(Form().caption);
     mHwnd = CreateWindowExW(0, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100,

@@ -19,7 +19,7 @@
 
 namespace tickwell::win {
 
-class frmCalc : public ICalcHost, public forms::IMainForm {
+class frmCalc : public ICalcHost, public forms::PlacedMainForm {
 public:
     frmCalc();
     ~frmCalc() override;
@@ -45,14 +45,6 @@ public:
     void SendTab() override;
 
     // forms::IMainForm
-    std::string Name() const override { return mPlaced.Name(); }
-    int WindowState() const override { return mPlaced.WindowState(); }
-    double Left() const override { return mPlaced.Left(); }
-    double Top() const override { return mPlaced.Top(); }
-    double Width() const override { return mPlaced.Width(); }
-    double Height() const override { return mPlaced.Height(); }
-    void SetLeft(double twips) override { mPlaced.SetLeft(twips); }
-    void SetTop(double twips) override { mPlaced.SetTop(twips); }
     bool HelpVisible() const override { return mHelp && mHelp->Visible(); }
     void ShowHelp() override;
     void UnloadHelp() override;

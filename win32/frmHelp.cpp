@@ -19,18 +19,7 @@ constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;  // no task-bar button
 
 frmHelp::frmHelp(MWindow& placement, std::function<void()> unloaded)
     : mPlacement(placement), mUnloaded(std::move(unloaded)) {
-    static const bool registered = [] {
-        WNDCLASSEXW wc{};
-        wc.cbSize = sizeof wc;
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleW(nullptr);
-        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-        wc.hbrBackground = GetSysColorBrush(COLOR_MENU);
-        wc.hIcon = AppIcon(32);
-        wc.hIconSm = AppIcon(16);
-        wc.lpszClassName = kClass;
-        return RegisterClassExW(&wc) != 0;
-    }();
+    static const bool registered = RegisterWindowClass(kClass, Proc, COLOR_MENU, true);
     (void)registered;
     const std::wstring caption = Wide(forms::kHelpCaption);
     mHwnd = CreateWindowExW(kExStyle, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,

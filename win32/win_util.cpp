@@ -234,6 +234,21 @@ void SetAccessibleName(HWND control, const char* name) {
     if (!SetWindowSubclass(control, NamedProc, 1, reinterpret_cast<DWORD_PTR>(wide))) delete wide;
 }
 
+bool RegisterWindowClass(const wchar_t* name, WNDPROC proc, int background, bool icon) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(background);
+    if (icon) {
+        wc.hIcon = AppIcon(32);
+        wc.hIconSm = AppIcon(16);
+    }
+    wc.lpszClassName = name;
+    return RegisterClassExW(&wc) != 0;
+}
+
 HICON AppIcon(int size) {
     return static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));

@@ -33,4 +33,8 @@ void SetAccessibleName(HWND control, const char* name);
 
 HICON AppIcon(int size);
 
+// Registers a window class of this program: arrow cursor, a system colour
+// for the background, and the application icon when `icon` is set.
+bool RegisterWindowClass(const wchar_t* name, WNDPROC proc, int background, bool icon);
+
 }  // namespace tickwell::win

@@ -40,10 +40,11 @@ class Wine:
         self.server = subprocess.Popen(["wineserver", "-p", "-f"], env=self.env, start_new_session=True,
                                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         desktop.procs.append(self.server)
-        subprocess.run(["wine", "wineboot", "-i"], env=self.env, check=True, capture_output=True,
-                       timeout=300)
-        subprocess.run(["wine", "reg", "query", "HKCU"], env=self.env, capture_output=True,
-                       timeout=300, check=False)
+        # Not captured: the services Wine starts here keep their output open
+        # long after, and a pipe would wait for them.
+        quiet = dict(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        subprocess.run(["wine", "wineboot", "-i"], env=self.env, check=True, timeout=300, **quiet)
+        subprocess.run(["wine", "reg", "query", "HKCU"], env=self.env, timeout=300, check=False, **quiet)
 
     def run(self, *args, check=True):
         return subprocess.run(["wine", *args], env=self.env, check=check, capture_output=True, text=True,

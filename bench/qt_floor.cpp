@@ -16,10 +16,11 @@ int main(int argc, char** argv) {
     auto* client = new QWidget(&window);
     client->setFixedSize(tickwell::Px(form.clientWidth), tickwell::Px(form.clientHeight));
     client->setFont(tickwell::ToFont(tickwell::forms::kDefaultFont));
-    for (const tickwell::forms::ControlSpec& spec : form) tickwell::CreateControl(client, spec);
+    for (const tickwell::forms::ControlSpec& row : form) tickwell::CreateControl(client, row);
     window.setCentralWidget(client);
     QMenu* menu = window.menuBar()->addMenu(tickwell::forms::kHelpMenuCaption);
-    for (auto item = tickwell::forms::HelpMenuBegin(); item != tickwell::forms::HelpMenuEnd(); ++item)
+    for (auto item = tickwell::forms::HelpMenuBegin(); item != tickwell::forms::HelpMenuEnd();
+         ++item)
         item->caption ? (void)menu->addAction(item->caption) : (void)menu->addSeparator();
     window.layout()->setSizeConstraint(QLayout::SetFixedSize);
     window.show();

@@ -14,13 +14,14 @@ namespace {
 
 std::wstring Wide(const char* s) { return std::wstring(s, s + std::char_traits<char>::length(s)); }
 
-HFONT Font(const tickwell::forms::FontSpec& spec) {
-    return CreateFontW(-static_cast<int>(spec.points * 96 / 72 + 0.5), 0, 0, 0,
-                       spec.face == tickwell::forms::Face::Title ? FW_BLACK
-                       : spec.bold                               ? FW_BOLD
-                                                                 : FW_NORMAL,
-                       spec.italic, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
-                       spec.face == tickwell::forms::Face::Title ? L"Arial Black" : L"MS Sans Serif");
+HFONT Font(const tickwell::forms::FontSpec& row) {
+    return CreateFontW(
+        -static_cast<int>(row.points * 96 / 72 + 0.5), 0, 0, 0,
+        row.face == tickwell::forms::Face::Title ? FW_BLACK
+        : row.bold                               ? FW_BOLD
+                                                 : FW_NORMAL,
+        row.italic, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
+        row.face == tickwell::forms::Face::Title ? L"Arial Black" : L"MS Sans Serif");
 }
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -42,26 +43,30 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     RECT r{0, 0, tickwell::forms::TwipsToPixels(form.clientWidth),
            tickwell::forms::TwipsToPixels(form.clientHeight)};
     AdjustWindowRect(&r, style, TRUE);
-    HWND window = CreateWindowW(L"Floor", Wide(form.caption).c_str(), style, CW_USEDEFAULT,
-                                CW_USEDEFAULT, r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                                instance, nullptr);
+    HWND window =
+        CreateWindowW(L"Floor", Wide(form.caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
+                      r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
     HMENU bar = CreateMenu(), help = CreatePopupMenu();
-    for (auto item = tickwell::forms::HelpMenuBegin(); item != tickwell::forms::HelpMenuEnd(); ++item)
+    for (auto item = tickwell::forms::HelpMenuBegin(); item != tickwell::forms::HelpMenuEnd();
+         ++item)
         AppendMenuW(help, item->caption ? MF_STRING : MF_SEPARATOR, 1,
                     item->caption ? Wide(item->caption).c_str() : nullptr);
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
     SetMenu(window, bar);
-    for (const auto& spec : form) {
-        const auto& t = spec.rect;
-        const bool box = spec.kind == tickwell::forms::Kind::TextBox;
-        const bool button = spec.kind == tickwell::forms::Kind::Button;
+    for (const auto& row : form) {
+        const auto& t = row.rect;
+        const bool box = row.kind == tickwell::forms::Kind::TextBox;
+        const bool button = row.kind == tickwell::forms::Kind::Button;
         HWND control = CreateWindowExW(
-            box ? WS_EX_CLIENTEDGE : 0, box ? L"EDIT" : button ? L"BUTTON" : L"STATIC",
-            Wide(spec.caption ? spec.caption : "").c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+            box ? WS_EX_CLIENTEDGE : 0,
+            box      ? L"EDIT"
+            : button ? L"BUTTON"
+                     : L"STATIC",
+            Wide(row.caption ? row.caption : "").c_str(), WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
             tickwell::forms::TwipsToPixels(t.left), tickwell::forms::TwipsToPixels(t.top),
             tickwell::forms::TwipsToPixels(t.width), tickwell::forms::TwipsToPixels(t.height),
             window, nullptr, instance, nullptr);
-        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font(spec.font)), FALSE);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(Font(row.font)), FALSE);
     }
     ShowWindow(window, SW_SHOWNORMAL);
     MSG msg;

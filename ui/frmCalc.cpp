@@ -89,15 +89,15 @@ void frmCalc::BuildControls() {
     setCentralWidget(client);
 
     std::map<int, QWidget*> tabOrder;
-    for (const forms::ControlSpec& spec : form) {
-        QWidget* widget = CreateControl(client, spec);
+    for (const forms::ControlSpec& row : form) {
+        QWidget* widget = CreateControl(client, row);
         Control control;
-        if (!forms::EngineControl(spec.name, control)) continue;  // a label
+        if (!forms::EngineControl(row.name, control)) continue;  // a label
         widget->installEventFilter(this);
         if (auto* button = qobject_cast<QPushButton*>(widget))
             connect(button, &QPushButton::clicked, this, [this, control] { mCalc.Click(control); });
         mControls[control] = widget;
-        tabOrder[spec.tabIndex] = widget;
+        tabOrder[row.tabIndex] = widget;
     }
     QWidget* previous = nullptr;
     for (const auto& [index, widget] : tabOrder) {

@@ -11,24 +11,24 @@
 
 namespace tickwell {
 
-QFont ToFont(const forms::FontSpec& spec) {
+QFont ToFont(const forms::FontSpec& row) {
     QFont font;
-    if (spec.face == forms::Face::Title) {
+    if (row.face == forms::Face::Title) {
         font.setFamilies({"Arial Black", "Liberation Sans", "Arial", "DejaVu Sans"});
         font.setWeight(QFont::Black);  // Arial Black's own weight, for the stand-ins
     } else {
         font.setFamilies({"MS Sans Serif", "Microsoft Sans Serif", "Liberation Sans", "Arial",
                           "DejaVu Sans", "Sans Serif"});
-        font.setBold(spec.bold);
+        font.setBold(row.bold);
     }
-    font.setPointSizeF(spec.points);
-    font.setItalic(spec.italic);
+    font.setPointSizeF(row.points);
+    font.setItalic(row.italic);
     return font;
 }
 
-QColor ToColor(const forms::ColorSpec& spec, const QPalette& palette) {
-    switch (spec.kind) {
-        case forms::ColorKind::Rgb: return QColor(spec.r, spec.g, spec.b);
+QColor ToColor(const forms::ColorSpec& row, const QPalette& palette) {
+    switch (row.kind) {
+        case forms::ColorKind::Rgb: return QColor(row.r, row.g, row.b);
         case forms::ColorKind::WindowText: return palette.color(QPalette::WindowText);
         case forms::ColorKind::ButtonText: return palette.color(QPalette::ButtonText);
         case forms::ColorKind::ButtonFace:
@@ -47,48 +47,48 @@ Qt::Alignment ToAlignment(forms::Align align) {
     return Qt::AlignLeft;
 }
 
-QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& spec) {
+QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row) {
     QWidget* widget = nullptr;
-    switch (spec.kind) {
+    switch (row.kind) {
         case forms::Kind::Label: {
-            auto* label = new QLabel(spec.caption, parent);
-            label->setAlignment(ToAlignment(spec.align) | Qt::AlignTop);
-            label->setWordWrap(spec.wrap);
+            auto* label = new QLabel(row.caption, parent);
+            label->setAlignment(ToAlignment(row.align) | Qt::AlignTop);
+            label->setWordWrap(row.wrap);
             widget = label;
             break;
         }
         case forms::Kind::TextBox: {
             auto* box = new QLineEdit(parent);
-            box->setAlignment(ToAlignment(spec.align));
+            box->setAlignment(ToAlignment(row.align));
             box->setMaxLength(std::numeric_limits<int>::max());
             widget = box;
             break;
         }
         case forms::Kind::Button: {
-            auto* button = new QPushButton(spec.caption, parent);
+            auto* button = new QPushButton(row.caption, parent);
             button->setAutoDefault(false);
             // Never a Tab stop, still focusable by a click or the engine.
-            if (!spec.tabStop) button->setFocusPolicy(Qt::ClickFocus);
+            if (!row.tabStop) button->setFocusPolicy(Qt::ClickFocus);
             widget = button;
             break;
         }
         case forms::Kind::Image: widget = new QLabel(parent); break;
     }
-    widget->setObjectName(spec.name);
-    widget->setGeometry(ToRect(spec.rect));
-    if (spec.font.face != forms::kDefaultFont.face ||
-        spec.font.points != forms::kDefaultFont.points || spec.font.bold || spec.font.italic)
-        widget->setFont(ToFont(spec.font));
-    const QColor color = ToColor(spec.color, widget->palette());
+    widget->setObjectName(row.name);
+    widget->setGeometry(ToRect(row.rect));
+    if (row.font.face != forms::kDefaultFont.face ||
+        row.font.points != forms::kDefaultFont.points || row.font.bold || row.font.italic)
+        widget->setFont(ToFont(row.font));
+    const QColor color = ToColor(row.color, widget->palette());
     if (color.isValid()) {
         QPalette pal = widget->palette();
         pal.setColor(QPalette::WindowText, color);
         widget->setPalette(pal);
     }
-    if (spec.accessibleName) widget->setAccessibleName(spec.accessibleName);
-    if (spec.toolTip) {
-        widget->setToolTip(spec.toolTip);
-        widget->setAccessibleDescription(spec.toolTip);
+    if (row.accessibleName) widget->setAccessibleName(row.accessibleName);
+    if (row.toolTip) {
+        widget->setToolTip(row.toolTip);
+        widget->setAccessibleDescription(row.toolTip);
     }
     return widget;
 }

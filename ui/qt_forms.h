@@ -21,14 +21,14 @@ inline QRect ToRect(const forms::TwipsRect& r) {
     return QRect(Px(r.left), Px(r.top), Px(r.width), Px(r.height));
 }
 
-QFont ToFont(const forms::FontSpec& spec);
+QFont ToFont(const forms::FontSpec& row);
 // An invalid colour for Inherit.
-QColor ToColor(const forms::ColorSpec& spec, const QPalette& palette);
+QColor ToColor(const forms::ColorSpec& row, const QPalette& palette);
 Qt::Alignment ToAlignment(forms::Align align);
 
 // A label, box, button or image for one row of a table, placed, captioned,
 // coloured and named; boxes and buttons are not yet wired to anything.
-QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& spec);
+QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row);
 
 // The windows keep their designed light look, whose fixed colours (blue unit
 // labels, dark red titles, black rules and notices) are only readable on a

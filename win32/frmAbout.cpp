@@ -81,36 +81,36 @@ void ShowAboutBox(HWND owner, HWND alsoBlocked) {
     const std::string notice = forms::NoticeText(forms::CurrentYear());
     HWND ok = nullptr;
     for (std::size_t i = 0; i < form.controlCount; ++i) {
-        const forms::ControlSpec& spec = form.controls[i];
-        std::string text = spec.caption ? spec.caption : "";
-        if (std::string(spec.name) == "lblVersion") text = version;
-        if (std::string(spec.name) == "lblDescription") text = notice;
-        if (std::string(spec.name) == "lblLicense") text = forms::kLicenseText;
-        const RECT r = ToRect(spec.rect, state.dpi);
+        const forms::ControlSpec& row = form.controls[i];
+        std::string text = row.caption ? row.caption : "";
+        if (std::string(row.name) == "lblVersion") text = version;
+        if (std::string(row.name) == "lblDescription") text = notice;
+        if (std::string(row.name) == "lblLicense") text = forms::kLicenseText;
+        const RECT r = ToRect(row.rect, state.dpi);
         const wchar_t* cls = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
         HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i));
-        if (spec.kind == forms::Kind::Button) {
+        if (row.kind == forms::Kind::Button) {
             cls = L"BUTTON";
             style |= BS_DEFPUSHBUTTON | WS_TABSTOP;
             id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDOK));
-        } else if (spec.kind == forms::Kind::Image) {
+        } else if (row.kind == forms::Kind::Image) {
             style |= SS_ICON | SS_REALSIZECONTROL;
         } else {
-            style |= SS_NOPREFIX | (spec.wrap ? SS_LEFT : SS_LEFTNOWORDWRAP);
+            style |= SS_NOPREFIX | (row.wrap ? SS_LEFT : SS_LEFTNOWORDWRAP);
         }
         const std::wstring wide = Wide(text);
         HWND control =
             CreateWindowExW(0, cls, wide.c_str(), style, r.left, r.top, r.right - r.left,
                             r.bottom - r.top, box, id, GetModuleHandleW(nullptr), nullptr);
-        HFONT font = MakeFont(spec.font, state.dpi);
+        HFONT font = MakeFont(row.font, state.dpi);
         state.fonts.push_back(font);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (spec.kind == forms::Kind::Image)
+        if (row.kind == forms::Kind::Image)
             SendMessageW(control, STM_SETICON,
-                         reinterpret_cast<WPARAM>(AppIcon(Scale(spec.rect.width, state.dpi))), 0);
-        if (spec.accessibleName) SetAccessibleName(control, spec.accessibleName);
-        if (spec.kind == forms::Kind::Button) ok = control;
+                         reinterpret_cast<WPARAM>(AppIcon(Scale(row.rect.width, state.dpi))), 0);
+        if (row.accessibleName) SetAccessibleName(control, row.accessibleName);
+        if (row.kind == forms::Kind::Button) ok = control;
     }
 
     HWND focus = GetFocus();

@@ -51,15 +51,15 @@ frmCalc::~frmCalc() {
 void frmCalc::BuildControls() {
     const forms::FormSpec& form = Form();
     for (std::size_t i = 0; i < form.controlCount; ++i) {
-        const forms::ControlSpec& spec = form.controls[i];
+        const forms::ControlSpec& row = form.controls[i];
         const wchar_t* cls = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
         DWORD exStyle = 0;
-        switch (spec.kind) {
+        switch (row.kind) {
             case forms::Kind::TextBox:
                 cls = L"EDIT";
-                style |= ES_AUTOHSCROLL | (spec.align == forms::Align::Right ? ES_RIGHT : ES_LEFT);
-                if (spec.tabStop) style |= WS_TABSTOP;
+                style |= ES_AUTOHSCROLL | (row.align == forms::Align::Right ? ES_RIGHT : ES_LEFT);
+                if (row.tabStop) style |= WS_TABSTOP;
                 exStyle = WS_EX_CLIENTEDGE;
                 break;
             case forms::Kind::Button:
@@ -67,19 +67,19 @@ void frmCalc::BuildControls() {
                 style |= BS_PUSHBUTTON;
                 break;
             case forms::Kind::Label:
-                style |= SS_NOPREFIX | (spec.align == forms::Align::Centre  ? SS_CENTER
-                                        : spec.align == forms::Align::Right ? SS_RIGHT
-                                                                            : SS_LEFT);
+                style |= SS_NOPREFIX | (row.align == forms::Align::Centre  ? SS_CENTER
+                                        : row.align == forms::Align::Right ? SS_RIGHT
+                                                                           : SS_LEFT);
                 break;
             case forms::Kind::Image: style |= SS_ICON; break;
         }
-        const std::wstring caption = Wide(spec.caption ? spec.caption : "");
+        const std::wstring caption = Wide(row.caption ? row.caption : "");
         HWND control =
             CreateWindowExW(exStyle, cls, caption.c_str(), style, 0, 0, 10, 10, mHwnd,
                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
                             GetModuleHandleW(nullptr), nullptr);
-        if (spec.kind == forms::Kind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
-        SetAccessibleName(control, spec.accessibleName ? spec.accessibleName : spec.caption);
+        if (row.kind == forms::Kind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
+        SetAccessibleName(control, row.accessibleName ? row.accessibleName : row.caption);
         mControls.push_back(control);
     }
     // Later rows lie above earlier ones: the boxes over the colons, the
@@ -114,11 +114,11 @@ void frmCalc::Layout(UINT dpi) {
     mFonts.clear();
     const forms::FormSpec& form = Form();
     for (std::size_t i = 0; i < form.controlCount; ++i) {
-        const forms::ControlSpec& spec = form.controls[i];
-        const RECT r = ToRect(spec.rect, dpi);
+        const forms::ControlSpec& row = form.controls[i];
+        const RECT r = ToRect(row.rect, dpi);
         SetWindowPos(mControls[i], nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        HFONT font = MakeFont(spec.font, dpi);
+        HFONT font = MakeFont(row.font, dpi);
         mFonts.push_back(font);
         SendMessageW(mControls[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
@@ -129,8 +129,8 @@ void frmCalc::Layout(UINT dpi) {
 }
 
 HWND frmCalc::ControlWindow(Control control) const {
-    const forms::ControlSpec* spec = Form().Find(ControlName(control));
-    return spec ? mControls[static_cast<std::size_t>(spec - Form().controls)] : nullptr;
+    const forms::ControlSpec* row = Form().Find(ControlName(control));
+    return row ? mControls[static_cast<std::size_t>(row - Form().controls)] : nullptr;
 }
 
 const forms::ControlSpec* frmCalc::SpecOf(HWND control) const {
@@ -144,8 +144,8 @@ const forms::ControlSpec* frmCalc::SpecOf(HWND control) const {
 bool frmCalc::PreTranslate(MSG& msg) {
     if (msg.hwnd != mHwnd && GetParent(msg.hwnd) != mHwnd) return false;
     if (TranslateAcceleratorW(mHwnd, mAccel, &msg)) return true;  // F1
-    const forms::ControlSpec* spec = SpecOf(msg.hwnd);
-    const bool onButton = spec && spec->kind == forms::Kind::Button;
+    const forms::ControlSpec* row = SpecOf(msg.hwnd);
+    const bool onButton = row && row->kind == forms::Kind::Button;
     switch (msg.message) {
         case WM_KEYDOWN:
             if (msg.wParam == VK_TAB) {  // the window's own key, never a character
@@ -308,10 +308,10 @@ LRESULT frmCalc::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_CTLCOLORSTATIC: {
             HDC dc = reinterpret_cast<HDC>(wp);
-            const forms::ControlSpec* spec = SpecOf(reinterpret_cast<HWND>(lp));
+            const forms::ControlSpec* row = SpecOf(reinterpret_cast<HWND>(lp));
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
-            SetTextColor(dc, spec ? ToColor(spec->color, GetSysColor(COLOR_BTNTEXT))
-                                  : GetSysColor(COLOR_BTNTEXT));
+            SetTextColor(dc, row ? ToColor(row->color, GetSysColor(COLOR_BTNTEXT))
+                                 : GetSysColor(COLOR_BTNTEXT));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
         }
         case WM_PAINT: {

@@ -33,25 +33,25 @@ RECT ToRect(const forms::TwipsRect& r, UINT dpi) {
     return {left, top, left + Scale(r.width, dpi), top + Scale(r.height, dpi)};
 }
 
-HFONT MakeFont(const forms::FontSpec& spec, UINT dpi) {
+HFONT MakeFont(const forms::FontSpec& row, UINT dpi) {
     LOGFONTW font{};
-    font.lfHeight = -static_cast<LONG>(std::lround(spec.points * dpi / 72.0));
-    font.lfItalic = spec.italic;
+    font.lfHeight = -static_cast<LONG>(std::lround(row.points * dpi / 72.0));
+    font.lfItalic = row.italic;
     font.lfCharSet = DEFAULT_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
-    if (spec.face == forms::Face::Title) {
+    if (row.face == forms::Face::Title) {
         wcscpy_s(font.lfFaceName, L"Arial Black");
         font.lfWeight = FW_BLACK;  // Arial Black's own weight, for stand-ins
     } else {
         wcscpy_s(font.lfFaceName, L"MS Sans Serif");
-        font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
+        font.lfWeight = row.bold ? FW_BOLD : FW_NORMAL;
     }
     return CreateFontIndirectW(&font);
 }
 
-COLORREF ToColor(const forms::ColorSpec& spec, COLORREF inherit) {
-    switch (spec.kind) {
-        case forms::ColorKind::Rgb: return RGB(spec.r, spec.g, spec.b);
+COLORREF ToColor(const forms::ColorSpec& row, COLORREF inherit) {
+    switch (row.kind) {
+        case forms::ColorKind::Rgb: return RGB(row.r, row.g, row.b);
         case forms::ColorKind::WindowText: return GetSysColor(COLOR_WINDOWTEXT);
         case forms::ColorKind::ButtonText: return GetSysColor(COLOR_BTNTEXT);
         case forms::ColorKind::ButtonFace: return GetSysColor(COLOR_BTNFACE);

@@ -18,9 +18,9 @@ std::string Utf8(const std::wstring& wide);
 inline int Scale(int twips, UINT dpi) { return forms::TwipsToPixels(twips, static_cast<int>(dpi)); }
 RECT ToRect(const forms::TwipsRect& r, UINT dpi);
 
-HFONT MakeFont(const forms::FontSpec& spec, UINT dpi);
+HFONT MakeFont(const forms::FontSpec& row, UINT dpi);
 // `inherit` for ColorKind::Inherit.
-COLORREF ToColor(const forms::ColorSpec& spec, COLORREF inherit);
+COLORREF ToColor(const forms::ColorSpec& row, COLORREF inherit);
 void PaintLines(HDC dc, const forms::FormSpec& form, UINT dpi);
 
 UINT WindowDpi(HWND window);

@@ -77,8 +77,8 @@ std::string Rect(HWND w) {
     return buf;
 }
 
-HWND ControlOf(HWND main, const tickwell::forms::ControlSpec* spec) {
-    const auto index = spec - tickwell::forms::CalcForm().controls;
+HWND ControlOf(HWND main, const tickwell::forms::ControlSpec* row) {
+    const auto index = row - tickwell::forms::CalcForm().controls;
     return GetDlgItem(main, 100 + static_cast<int>(index));
 }
 
@@ -129,11 +129,11 @@ int main(int argc, char** argv) {
     std::string out = "{\"running\":true,\"main\":" + Rect(main) +
                       ",\"minimized\":" + (IsIconic(main) ? "true" : "false") + ",\"controls\":{";
     bool first = true;
-    for (const auto& spec : form) {
-        HWND w = ControlOf(main, &spec);
-        if (w == gui.hwndFocus) focus = spec.name;
-        if (spec.kind == tickwell::forms::Kind::Label) continue;
-        out += std::string(first ? "" : ",") + Json(spec.name) + ":{\"text\":" + Json(Text(w)) +
+    for (const auto& row : form) {
+        HWND w = ControlOf(main, &row);
+        if (w == gui.hwndFocus) focus = row.name;
+        if (row.kind == tickwell::forms::Kind::Label) continue;
+        out += std::string(first ? "" : ",") + Json(row.name) + ":{\"text\":" + Json(Text(w)) +
                ",\"name\":" + Json(AccName(w)) + "}";
         first = false;
     }

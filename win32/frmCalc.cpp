@@ -29,7 +29,8 @@ frmCalc::frmCalc()
     (void)registered;
     const std::wstring caption = Wide(Form().caption);
     mHwnd = CreateWindowExW(0, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100,
-                            100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+                            100, nullptr, nullptr, GetModuleHandleW(nullptr),
+                            static_cast<RoutedWindow*>(this));
     mPlaced = Win32PlacedWindow(mHwnd, Form().name);
     BuildMenu();
     BuildControls();
@@ -274,16 +275,6 @@ void frmCalc::mnuHelpWebSite_Click() { tickwell::mnuHelpWebSite_Click(MakeWebLin
 void frmCalc::mnuHelpSharewell_Click() { tickwell::mnuHelpSharewell_Click(MakeWebLinkHost(*this)); }
 
 // ---- window procedure --------------------------------------------------------
-
-LRESULT CALLBACK frmCalc::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<frmCalc*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        self->mHwnd = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<frmCalc*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return self ? self->Handle(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
-}
 
 LRESULT frmCalc::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {

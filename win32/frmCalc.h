@@ -16,10 +16,11 @@
 #include "layout.h"
 #include "lifecycle.h"
 #include "win32_placement.h"
+#include "win_util.h"
 
 namespace tickwell::win {
 
-class frmCalc : public ICalcHost, public forms::PlacedMainForm {
+class frmCalc : public RoutedWindow, public ICalcHost, public forms::PlacedMainForm {
 public:
     frmCalc();
     ~frmCalc() override;
@@ -50,8 +51,7 @@ public:
     void UnloadHelp() override;
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
     void BuildControls();
     void BuildMenu();
     void Layout(UINT dpi);
@@ -60,7 +60,6 @@ private:
     HWND ControlWindow(Control control) const;
     const forms::ControlSpec* SpecOf(HWND control) const;
 
-    HWND mHwnd = nullptr;
     HACCEL mAccel = nullptr;
     UINT mDpi = 96;
     TimeCalculator mCalc;

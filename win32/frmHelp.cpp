@@ -23,7 +23,8 @@ frmHelp::frmHelp(MWindow& placement, std::function<void()> unloaded)
     (void)registered;
     const std::wstring caption = Wide(forms::kHelpCaption);
     mHwnd = CreateWindowExW(kExStyle, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                            100, 100, nullptr, nullptr, GetModuleHandleW(nullptr), this);
+                            100, 100, nullptr, nullptr, GetModuleHandleW(nullptr),
+                            static_cast<RoutedWindow*>(this));
     Resize(WindowDpi(mHwnd));
     SetAccessibleName(mHwnd, forms::kHelpCaption);
     Form_Load();
@@ -92,16 +93,6 @@ void frmHelp::Paint() {
     }
     PaintLines(dc, page, mDpi);
     EndPaint(mHwnd, &ps);
-}
-
-LRESULT CALLBACK frmHelp::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<frmHelp*>(reinterpret_cast<CREATESTRUCTW*>(lp)->lpCreateParams);
-        self->mHwnd = hwnd;
-        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<frmHelp*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
-    return self ? self->Handle(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 LRESULT frmHelp::Handle(UINT msg, WPARAM wp, LPARAM lp) {

@@ -9,15 +9,16 @@
 #include <functional>
 
 #include "mwindow.h"
+#include "win_util.h"
 
 namespace tickwell::win {
 
-class frmHelp {
+class frmHelp : public RoutedWindow {
 public:
     // Loads the window (restoring its place); `unloaded` runs once it has
     // saved its place and is gone.
     frmHelp(MWindow& placement, std::function<void()> unloaded);
-    ~frmHelp();
+    ~frmHelp() override;
     frmHelp(const frmHelp&) = delete;
     frmHelp& operator=(const frmHelp&) = delete;
 
@@ -27,8 +28,7 @@ public:
     bool Visible() const { return mHwnd && IsWindowVisible(mHwnd); }
 
 private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
-    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
     void Form_Load();
     void Form_Unload();
     void Paint();
@@ -36,7 +36,6 @@ private:
 
     MWindow& mPlacement;
     std::function<void()> mUnloaded;
-    HWND mHwnd = nullptr;
     UINT mDpi = 96;
     bool mUnloadedOnce = false;
 };

@@ -33,6 +33,18 @@ void SetAccessibleName(HWND control, const char* name);
 
 HICON AppIcon(int size);
 
+// A window object behind one HWND: pass the object as CreateWindowExW's last
+// argument with Proc as the class's procedure, and every message reaches its
+// Handle, with mHwnd set from the first one on.
+class RoutedWindow {
+protected:
+    RoutedWindow() = default;
+    virtual ~RoutedWindow() = default;
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    virtual LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) = 0;
+    HWND mHwnd = nullptr;
+};
+
 // Registers a window class of this program: arrow cursor, a system colour
 // for the background, and the application icon when `icon` is set.
 bool RegisterWindowClass(const wchar_t* name, WNDPROC proc, int background, bool icon);

@@ -57,6 +57,23 @@ int Wait(pid_t pid) {
     return status;
 }
 
+// Another process holding the settings lock for `hold`; returns once it does.
+pid_t HoldLock(const std::string& lockFile, std::chrono::milliseconds hold) {
+    int ready[2];
+    if (pipe(ready) != 0) return -1;
+    const pid_t holder = Spawn([&] {
+        const int fd = open(lockFile.c_str(), O_RDWR);
+        flock(fd, LOCK_EX);
+        (void)!write(ready[1], "x", 1);
+        std::this_thread::sleep_for(hold);
+    });
+    char c;
+    const bool locked = read(ready[0], &c, 1) == 1;
+    close(ready[0]);
+    close(ready[1]);
+    return locked ? holder : -1;
+}
+
 class FileStore : public ::testing::Test {
 protected:
     std::string File() const { return mDir.Path() + "/tickwell/registry.reg"; }
@@ -242,16 +259,8 @@ TEST_F(FileStore, WaitsForAnotherProcessesLockButNotForever) {
     ASSERT_TRUE(settings.SaveSetting("Position", "v", "", 1));
     const std::string before = ReadFile(File());
 
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t holder = Spawn([&] {
-        const int fd = open((File() + ".lock").c_str(), O_RDWR);
-        flock(fd, LOCK_EX);
-        (void)!write(ready[1], "x", 1);
-        std::this_thread::sleep_for(700ms);
-    });
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    const pid_t holder = HoldLock(File() + ".lock", 700ms);
+    ASSERT_GT(holder, 0);
     EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 2));
     EXPECT_EQ(ReadFile(File()), before);
 
@@ -260,8 +269,6 @@ TEST_F(FileStore, WaitsForAnotherProcessesLockButNotForever) {
     EXPECT_TRUE(patientSettings.SaveSetting("Position", "v", "", 3));  // after the holder ends
     EXPECT_EQ(settings.GetSetting("Position", "v", ""), "3");
     Wait(holder);
-    close(ready[0]);
-    close(ready[1]);
 }
 
 TEST_F(FileStore, KilledWritersLeaveTheOldOrTheNewFile) {
@@ -428,24 +435,14 @@ TEST_F(FileStore, OneLockWaitPerSave) {
     FileRegistry registry(File(), 1s);
     CRegSettings settings(registry);
     ASSERT_TRUE(settings.SaveSetting("Position", "frmCalc Left", "", 1));
-    int ready[2];
-    ASSERT_EQ(pipe(ready), 0);
-    const pid_t holder = Spawn([&] {
-        const int fd = open((File() + ".lock").c_str(), O_RDWR);
-        flock(fd, LOCK_EX);
-        (void)!write(ready[1], "x", 1);
-        std::this_thread::sleep_for(4s);
-    });
-    char c;
-    ASSERT_EQ(read(ready[0], &c, 1), 1);
+    const pid_t holder = HoldLock(File() + ".lock", 4s);
+    ASSERT_GT(holder, 0);
     const auto start = std::chrono::steady_clock::now();
     EXPECT_FALSE(settings.SaveSetting("Position", "frmCalc Left", "", 2));
     EXPECT_FALSE(settings.SaveSetting("Position", "frmCalc Top", "", 3));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1900ms);
     kill(holder, SIGKILL);
     Wait(holder);
-    close(ready[0]);
-    close(ready[1]);
 }
 
 }  // namespace

@@ -418,41 +418,50 @@ def prepare_off_screen(config):
                   '"frmCalc Left"=dword:00007d00\r\n"frmCalc Top"=dword:00000096\r\n')
 
 
-def run_scenario(desktop, binary, name, steps):
-    config = tempfile.mkdtemp(prefix="config-", dir=desktop.workdir)
-    if name.startswith("window saved off-screen"):
-        prepare_off_screen(config)
+def play(desktop, launch, steps, handlers, context, shot_name):
+    """Runs one scenario: starts a program with launch(), then each step: ("keys", text)
+    types; any other step names a function in `handlers`, called with the program and the
+    step's arguments, or with (program, context) or (program). A step that returns a new
+    program (it restarted it) goes on with that one. Every program started is ended."""
     apps = []
 
-    def launch():
-        apps.append(Tickwell(desktop, binary, config))
+    def started():
+        apps.append(launch())
         return apps[-1]
 
-    context = {"config": config, "launch": launch}
+    context["launch"] = started
     try:
-        app = launch()
-        for step in steps:
-            kind = step[0]
+        app = started()
+        for kind, *args in steps:
             if kind == "keys":
-                app.keys(step[1])
-            elif kind == "expect":
-                expect(app, step[1], step[2])
-            elif kind == "alert":
-                alert(app, step[1])
+                app.keys(*args)
+                continue
+            handler = handlers[kind]
+            if args:
+                result = handler(app, *args)
+            elif handler.__code__.co_argcount == 2:
+                result = handler(app, context)
             else:
-                handler = globals()[kind]
-                result = handler(app, context) if handler.__code__.co_argcount == 2 else handler(app)
-                if isinstance(result, Tickwell):
-                    app = result
+                result = handler(app)
+            if type(result) is type(app):
+                app = result
         if app.proc.poll() is None:
             app.close()
     except Exception as error:
         # Taken while the windows are still up, so a person can see what went wrong.
-        shot = desktop.screenshot(f"{os.path.basename(config)}-{name}")
+        shot = desktop.screenshot(shot_name)
         raise Failure(f"{error}\n      screenshot: {shot}") from error
     finally:
         for a in apps:
             a.kill()
+
+
+def run_scenario(desktop, binary, name, steps):
+    config = tempfile.mkdtemp(prefix="config-", dir=desktop.workdir)
+    if name.startswith("window saved off-screen"):
+        prepare_off_screen(config)
+    play(desktop, lambda: Tickwell(desktop, binary, config), steps, globals(),
+         {"config": config}, f"{os.path.basename(config)}-{name}")
 
 
 def main():

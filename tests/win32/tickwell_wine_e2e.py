@@ -20,7 +20,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from tickwell_e2e import WAIT, Desktop, Failure, wait_for  # noqa: E402
+from tickwell_e2e import WAIT, Desktop, Failure, play, wait_for  # noqa: E402
 
 NAMES = {"txtHours": "Hours", "txtMinutes": "Minutes", "txtSeconds": "Seconds", "cmdPlus": "Add",
          "cmdMinus": "Subtract", "cmdEquals": "Equals", "cmdMinutes": "Convert to minutes and seconds",
@@ -232,37 +232,8 @@ SCENARIOS = {
 
 
 def run_scenario(wine, exe, name, steps):
-    apps = []
-
-    def launch():
-        apps.append(Tickwell(wine, exe))
-        return apps[-1]
-
     wine.run("reg", "delete", r"HKCU\Software\Brenholt", "/f", check=False)
-    context = {"launch": launch}
-    try:
-        app = launch()
-        for step in steps:
-            kind = step[0]
-            if kind == "keys":
-                app.keys(step[1])
-            elif kind == "expect":
-                expect(app, step[1], step[2])
-            elif kind == "alert":
-                alert(app, step[1])
-            else:
-                handler = globals()[kind]
-                result = handler(app, context) if handler.__code__.co_argcount == 2 else handler(app)
-                if isinstance(result, Tickwell):
-                    app = result
-        if app.proc.poll() is None:
-            app.close()
-    except Exception as error:
-        shot = wine.desktop.screenshot(f"wine-{name}")
-        raise Failure(f"{error}\n      screenshot: {shot}") from error
-    finally:
-        for a in apps:
-            a.kill()
+    play(wine.desktop, lambda: Tickwell(wine, exe), steps, globals(), {}, f"wine-{name}")
 
 
 def main():

@@ -135,6 +135,19 @@ class Desktop:
         self._await("the window manager", wm, wm_log, ["wmctrl", "-m"])
         os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
 
+    def type(self, text, delay_ms):
+        """Real keystrokes into the focused window; \r is Enter, \x1b Escape."""
+        for part in re.split(r"([\r\x1b])", text):
+            if part == "\r":
+                self.key("Return")
+            elif part == "\x1b":
+                self.key("Escape")
+            elif part:
+                self.run(["xdotool", "type", "--delay", str(delay_ms), part])
+
+    def key(self, *names):
+        self.run(["xdotool", "key", *names])
+
     def run(self, args, check=True, **kwargs):
         return subprocess.run(args, env=self.env, check=check, capture_output=True, text=True,
                               timeout=30, **kwargs)
@@ -234,17 +247,10 @@ class Tickwell:
         self.desktop.run(["xdotool", "windowactivate", "--sync", self.wid])
 
     def keys(self, text):
-        """Real keystrokes into the focused window; \r is Enter, \x1b Escape."""
-        for part in re.split(r"([\r\x1b])", text):
-            if part == "\r":
-                self.desktop.run(["xdotool", "key", "Return"])
-            elif part == "\x1b":
-                self.desktop.run(["xdotool", "key", "Escape"])
-            elif part:
-                self.desktop.run(["xdotool", "type", "--delay", "15", part])
+        self.desktop.type(text, delay_ms=15)
 
     def key(self, *names):
-        self.desktop.run(["xdotool", "key", *names])
+        self.desktop.key(*names)
 
     def read(self):
         texts = tuple(box.queryText().getText(0, -1) for box in self.boxes)

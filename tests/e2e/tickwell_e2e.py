@@ -429,6 +429,24 @@ def prepare_off_screen(config):
                   '"frmCalc Left"=dword:00007d00\r\n"frmCalc Top"=dword:00000096\r\n')
 
 
+def play_all(scenarios, args, run_one):
+    """Plays every scenario (those whose name holds args.only) args.repeat times and
+    returns how many passed and failed."""
+    passed = failed = 0
+    for round_ in range(args.repeat):
+        for name, steps in scenarios.items():
+            if args.only and args.only not in name:
+                continue
+            try:
+                run_one(name, steps)
+                passed += 1
+                print(f"ok    {name}", flush=True)
+            except Exception as error:
+                failed += 1
+                print(f"FAIL  {name} (round {round_ + 1}): {error}", flush=True)
+    return passed, failed
+
+
 def play(desktop, launch, steps, handlers, context, shot_name):
     """Runs one scenario: starts a program with launch(), then each step: ("keys", text)
     types; any other step names a function in `handlers`, called with the program and the
@@ -488,26 +506,15 @@ def main():
     desktop = Desktop(workdir)
     passed = failed = 0
     started = time.monotonic()
-    keep = args.keep
     try:
         desktop.start()
         global pyatspi
         import pyatspi  # after the buses exist: it connects on import
-        for round_ in range(args.repeat):
-            for name, steps in SCENARIOS.items():
-                if args.only and args.only not in name:
-                    continue
-                try:
-                    run_scenario(desktop, binary, name, steps)
-                    passed += 1
-                    print(f"ok    {name}", flush=True)
-                except Exception as error:
-                    failed += 1
-                    keep = True
-                    print(f"FAIL  {name} (round {round_ + 1}): {error}", flush=True)
+        passed, failed = play_all(SCENARIOS, args, lambda name, steps:
+                                  run_scenario(desktop, binary, name, steps))
     finally:
         desktop.stop()
-        if not keep:
+        if not (args.keep or failed):
             shutil.rmtree(workdir, ignore_errors=True)
     print(f"e2e took {time.monotonic() - started:.1f} s")
     print(f"e2e: {passed} passed, {failed} failed")

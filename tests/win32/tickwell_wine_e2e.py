@@ -20,7 +20,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from tickwell_e2e import TYPED, WAIT, Desktop, Failure, play, wait_for  # noqa: E402
+from tickwell_e2e import TYPED, WAIT, Desktop, Failure, play, play_all, wait_for  # noqa: E402
 
 NAMES = {"txtHours": "Hours", "txtMinutes": "Minutes", "txtSeconds": "Seconds", "cmdPlus": "Add",
          "cmdMinus": "Subtract", "cmdEquals": "Equals", "cmdMinutes": "Convert to minutes and seconds",
@@ -240,28 +240,17 @@ def main():
     desktop = Desktop(workdir)
     passed = failed = 0
     started = time.monotonic()
-    keep = args.keep
     wine = None
     try:
         desktop.start()
         wine = Wine(desktop, os.path.abspath(args.probe))
-        for round_ in range(args.repeat):
-            for name, steps in SCENARIOS.items():
-                if args.only and args.only not in name:
-                    continue
-                try:
-                    run_scenario(wine, os.path.abspath(args.exe), name, steps)
-                    passed += 1
-                    print(f"ok    {name}", flush=True)
-                except Exception as error:
-                    failed += 1
-                    keep = True
-                    print(f"FAIL  {name} (round {round_ + 1}): {error}", flush=True)
+        passed, failed = play_all(SCENARIOS, args, lambda name, steps:
+                                  run_scenario(wine, os.path.abspath(args.exe), name, steps))
     finally:
         if wine:
             wine.stop()
         desktop.stop()
-        if not keep:
+        if not (args.keep or failed):
             shutil.rmtree(workdir, ignore_errors=True)
     print(f"wine e2e took {time.monotonic() - started:.1f} s")
     print(f"wine e2e: {passed} passed, {failed} failed")

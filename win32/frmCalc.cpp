@@ -319,6 +319,21 @@ LRESULT frmCalc::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             Layout(HIWORD(wp));
             return 0;
         }
+        case WM_ACTIVATE:
+            if (LOWORD(wp) == WA_INACTIVE) {
+                HWND focus = GetFocus();
+                if (focus && IsChild(mHwnd, focus)) mLastFocus = focus;
+            }
+            break;
+        case WM_SETFOCUS: {
+            // A plain window keeps the focus itself when it is activated again
+            // (after another program, a minimize or a closed box); hand it on to
+            // the control the user left, as a dialog does, or else to the first.
+            HWND to = mLastFocus && IsWindow(mLastFocus) ? mLastFocus
+                                                          : ControlWindow(Control::txtHours);
+            if (to) ::SetFocus(to);
+            return 0;
+        }
         case WM_SIZE:
             if (wp == SIZE_MINIMIZED || wp == SIZE_RESTORED) mLifecycle.Form_Resize();
             break;

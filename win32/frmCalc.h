@@ -69,6 +69,7 @@ private:
     Win32PlacedWindow mPlaced;
     forms::MainLifecycle mLifecycle;
     std::unique_ptr<frmHelp> mHelp;
+    HWND mLastFocus = nullptr;  // the control that gets the focus back on activation
     bool mInKeyPreview = false;
     int mPendingTabs = 0;
 };

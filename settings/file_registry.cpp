@@ -2,16 +2,23 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdlib>
 #include <ctime>
+#include <deque>
 #include <iostream>
+#include <optional>
 #include <random>
 #include <thread>
+#include <utility>
+#include <vector>
 
 namespace tickwell {
 
@@ -30,21 +37,6 @@ const char* RootName(RegHandle root) {
 
 bool IsRootPath(const std::string& path) { return path.find('\\') == std::string::npos; }
 
-std::string DirectoryOf(const std::string& path) {
-    const auto slash = path.rfind('/');
-    return slash == std::string::npos ? "." : path.substr(0, slash);
-}
-
-bool MakeDirectories(const std::string& dir) {
-    if (dir.empty()) return false;
-    struct stat st {};
-    if (stat(dir.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
-    const auto slash = dir.rfind('/');
-    if (slash != std::string::npos && slash > 0 && !MakeDirectories(dir.substr(0, slash)))
-        return false;
-    return mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST;
-}
-
 class FileDescriptor {
 public:
     explicit FileDescriptor(int fd) : mFd(fd) {}
@@ -54,6 +46,11 @@ public:
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
     int Get() const { return mFd; }
+    int Release() { return std::exchange(mFd, -1); }
+    void Reset(int fd) {
+        if (mFd >= 0) close(mFd);
+        mFd = fd;
+    }
 
 private:
     int mFd;
@@ -103,7 +100,7 @@ int CreateTemporary(int dirFd, const std::string& prefix, std::string& name) {
     return -1;
 }
 
-long WriteAtomically(int dirFd, const std::string& base, const std::string& contents) {
+long WriteAtomically(int dirFd, const std::string& base, const std::string& contents, mode_t mode) {
     const std::string prefix = base + ".tmp-";
     RemoveStaleTemporaries(dirFd, prefix);
     std::string temp;
@@ -111,6 +108,7 @@ long WriteAtomically(int dirFd, const std::string& base, const std::string& cont
     {
         FileDescriptor fd(CreateTemporary(dirFd, prefix, temp));
         if (fd.Get() < 0) return kErrorAccessDenied;
+        if (mode != 0600) fchmod(fd.Get(), mode);  // the mode the user gave the file
         if (!WriteAll(fd.Get(), contents) || fsync(fd.Get()) != 0)
             status = errno == ENOSPC ? kErrorDiskFull : kErrorWriteFault;
     }
@@ -123,6 +121,232 @@ long WriteAtomically(int dirFd, const std::string& base, const std::string& cont
     fsync(dirFd);  // make the rename itself durable
     return kErrorSuccess;
 }
+
+// ---- Reaching the settings file safely --------------------------------------
+//
+// Every folder from the file up to the user's home (or up to / outside it)
+// must be the user's or root's and writable by nobody else, so no other user
+// can swap a name on the way. A root-owned sticky folder such as /tmp passes
+// (nobody can rename what others made in it), and so does a folder writable
+// by the user's own private group (the usual umask 002 set-up). The walk
+// opens one folder at a time relative to the last with O_NOFOLLOW and checks
+// the descriptor it opened, so no name is resolved twice; a link on the way
+// is read and followed only after the folder holding it has passed.
+
+struct FolderId {
+    dev_t device = 0;
+    ino_t inode = 0;
+};
+
+std::optional<FolderId> HomeFolder() {
+    std::string home;
+    if (const char* env = std::getenv("HOME"); env && env[0] == '/') {
+        home = env;
+    } else {
+        std::vector<char> buffer(16384);
+        passwd pw{}, *found = nullptr;
+        if (getpwuid_r(geteuid(), &pw, buffer.data(), buffer.size(), &found) == 0 && found &&
+            found->pw_dir)
+            home = found->pw_dir;
+    }
+    struct stat st {};
+    if (home.empty() || stat(home.c_str(), &st) != 0) return std::nullopt;
+    return FolderId{st.st_dev, st.st_ino};
+}
+
+// A group of the user's own: their primary group, named after them, with no
+// other members.
+bool PrivateGroup(gid_t gid) {
+    std::vector<char> buffer(16384);
+    passwd pw{}, *user = nullptr;
+    if (getpwuid_r(geteuid(), &pw, buffer.data(), buffer.size(), &user) != 0 || !user ||
+        user->pw_gid != gid)
+        return false;
+    const std::string name = user->pw_name ? user->pw_name : "";
+    std::vector<char> groupBuffer(65536);
+    group gr{}, *found = nullptr;
+    if (getgrgid_r(gid, &gr, groupBuffer.data(), groupBuffer.size(), &found) != 0 || !found ||
+        !found->gr_name || name != found->gr_name)
+        return false;
+    for (char** member = found->gr_mem; member && *member; ++member)
+        if (name != *member) return false;
+    return true;
+}
+
+// `holding`: the folder the file (or its link) is in, where a sticky folder
+// would still let others plant the names the store uses.
+const char* FolderProblem(const struct stat& st, bool holding) {
+    if (st.st_uid != geteuid() && st.st_uid != 0) return "belongs to another user";
+    const bool rootSticky = !holding && st.st_uid == 0 && (st.st_mode & S_ISVTX);
+    if ((st.st_mode & S_IWOTH) && !rootSticky) return "may be written by other users";
+    if ((st.st_mode & S_IWGRP) && !rootSticky && !PrivateGroup(st.st_gid))
+        return "may be written by other users";
+    return nullptr;
+}
+
+bool OthersMayCreate(const struct stat& folder) {
+    return (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+enum class Walk { Ok, Missing, Unsafe, Failed };
+
+struct Place {
+    FileDescriptor dir{-1};    // the folder that holds the file
+    std::string base;          // the file's name in it
+    bool throughLink = false;  // the name given was a link, followed to its target
+    std::string shown;         // the folder's path, for messages
+};
+
+class SafeWalk {
+public:
+    explicit SafeWalk(bool create) : mCreate(create), mHome(HomeFolder()) {}
+
+    Walk Run(const std::string& path, Place& place, std::string& problem) {
+        if (path.empty() || path[0] != '/') return Walk::Failed;
+        std::deque<std::string> todo = Split(path);
+        if (!Restart()) return Walk::Failed;
+        for (;;) {
+            while (todo.size() > 1) {
+                std::string name = std::move(todo.front());
+                todo.pop_front();
+                const Walk step = Enter(name, todo, problem);
+                if (step != Walk::Ok) return step;
+            }
+            if (todo.empty()) return Walk::Failed;
+            const std::string& leaf = todo.front();
+            if (leaf == "." || leaf == "..") return Walk::Failed;
+            struct stat st {};
+            const bool exists = fstatat(mDir.Get(), leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+            if (exists && S_ISLNK(st.st_mode)) {
+                // A dotfile manager's link: write through to its target.
+                const std::string name = leaf;
+                todo.pop_front();
+                const Walk step = Follow(name, st, todo, problem, true);
+                if (step != Walk::Ok) return step;
+                place.throughLink = true;
+                continue;
+            }
+            if (!ChainSafe(problem)) return Walk::Unsafe;
+            // Where others may make files, a file of theirs is no settings file of ours.
+            if (exists && OthersMayCreate(mChain.back()) && st.st_uid != geteuid()) {
+                problem = "the file " + mShown + "/" + leaf + " belongs to another user";
+                return Walk::Unsafe;
+            }
+            place.base = leaf;
+            place.shown = mShown.empty() ? "/" : mShown;
+            place.dir.Reset(mDir.Release());
+            return Walk::Ok;
+        }
+    }
+
+private:
+    static std::deque<std::string> Split(const std::string& path) {
+        std::deque<std::string> parts;
+        std::size_t start = 0;
+        while (start <= path.size()) {
+            auto slash = path.find('/', start);
+            if (slash == std::string::npos) slash = path.size();
+            if (slash > start) parts.emplace_back(path.substr(start, slash - start));
+            start = slash + 1;
+        }
+        if (!path.empty() && path.back() == '/') parts.emplace_back(".");
+        return parts;
+    }
+
+    bool Restart() {
+        mDir.Reset(open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        mChain.clear();
+        mNames.clear();
+        mShown.clear();
+        struct stat st {};
+        if (mDir.Get() < 0 || fstat(mDir.Get(), &st) != 0) return false;
+        mChain.push_back(st);
+        mNames.emplace_back("/");
+        return true;
+    }
+
+    // The folders that count: from the user's home down, or all of them.
+    bool ChainSafe(std::string& problem, bool holding = true) const {
+        std::size_t from = 0;
+        if (mHome)
+            for (std::size_t i = 0; i < mChain.size(); ++i)
+                if (mChain[i].st_dev == mHome->device && mChain[i].st_ino == mHome->inode) from = i;
+        for (std::size_t i = from; i < mChain.size(); ++i) {
+            if (const char* why = FolderProblem(mChain[i], holding && i + 1 == mChain.size())) {
+                problem = "the folder " + mNames[i] + " " + why;
+                return false;
+            }
+        }
+        return true;
+    }
+
+    Walk Enter(const std::string& name, std::deque<std::string>& todo, std::string& problem) {
+        if (name == ".") return Walk::Ok;
+        if (name == "..") {
+            if (mChain.size() > 1) {
+                mDir.Reset(openat(mDir.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+                mChain.pop_back();
+                mNames.pop_back();
+                mShown.erase(mShown.rfind('/'));
+                if (mDir.Get() < 0) return Walk::Failed;
+            }
+            return Walk::Ok;
+        }
+        const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+        int fd = openat(mDir.Get(), name.c_str(), flags);
+        if (fd < 0 && errno == ENOENT && mCreate) {
+            // Never make anything inside a folder that has not passed.
+            if (!ChainSafe(problem, false)) return Walk::Unsafe;
+            if (mkdirat(mDir.Get(), name.c_str(), 0700) != 0 && errno != EEXIST)
+                return Walk::Failed;
+            fd = openat(mDir.Get(), name.c_str(), flags);
+        }
+        if (fd < 0) {
+            const int error = errno;
+            struct stat st {};
+            if ((error == ELOOP || error == ENOTDIR) &&
+                fstatat(mDir.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(st.st_mode))
+                return Follow(name, st, todo, problem, false);
+            return error == ENOENT ? Walk::Missing : Walk::Failed;
+        }
+        mDir.Reset(fd);
+        struct stat st {};
+        if (fstat(fd, &st) != 0) return Walk::Failed;
+        mChain.push_back(st);
+        mShown += "/" + name;
+        mNames.push_back(mShown);
+        return Walk::Ok;
+    }
+
+    // Reads the link `name` in the current folder and queues its target.
+    Walk Follow(const std::string& name, const struct stat& link, std::deque<std::string>& todo,
+                std::string& problem, bool holding) {
+        if (++mLinks > 40) return Walk::Failed;
+        if (!ChainSafe(problem, holding)) return Walk::Unsafe;
+        if (OthersMayCreate(mChain.back()) && link.st_uid != geteuid()) {
+            problem = "the link " + mShown + "/" + name + " belongs to another user";
+            return Walk::Unsafe;
+        }
+        std::vector<char> target(PATH_MAX + 1);
+        const ssize_t n = readlinkat(mDir.Get(), name.c_str(), target.data(), PATH_MAX);
+        if (n <= 0) return Walk::Failed;
+        const std::string text(target.data(), static_cast<std::size_t>(n));
+        std::deque<std::string> parts = Split(text);
+        todo.insert(todo.begin(), parts.begin(), parts.end());
+        mCreate = false;  // never make folders where a link points
+        if (text[0] == '/' && !Restart()) return Walk::Failed;
+        return Walk::Ok;
+    }
+
+    bool mCreate;
+    std::optional<FolderId> mHome;
+    FileDescriptor mDir{-1};
+    std::vector<struct stat> mChain;  // the folders open so far, from /
+    std::vector<std::string> mNames;  // their paths, for messages
+    std::string mShown;
+    int mLinks = 0;
+};
 
 std::string TimeStamp() {
     const std::time_t now = std::time(nullptr);
@@ -160,70 +384,73 @@ std::string FileRegistry::DefaultPath() {
     return base + "/tickwell/registry.reg";
 }
 
-FileRegistry::LoadState FileRegistry::Load(regfile::Hive& hive, bool allowCached) const {
+namespace {
+
+// Reads a settings file already open; never blocks, never reads past the limit.
+int ReadSettingsFile(int fd, const struct stat& st, regfile::Hive& hive) {
+    // 0 parsed, 1 corrupt (kept aside at the next write), 2 unreadable (never replaced)
     hive.clear();
-    if (mPath.empty()) return LoadState::Absent;
-    // Non-blocking, so a FIFO planted at the path cannot hang the program.
-    FileDescriptor fd(open(mPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
-    if (fd.Get() < 0) {
-        if (errno == ENOENT) return LoadState::Absent;
-        return errno == EISDIR ? LoadState::Unreadable : LoadState::Corrupt;
-    }
-    struct stat st {};
-    if (fstat(fd.Get(), &st) != 0 || S_ISDIR(st.st_mode)) return LoadState::Unreadable;
-    if (!S_ISREG(st.st_mode)) return LoadState::Corrupt;  // kept aside at the next write
-    const long long modifiedNs = st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
-    const long long changedNs = st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec;
-    Snapshot& snap = mSnapshot;
-    if (allowCached && snap.valid && snap.device == st.st_dev && snap.inode == st.st_ino &&
-        snap.size == static_cast<unsigned long long>(st.st_size) && snap.modifiedNs == modifiedNs &&
-        snap.changedNs == changedNs) {
-        hive = snap.hive;
-        return snap.state;
-    }
-    if (static_cast<unsigned long long>(st.st_size) > regfile::kMaxFileBytes)
-        return LoadState::Corrupt;
+    if (S_ISDIR(st.st_mode)) return 2;
+    if (!S_ISREG(st.st_mode)) return 1;
+    if (static_cast<unsigned long long>(st.st_size) > regfile::kMaxFileBytes) return 1;
     std::string bytes;
     char buffer[65536];
     for (;;) {
-        const ssize_t n = read(fd.Get(), buffer, sizeof buffer);
+        const ssize_t n = read(fd, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
-            return LoadState::Unreadable;
+            return 2;
         }
         if (n == 0) break;
         bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > regfile::kMaxFileBytes) return LoadState::Corrupt;
+        if (bytes.size() > regfile::kMaxFileBytes) return 1;
     }
-    const LoadState state = regfile::Parse(bytes, hive) ? LoadState::Ok : LoadState::Corrupt;
-    if (state == LoadState::Corrupt) hive.clear();
-    snap = Snapshot{true,
-                    static_cast<unsigned long long>(st.st_dev),
-                    static_cast<unsigned long long>(st.st_ino),
-                    static_cast<unsigned long long>(st.st_size),
-                    modifiedNs,
-                    changedNs,
-                    state,
-                    hive};
-    return state;
+    if (bytes.empty()) return 0;  // a file just made with touch: no settings yet
+    if (regfile::Parse(bytes, hive)) return 0;
+    hive.clear();
+    return 1;
 }
 
-bool FileRegistry::SafeFolder(int dirFd, const std::string& dir) const {
+// Non-blocking, so a FIFO planted at the name cannot hang the program; never
+// through a link, which the walk has already followed.
+int OpenSettingsFile(int dirFd, const std::string& base) {
+    return openat(dirFd, base.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+long long Nanoseconds(const timespec& t) { return t.tv_sec * 1000000000LL + t.tv_nsec; }
+
+}  // namespace
+
+void FileRegistry::Warn(const std::string& problem) const {
+    if (mWarned) return;
+    mWarned = true;
+    std::cerr << "tickwell: window positions are not saved: " << problem << ".\n";
+}
+
+const regfile::Hive& FileRegistry::Current() const {
+    static const regfile::Hive kEmpty;
+    Place place;
+    std::string problem;
+    const Walk walk = SafeWalk(false).Run(mPath, place, problem);
+    if (walk == Walk::Unsafe) Warn(problem);  // and touch nothing there
+    if (walk != Walk::Ok) return kEmpty;
+    FileDescriptor fd(OpenSettingsFile(place.dir.Get(), place.base));
     struct stat st {};
-    if (fstat(dirFd, &st) != 0) return false;
-    const char* problem = nullptr;
-    if (st.st_uid != geteuid()) {
-        problem = "belongs to another user";
-    } else if (st.st_mode & (S_IWGRP | S_IWOTH)) {
-        problem = "may be written by other users";
-    }
-    if (!problem) return true;
-    if (!mWarnedFolder) {
-        std::cerr << "tickwell: window positions are not saved: the folder " << dir << " "
-                  << problem << ".\n";
-        mWarnedFolder = true;
-    }
-    return false;
+    if (fd.Get() < 0 || fstat(fd.Get(), &st) != 0) return kEmpty;
+    Snapshot& snap = mSnapshot;
+    if (snap.valid && snap.device == st.st_dev && snap.inode == st.st_ino &&
+        snap.size == static_cast<unsigned long long>(st.st_size) &&
+        snap.modifiedNs == Nanoseconds(st.st_mtim) && snap.changedNs == Nanoseconds(st.st_ctim))
+        return snap.hive;
+    snap.valid = false;
+    ReadSettingsFile(fd.Get(), st, snap.hive);
+    snap.device = st.st_dev;
+    snap.inode = st.st_ino;
+    snap.size = static_cast<unsigned long long>(st.st_size);
+    snap.modifiedNs = Nanoseconds(st.st_mtim);
+    snap.changedNs = Nanoseconds(st.st_ctim);
+    snap.valid = S_ISREG(st.st_mode);
+    return snap.hive;
 }
 
 bool FileRegistry::Lock(int fd) {
@@ -242,59 +469,90 @@ bool FileRegistry::Lock(int fd) {
     return true;
 }
 
-template <typename Change>
-long FileRegistry::Modify(Change change) {
-    if (mPath.empty()) return kErrorAccessDenied;
-    // A settings file that is a link (a dotfile manager's) is written through
-    // to its target, never replaced by a plain file.
-    std::string target = mPath;
-    struct stat link {};
-    if (lstat(mPath.c_str(), &link) == 0 && S_ISLNK(link.st_mode)) {
-        char* real = realpath(mPath.c_str(), nullptr);
-        if (!real) return kErrorFileNotFound;  // a link to nowhere: leave it be
-        target = real;
-        std::free(real);
-    } else if (!MakeDirectories(DirectoryOf(mPath))) {
-        return kErrorAccessDenied;
-    }
-    const std::string dir = DirectoryOf(target);
-    const std::string base = target.substr(target.rfind('/') + 1);
-    FileDescriptor dirFd(open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.Get() < 0 || !SafeFolder(dirFd.Get(), dir)) return kErrorAccessDenied;
+void FileRegistry::BeginBatch() { ++mBatchDepth; }
 
-    // Nobody else can write in the folder now, and the lock is never
-    // followed through a link nor opened if it is anything but a plain file.
-    FileDescriptor lock(openat(dirFd.Get(), (base + ".lock").c_str(),
+long FileRegistry::EndBatch() {
+    if (mBatchDepth == 0 || --mBatchDepth > 0) return kErrorSuccess;
+    std::vector<Change> pending;
+    pending.swap(mPending);
+    if (pending.empty()) return kErrorSuccess;
+    // All or nothing: one change that fails keeps the file as it was.
+    return Commit([&](regfile::Hive& hive, bool& changed) {
+        for (const Change& change : pending)
+            if (const long status = change(hive, changed); status != kErrorSuccess) return status;
+        return kErrorSuccess;
+    });
+}
+
+long FileRegistry::Modify(Change change) {
+    if (mBatchDepth > 0) {
+        mPending.push_back(std::move(change));
+        return kErrorSuccess;
+    }
+    return Commit(change);
+}
+
+long FileRegistry::Commit(const Change& change) {
+    Place place;
+    std::string problem;
+    switch (SafeWalk(true).Run(mPath, place, problem)) {
+        case Walk::Ok: break;
+        case Walk::Unsafe: Warn(problem); return kErrorAccessDenied;
+        case Walk::Missing: return kErrorFileNotFound;
+        case Walk::Failed: return kErrorAccessDenied;
+    }
+    const int dir = place.dir.Get();
+    const std::string& base = place.base;
+
+    // The lock is never followed through a link, and must be the user's own
+    // plain file: another user's could be held to stall every save.
+    FileDescriptor lock(openat(dir, (base + ".lock").c_str(),
                                O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
     struct stat lockStat {};
-    if (lock.Get() < 0 || fstat(lock.Get(), &lockStat) != 0 || !S_ISREG(lockStat.st_mode))
+    if (lock.Get() < 0 || fstat(lock.Get(), &lockStat) != 0 || !S_ISREG(lockStat.st_mode) ||
+        lockStat.st_uid != geteuid())
         return kErrorAccessDenied;
     if (!Lock(lock.Get())) return kErrorLockViolation;
     // The lock goes with the descriptor, also when this process dies.
 
     regfile::Hive hive;
-    const LoadState state = Load(hive, false);
-    if (state == LoadState::Unreadable) return kErrorAccessDenied;  // never overwrite it
+    int state = 0;  // as ReadSettingsFile
+    mode_t mode = 0600;
+    bool exists = false;
+    FileDescriptor fd(OpenSettingsFile(dir, base));
     struct stat file {};
-    if (state == LoadState::Ok &&
-        fstatat(dirFd.Get(), base.c_str(), &file, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(file.st_mode) && (file.st_mode & S_IWUSR) == 0)
-        return kErrorAccessDenied;  // the user made it read-only: respect that
+    if (fd.Get() >= 0) {
+        if (fstat(fd.Get(), &file) != 0) return kErrorAccessDenied;
+        exists = true;
+        // Read-only means the user wants it kept as it is, whatever is in it.
+        if (S_ISREG(file.st_mode) && (file.st_mode & S_IWUSR) == 0) return kErrorAccessDenied;
+        state = ReadSettingsFile(fd.Get(), file, hive);
+        if (state == 2) return kErrorAccessDenied;
+        if (S_ISREG(file.st_mode)) mode = file.st_mode & 0666;
+    } else if (errno != ENOENT) {
+        return kErrorAccessDenied;  // unreadable (or a link put there since): never replaced
+    }
+    if (!exists && place.throughLink) return kErrorFileNotFound;  // a link to nothing: leave it
+    fd.Reset(-1);
+
     bool changed = false;
     const long status = change(hive, changed);
     if (status != kErrorSuccess || !changed) return status;
     const std::string contents = regfile::Serialize(hive);
-    if (contents.size() > regfile::kMaxFileBytes) return kErrorFileTooLarge;
+    if (contents.size() > regfile::kMaxFileBytes) {
+        std::cerr << "tickwell: a setting was not saved: the settings file would grow past "
+                  << (regfile::kMaxFileBytes >> 20) << " MiB.\n";
+        return kErrorFileTooLarge;
+    }
 
-    if (state == LoadState::Corrupt) {
+    if (state == 1) {
         const std::string aside = base + ".bad-" + TimeStamp() + "-" + std::to_string(getpid());
-        if (renameat(dirFd.Get(), base.c_str(), dirFd.Get(), aside.c_str()) != 0)
-            return kErrorAccessDenied;
-        std::cerr << "tickwell: the settings file " << target
-                  << " could not be read; it was kept as " << dir << "/" << aside
+        if (renameat(dir, base.c_str(), dir, aside.c_str()) != 0) return kErrorAccessDenied;
+        std::cerr << "tickwell: the settings file " << place.shown << "/" << base
+                  << " could not be read; it was kept as " << aside
                   << " and a new one was started.\n";
     }
-    return WriteAtomically(dirFd.Get(), base, contents);
+    return WriteAtomically(dir, base, contents, mode);
 }
 
 long FileRegistry::Resolve(RegHandle root, const std::string& subKey, std::string& path) const {
@@ -308,9 +566,10 @@ long FileRegistry::Resolve(RegHandle root, const std::string& subKey, std::strin
     std::string sub = subKey;
     if (!sub.empty() && sub.back() == '\\') sub.pop_back();
     if (sub.empty()) return kErrorSuccess;
-    if (sub.front() == '\\' || sub.find("\\\\") != std::string::npos) return kErrorBadPathname;
     for (char c : sub)
         if (static_cast<unsigned char>(c) < 0x20) return kErrorInvalidParameter;
+    // Only a path that reads back as written: never one the next read refuses.
+    if (!regfile::ValidKeyPath(sub)) return kErrorBadPathname;
     path += '\\';
     path += sub;
     return kErrorSuccess;
@@ -326,11 +585,8 @@ long FileRegistry::OpenKeyEx(RegHandle root, const std::string& subKey, std::uin
                              std::uint32_t, RegHandle* result) {
     std::string path;
     if (const long status = Resolve(root, subKey, path); status != kErrorSuccess) return status;
-    if (!IsRootPath(path)) {
-        regfile::Hive hive;
-        Load(hive);
-        if (!regfile::KeyExists(hive, regfile::Lower(path))) return kErrorFileNotFound;
-    }
+    if (!IsRootPath(path) && !regfile::KeyExists(Current(), regfile::Lower(path)))
+        return kErrorFileNotFound;
     *result = NewHandle(path);
     return kErrorSuccess;
 }
@@ -341,11 +597,9 @@ long FileRegistry::CreateKeyEx(RegHandle root, const std::string& subKey, std::u
     if (const long status = Resolve(root, subKey, path); status != kErrorSuccess) return status;
     if (!IsRootPath(path)) {
         const std::string lower = regfile::Lower(path);
-        regfile::Hive current;
-        Load(current);
         // Only a key that is missing needs the lock and a write.
-        if (!regfile::KeyExists(current, lower)) {
-            const long status = Modify([&](regfile::Hive& hive, bool& changed) {
+        if (mBatchDepth > 0 || !regfile::KeyExists(Current(), lower)) {
+            const long status = Modify([=](regfile::Hive& hive, bool& changed) {
                 if (!regfile::KeyExists(hive, lower)) {
                     hive[lower].path = path;
                     changed = true;
@@ -363,8 +617,7 @@ long FileRegistry::QueryValueEx(RegHandle key, const char* name, std::uint32_t* 
                                 unsigned char* data, std::uint32_t* size) {
     const auto handle = mHandles.find(key);
     if (handle == mHandles.end()) return kErrorInvalidHandle;
-    regfile::Hive hive;
-    Load(hive);
+    const regfile::Hive& hive = Current();
     const std::string lower = regfile::Lower(handle->second);
     const auto found = hive.find(lower);
     if (found == hive.end())
@@ -398,12 +651,12 @@ long FileRegistry::SetValueEx(RegHandle key, const char* name, std::uint32_t typ
     if (IsRootPath(path)) return kErrorAccessDenied;
     regfile::Value value{name ? name : "", type,
                          std::string(reinterpret_cast<const char*>(data), size)};
-    return Modify([&](regfile::Hive& hive, bool& changed) {
+    return Modify([=](regfile::Hive& hive, bool& changed) {
         const std::string lower = regfile::Lower(path);
         if (!regfile::KeyExists(hive, lower)) return kErrorKeyDeleted;
         regfile::Key& key = hive[lower];
         if (key.path.empty()) key.path = path;
-        key.values[NameKey(name)] = value;
+        key.values[NameKey(value.name.c_str())] = value;
         changed = true;
         return kErrorSuccess;
     });
@@ -413,13 +666,14 @@ long FileRegistry::DeleteValue(RegHandle key, const char* name) {
     const auto handle = mHandles.find(key);
     if (handle == mHandles.end()) return kErrorInvalidHandle;
     const std::string path = handle->second;
-    return Modify([&](regfile::Hive& hive, bool& changed) {
+    const std::string nameKey = NameKey(name);
+    return Modify([=](regfile::Hive& hive, bool& changed) {
         const std::string lower = regfile::Lower(path);
         const auto found = hive.find(lower);
         if (found == hive.end())
             return IsRootPath(path) || regfile::KeyExists(hive, lower) ? kErrorFileNotFound
                                                                        : kErrorKeyDeleted;
-        if (found->second.values.erase(NameKey(name)) == 0) return kErrorFileNotFound;
+        if (found->second.values.erase(nameKey) == 0) return kErrorFileNotFound;
         changed = true;
         return kErrorSuccess;
     });
@@ -429,7 +683,7 @@ long FileRegistry::DeleteKey(RegHandle key, const std::string& subKey) {
     std::string path;
     if (const long status = Resolve(key, subKey, path); status != kErrorSuccess) return status;
     if (IsRootPath(path)) return kErrorAccessDenied;
-    return Modify([&](regfile::Hive& hive, bool& changed) {
+    return Modify([=](regfile::Hive& hive, bool& changed) {
         const std::string lower = regfile::Lower(path);
         if (!regfile::KeyExists(hive, lower)) return kErrorFileNotFound;
         if (regfile::HasSubkeys(hive, lower)) return kErrorAccessDenied;  // not with subkeys

@@ -4,8 +4,10 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "reg_format.h"
 #include "registry.h"
@@ -35,35 +37,40 @@ public:
     long DeleteKey(RegHandle key, const std::string& subKey) override;
     long CloseKey(RegHandle key) override;
 
+    void BeginBatch() override;
+    long EndBatch() override;
+
 private:
     enum class LoadState { Ok, Absent, Corrupt, Unreadable };
-    // Plain reads may reuse the last parse; a read-modify-write never does.
-    LoadState Load(regfile::Hive& hive, bool allowCached = true) const;
-    // Locks, loads, applies `change`, and writes the file when it changed.
-    template <typename Change>
+    using Change = std::function<long(regfile::Hive&, bool&)>;
+    // The file as last read, parsed; reused while the file's identity and
+    // times are unchanged (every write renames a new file into place), and
+    // never copied for a lookup.
+    const regfile::Hive& Current() const;
+    // Locks, reads the file afresh, applies `change`, and writes the file
+    // when it changed. Inside a batch the change waits for EndBatch.
     long Modify(Change change);
-    // The folder is ours alone: owned by us, writable by nobody else.
-    bool SafeFolder(int dirFd, const std::string& dir) const;
+    long Commit(const Change& change);
     bool Lock(int fd);
+    void Warn(const std::string& problem) const;
     long Resolve(RegHandle root, const std::string& subKey, std::string& path) const;
     RegHandle NewHandle(const std::string& path);
 
     std::string mPath;
     std::chrono::milliseconds mLockTimeout;
     std::chrono::steady_clock::time_point mNoWaitUntil{};
-    mutable bool mWarnedFolder = false;
-    // The last file read, parsed, kept while the file's identity and times
-    // are unchanged (every write renames a new file into place).
+    mutable bool mWarned = false;
     struct Snapshot {
         bool valid = false;
         unsigned long long device = 0, inode = 0, size = 0;
         long long modifiedNs = 0, changedNs = 0;
-        LoadState state = LoadState::Absent;
         regfile::Hive hive;
     };
     mutable Snapshot mSnapshot;
     std::map<RegHandle, std::string> mHandles;
     RegHandle mNextHandle = 1;
+    int mBatchDepth = 0;
+    std::vector<Change> mPending;
 };
 
 }  // namespace tickwell

@@ -62,8 +62,12 @@ void MWindow::SaveRestoreWindow(IPlacedWindow& frm, bool bSave) {
     const std::string name = frm.Name();
 
     if (bSave) {
+        // One write for both edges: a crash between two would leave a place
+        // the window never had.
+        mSettings.BeginBatch();
         mSettings.SaveSetting(kSection, name + " Left", "", RoundOrZero(frm.Left()));
         mSettings.SaveSetting(kSection, name + " Top", "", RoundOrZero(frm.Top()));
+        mSettings.EndBatch();
         return;
     }
 

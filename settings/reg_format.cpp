@@ -198,14 +198,14 @@ void RemoveTree(Hive& hive, const std::string& path) {
         it = hive.erase(it);
 }
 
+}  // namespace
+
 bool ValidKeyPath(std::string_view path) {
     if (path.empty() || path.front() == '\\' || path.back() == '\\') return false;
     if (path.find("\\\\") != std::string_view::npos) return false;
     return std::none_of(path.begin(), path.end(),
                         [](char c) { return static_cast<unsigned char>(c) < 0x20; });
 }
-
-}  // namespace
 
 namespace {
 

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <string_view>
 
 namespace tickwell::regfile {
 
@@ -34,6 +35,9 @@ std::string Lower(std::string text);
 // Whether a key exists: named itself, or the ancestor of one that is.
 bool KeyExists(const Hive& hive, const std::string& lowerPath);
 bool HasSubkeys(const Hive& hive, const std::string& lowerPath);
+
+// Whether a full key path can be written as a [key] line that reads back.
+bool ValidKeyPath(std::string_view path);
 
 // False for anything that is not a well-formed .reg file; `hive` is then
 // unspecified.

@@ -35,6 +35,10 @@ public:
 
     std::string GetKeyPath(const std::string& sSection) const;
 
+    // Saves made until EndBatch are written together (see IRegistry).
+    void BeginBatch() { mRegistry.BeginBatch(); }
+    bool EndBatch() { return mRegistry.EndBatch() == kErrorSuccess; }
+
 private:
     IRegistry& mRegistry;
     std::string mApplicationTitle;

@@ -58,6 +58,12 @@ public:
     virtual long DeleteValue(RegHandle key, const char* name) = 0;
     virtual long DeleteKey(RegHandle key, const std::string& subKey) = 0;
     virtual long CloseKey(RegHandle key) = 0;
+
+    // Writes between BeginBatch and EndBatch may be kept back and made in one
+    // go, so that a crash keeps all of them or none; EndBatch says whether
+    // they were. A store whose every write is whole already ignores this.
+    virtual void BeginBatch() {}
+    virtual long EndBatch() { return kErrorSuccess; }
 };
 
 // The registry this platform keeps the user's settings in.

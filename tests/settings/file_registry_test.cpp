@@ -172,7 +172,6 @@ TEST_F(FileStore, UnreadableFilesAreKeptAsideOnTheFirstWrite) {
         {"garbage", garbage},
         {"junk", "<html>not settings</html>\n"},
         {"10 MB", big},
-        {"empty", ""},
     };
     for (const auto& [name, contents] : cases) {
         TempDir dir;
@@ -218,6 +217,14 @@ TEST_F(FileStore, FailedWritesReturnFalseAndKeepTheOldFile) {
         CRegSettings settings(registry);
         EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 1));
         EXPECT_EQ(ReadFile(dir.Path() + "/tickwell"), "not a folder");
+    }
+    {  // a key path the reader would refuse is never written (then every save moved the file aside)
+        FileRegistry registry(File());
+        CRegSettings settings(registry);
+        ASSERT_TRUE(settings.SaveSetting("Position", "kept", "", 1));
+        EXPECT_FALSE(settings.SaveSetting("Extra\\\\", "v", "", 1));
+        regfile::Hive hive;
+        EXPECT_TRUE(regfile::Parse(ReadFile(File()), hive));
     }
     {  // no place for settings at all (neither XDG_CONFIG_HOME nor HOME)
         FileRegistry registry("");
@@ -280,7 +287,10 @@ TEST_F(FileStore, KilledWritersLeaveTheOldOrTheNewFile) {
             FileRegistry registry(File());
             CRegSettings settings(registry);
             for (int i = 0;; ++i) {
+                settings.BeginBatch();  // as a window saves its two edges
                 settings.SaveSetting("Position", "counter", "", round * 1000000 + i);
+                settings.SaveSetting("Position", "twin", "", round * 1000000 + i);
+                settings.EndBatch();
                 settings.SaveSetting("Position", "filler " + std::to_string(i % 50), "padding", 0);
             }
         });
@@ -293,6 +303,8 @@ TEST_F(FileStore, KilledWritersLeaveTheOldOrTheNewFile) {
         FileRegistry reader(File());
         CRegSettings settings(reader);
         const int counter = std::atoi(settings.GetSetting("Position", "counter", "-1").c_str());
+        // Fault caught: a batch written value by value, torn by the kill.
+        EXPECT_EQ(settings.GetSetting("Position", "twin", "-1"), std::to_string(counter));
         EXPECT_GE(counter, lastSeen);
         lastSeen = counter;
     }
@@ -340,9 +352,52 @@ TEST_F(FileStore, HostileFilesAndFolders) {
         std::function<void(const std::string& dir)> plant;
         bool saves;
         std::function<void(const std::string& dir)> check;
+        bool needsRoot = false;  // hands a file to another user
     };
     const std::string file = "/tickwell/registry.reg";
+    auto noBadFile = [](const std::string& d) {
+        EXPECT_NE(std::system(("ls " + d + "/tickwell | grep -q bad-").c_str()), 0);
+    };
     const Case cases[] = {
+        // Fault caught: only the link's target folder checked, so another
+        // user's folder could point the save at the victim's files.
+        {"link planted in a folder others may write",
+         [&](const std::string& d) {
+             WriteFile(d + "/victim", "notes");
+             unlink((d + file).c_str());
+             symlink((d + "/victim").c_str(), (d + file).c_str());
+             chmod((d + "/tickwell").c_str(), 0777);
+         },
+         false, [](const std::string& d) { EXPECT_EQ(ReadFile(d + "/victim"), "notes"); }},
+        {"an ancestor folder others may write",
+         [](const std::string& d) { chmod(d.c_str(), 0777); }, false, nullptr},
+        {"folder writable by a group not the user's own",
+         [](const std::string& d) {
+             ASSERT_EQ(chown((d + "/tickwell").c_str(), geteuid(), 65534), 0);
+             chmod((d + "/tickwell").c_str(), 0770);
+         },
+         false, nullptr, true},
+        {"lock file of another user",
+         [&](const std::string& d) {
+             ASSERT_EQ(chown((d + file + ".lock").c_str(), 65534, 65534), 0);
+         },
+         false, nullptr, true},
+        // Fault caught: a read-only file that does not parse was moved aside and replaced.
+        {"read-only file that does not parse",
+         [&](const std::string& d) {
+             WriteFile(d + file, "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=dword:-1\n");
+             chmod((d + file).c_str(), 0444);
+         },
+         false, noBadFile},
+        // Faults caught: an empty file moved aside as corrupt; a rewrite narrowing 0644 to 0600.
+        {"empty file", [&](const std::string& d) { WriteFile(d + file, ""); }, true, noBadFile},
+        {"file the user made 0644", [&](const std::string& d) { chmod((d + file).c_str(), 0644); },
+         true,
+         [&](const std::string& d) {
+             struct stat st {};
+             ASSERT_EQ(stat((d + file).c_str(), &st), 0);
+             EXPECT_EQ(st.st_mode & 0777, 0644u);
+         }},
         {"temporary name linked to a victim",
          [&](const std::string& d) {
              WriteFile(d + "/victim", "notes");
@@ -383,6 +438,8 @@ TEST_F(FileStore, HostileFilesAndFolders) {
          false, nullptr},
     };
     for (const Case& c : cases) {
+        if (c.needsRoot && geteuid() != 0) continue;
+        SCOPED_TRACE(c.name);
         TempDir dir;
         const std::string path = dir.Path() + file;
         FileRegistry registry(path, 200ms);

@@ -126,6 +126,7 @@ TEST_F(Placement, StoredEdges) {
         {"plain", "3850", true, 3850},
         {"text from another tool", "3850", false, 3850},
         {"text with a half", "100.5", false, 100},
+        {"text with a plus sign", "+3850", false, 3850},
         {"not a number", "abc", false, 7342},
         {"beyond 16 bits", "40000", true, 7342},
         {"below 16 bits", "-40000", true, 7342},
@@ -195,6 +196,15 @@ TEST_F(Placement, CentredDefaultLandsInThePrimaryWorkArea) {
     EXPECT_LE(window.left + window.width, 3840 * 15);
     EXPECT_GE(window.top, 0);
     EXPECT_LE(window.top + window.height, 1080 * 15);
+
+    // Fault caught: no fallback when centring on a screen wider than a narrow
+    // work area still misses it: the work area's corner.
+    mScreen.workArea = {1920, 0, 2100, 1080};
+    mScreen.others.clear();
+    FakeWindow narrow;
+    mWindows.SaveRestoreWindow(narrow, false);
+    EXPECT_EQ(narrow.left, 1920 * 15);
+    EXPECT_EQ(narrow.top, 0);
 }
 
 TEST_F(Placement, FailedWorkAreaQueryCentresOnTheScreen) {

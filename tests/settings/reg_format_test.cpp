@@ -66,7 +66,9 @@ TEST(RegFormat, ReadsWhatRegeditWrites) {
     const std::string text =
         "REGEDIT4\n\n; a comment\n[HKEY_CURRENT_USER\\Software\\A]\n"
         "@=\"default\"\n\"Long\"=hex:00,01,02,\\\n  03,04\n\"Gone\"=\"x\"\n\"Gone\"=-\n"
+        "\"comma\"=hex:01,02,\n\"a\\nb\"=dword:1\n"
         "[HKEY_CURRENT_USER\\Software\\A\\Sub]\n\"d\"=dword:ffffffff\n"
+        "[HKEY_CURRENT_USER\\Software\\A\\Sub\\Deeper]\n\"d\"=dword:1\n"
         "[-HKEY_CURRENT_USER\\Software\\A\\Sub]\n";
     Hive hive;
     ASSERT_TRUE(Parse(text, hive));
@@ -74,14 +76,20 @@ TEST(RegFormat, ReadsWhatRegeditWrites) {
     EXPECT_EQ(key.values.at("").data, std::string("default\0", 8));
     EXPECT_EQ(key.values.at("long").data, std::string("\0\1\2\3\4", 5));
     EXPECT_EQ(key.values.count("gone"), 0u);
+    // Faults caught: a trailing comma refused, "\\n" in a name read as "n",
+    // [-key] leaving the key's subkeys behind.
+    EXPECT_EQ(key.values.at("comma").data, "\1\2");
+    EXPECT_EQ(key.values.count("a\nb"), 1u);
     EXPECT_EQ(hive.count(Lower("HKEY_CURRENT_USER\\Software\\A\\Sub")), 0u);
+    EXPECT_FALSE(KeyExists(hive, Lower("HKEY_CURRENT_USER\\Software\\A\\Sub\\Deeper")));
     EXPECT_TRUE(KeyExists(hive, Lower("HKEY_CURRENT_USER\\Software")));  // ancestors exist
 }
 
 TEST(RegFormat, ReadsUtf16Version5Exports) {
     const std::string utf8 =
         "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_CURRENT_USER\\Software\\W]\r\n"
-        "\"s\"=\"caf\xC3\xA9\"\r\n\"h\"=hex(1):61,00,62,00,00,00\r\n";
+        "\"s\"=\"caf\xC3\xA9\"\r\n\"h\"=hex(1):61,00,62,00,00,00\r\n"
+        "\"pair\"=hex(1):3d,d8,00,de,00,00\r\n";  // U+1F600, a surrogate pair
     std::string utf16 = "\xFF\xFE";
     for (std::size_t i = 0; i < utf8.size(); ++i) {
         unsigned cp = static_cast<unsigned char>(utf8[i]);
@@ -94,6 +102,7 @@ TEST(RegFormat, ReadsUtf16Version5Exports) {
     const Key& key = hive.at(Lower("HKEY_CURRENT_USER\\Software\\W"));
     EXPECT_EQ(key.values.at("s").data, std::string("caf\xC3\xA9\0", 6));
     EXPECT_EQ(key.values.at("h").data, std::string("ab\0", 3));
+    EXPECT_EQ(key.values.at("pair").data, std::string("\xF0\x9F\x98\x80\0", 5));
 }
 
 TEST(RegFormat, RejectsMalformedFiles) {

@@ -112,6 +112,7 @@ TEST_P(RegistryContract, NumbersReadAsSignedDecimalText) {
         {"min", Bytes("\x00\x00\x00\x80", 4), "-2147483648"},
         {"minus one", Bytes("\xFF\xFF\xFF\xFF", 4), "-1"},
         {"zero", Bytes("\x00\x00\x00\x00", 4), "0"},
+        {"short", Bytes("\x0A\x0F", 2), "3850"},  // fault caught: a short DWORD ignored
     };
     Fixture f(GetParam());
     for (const Case& c : cases) {

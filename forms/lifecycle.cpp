@@ -2,15 +2,13 @@
 
 namespace tickwell {
 
-std::unique_ptr<CRegSettings> gRegSettings;
-
 namespace forms {
 
 void MainLifecycle::Form_Load(std::unique_ptr<IRegistry> registry, const IScreen& screen) {
     mRegistry = std::move(registry);
-    gRegSettings = std::make_unique<CRegSettings>(*mRegistry);
-    gRegSettings->AppName("Tickwell");
-    mPlacement = std::make_unique<MWindow>(*gRegSettings, screen);
+    mSettings = std::make_unique<CRegSettings>(*mRegistry);
+    mSettings->AppName("Tickwell");
+    mPlacement = std::make_unique<MWindow>(*mSettings, screen);
     mPlacement->SaveRestoreWindow(mForm, false);
 }
 

@@ -12,9 +12,6 @@
 
 namespace tickwell {
 
-// The program's one settings store, made by the main window's Form_Load.
-extern std::unique_ptr<CRegSettings> gRegSettings;
-
 namespace forms {
 
 class IMainForm : public IPlacedWindow {
@@ -54,14 +51,21 @@ public:
     void Form_Load(std::unique_ptr<IRegistry> registry, const IScreen& screen);
     void Form_Resize();
     void Form_Unload();  // runs once; later calls do nothing
+    // The session is ending (sign-out, shutdown, a termination signal): the
+    // windows unload exactly as a close unloads them, saving both places.
+    // Nothing on this path asks the user anything, so it never holds the
+    // session's end; the front end then ends the program.
+    void EndSession() { Form_Unload(); }
 
     // Shared with the help window, which restores and saves through it.
     MWindow& Placement() { return *mPlacement; }
+    CRegSettings& Settings() { return *mSettings; }
     bool HelpWasVisible() const { return mbHelpWasVisible; }
 
 private:
     IMainForm& mForm;
     std::unique_ptr<IRegistry> mRegistry;
+    std::unique_ptr<CRegSettings> mSettings;  // over mRegistry, so it lives as long
     std::unique_ptr<MWindow> mPlacement;
     bool mbHelpWasVisible = false;
     bool mUnloaded = false;

@@ -32,6 +32,8 @@ public:
     void Form_Load();
     void Form_Resize();
     void Form_Unload();
+    // The session ends: both windows' places saved as a close saves them.
+    void EndSession() { mLifecycle.EndSession(); }
 
     // Help menu.
     void mnuUsing_Click();

@@ -1,8 +1,15 @@
 #include <QApplication>
+#include <QSessionManager>
+#include <QSocketNotifier>
 #include <QCommandLineParser>
 #include <QIcon>
 #include <QStringList>
 #include <QTimer>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -46,6 +53,42 @@ private:
     QWidget& mWindow;
     std::function<void()> mThen;
 };
+
+// Most sessions end with Tickwell still open: systemd sends SIGTERM at
+// logout, a closed terminal SIGHUP, Ctrl+C SIGINT. The handler only writes
+// the signal down a socket; the event loop reads it and ends the program
+// through the windows' normal unload, which saves their places.
+int gEndSignals[2] = {-1, -1};
+
+extern "C" void OnEndSignal(int signal) {
+    const int saved = errno;
+    const char byte = static_cast<char>(signal);
+    (void)!write(gEndSignals[1], &byte, 1);
+    errno = saved;
+}
+
+void EndWithTheSession(QApplication& app, tickwell::frmCalc& window) {
+    auto end = [&window] {
+        window.EndSession();
+        QCoreApplication::quit();  // every event loop, a modal box's too
+    };
+    QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
+                     [end](QSessionManager&) { end(); });
+    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, gEndSignals) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(gEndSignals[0], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &window, [end] {
+        char drained[64];
+        while (read(gEndSignals[0], drained, sizeof drained) > 0) {
+        }
+        end();  // a second signal meanwhile finds everything already saved
+    });
+    struct sigaction action {};
+    action.sa_handler = OnEndSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (int signal : {SIGTERM, SIGHUP, SIGINT}) sigaction(signal, &action, nullptr);
+}
 
 }  // namespace
 
@@ -114,6 +157,7 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(icon);
 
     tickwell::frmCalc window;  // its Form_Load restores the position before the show
+    EndWithTheSession(app, window);
     AfterFirstPaint later(window, [&] {
         addSizes({64});
         QApplication::setWindowIcon(icon);

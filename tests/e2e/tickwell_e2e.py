@@ -194,6 +194,7 @@ class Tickwell:
 
     def __init__(self, desktop, binary, config):
         self.desktop = desktop
+        self.config = config
         env = dict(desktop.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
                    XDG_CONFIG_HOME=config)
         self.proc = subprocess.Popen([binary], env=env, start_new_session=True,
@@ -327,6 +328,10 @@ SCENARIOS = {
     "position remembered across runs": [("position_memory",)],
     "help closed and reopened around a minimize": [("help_minimize",)],
     "window saved off-screen opens centred": [("off_screen",)],
+    # Fault caught: the session's end killing the program without saving either place.
+    "places saved when the session ends (SIGTERM)": [("session_end", "TERM")],
+    "places saved when the session ends (SIGHUP)": [("session_end", "HUP")],
+    "places saved when the session ends (SIGINT twice)": [("session_end", "INT", "INT")],
 }
 
 
@@ -413,6 +418,26 @@ def help_minimize(app, context):
     where = wait_for("its place", lambda: app.geometry(wid))
     if where != placed:
         raise Failure(f"expected the help window back at {placed}; it opened at {where}")
+
+
+def session_end(app, *signals):
+    """Both windows open and moved, then the signals a session's end sends."""
+    app.key("F1")
+    help_wid = wait_for("the help window", lambda: app.xwindow("Tickwell Help"))
+    help_x, help_y = app.move(help_wid, app.frame("Tickwell Help"), 40, 60)
+    main_x, main_y = app.move(app.wid, app.main, 200, 150)
+    for name in signals:
+        app.proc.send_signal(getattr(signal, "SIG" + name))
+    try:
+        app.proc.wait(timeout=WAIT)
+    except subprocess.TimeoutExpired:
+        raise Failure(f"the program did not end on SIG{signals[0]}")
+    values = registry_values(app.config)
+    # Twips at 15 per pixel; the frame's place, as the program reads it, is near the move.
+    for name, x, y in (("frmCalc", main_x, main_y), ("frmHelp", help_x, help_y)):
+        left, top = values.get(name + " Left"), values.get(name + " Top")
+        if left is None or top is None or abs(left - x * 15) > 15 * 40 or abs(top - y * 15) > 15 * 40:
+            raise Failure(f"expected {name} saved near ({x * 15}, {y * 15}) twips; read {values}")
 
 
 def off_screen(app, context):

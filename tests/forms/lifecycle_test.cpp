@@ -73,7 +73,7 @@ TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
             }
         }
         EXPECT_EQ(form.log, c.log) << c.what;
-        EXPECT_EQ(gRegSettings->AppName(), "Tickwell");
+        EXPECT_EQ(life.Settings().AppName(), "Tickwell");
     }
 }
 

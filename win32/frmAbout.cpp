@@ -18,6 +18,7 @@ constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 struct AboutState {
     UINT dpi = 96;
     std::vector<HFONT> fonts;
+    HICON icon = nullptr;  // a static control does not destroy the icon it shows
     bool done = false;
 };
 
@@ -106,9 +107,10 @@ void ShowAboutBox(HWND owner, HWND alsoBlocked) {
         HFONT font = MakeFont(row.font, state.dpi);
         state.fonts.push_back(font);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-        if (row.kind == forms::Kind::Image)
-            SendMessageW(control, STM_SETICON,
-                         reinterpret_cast<WPARAM>(AppIcon(Scale(row.rect.width, state.dpi))), 0);
+        if (row.kind == forms::Kind::Image) {
+            state.icon = AppIcon(Scale(row.rect.width, state.dpi));
+            SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(state.icon), 0);
+        }
         if (row.accessibleName) SetAccessibleName(control, row.accessibleName);
         if (row.kind == forms::Kind::Button) ok = control;
     }
@@ -138,6 +140,7 @@ void ShowAboutBox(HWND owner, HWND alsoBlocked) {
     DestroyWindow(box);
     if (focus && IsWindow(focus)) SetFocus(focus);  // where the user left it
     for (HFONT f : state.fonts) DeleteObject(f);
+    if (state.icon) DestroyIcon(state.icon);
     if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
 }
 

@@ -34,6 +34,7 @@ frmCalc::frmCalc()
     mPlaced = Win32PlacedWindow(mHwnd, Form().name);
     BuildMenu();
     BuildControls();
+    AddToolTips(mHwnd, Form(), mControls);
     Layout(WindowDpi(mHwnd));
     // Form_Load: the settings store, then the place, before the first show.
     mLifecycle.Form_Load(MakeUserRegistry(), mScreen);
@@ -111,8 +112,9 @@ void frmCalc::BuildMenu() {
 
 void frmCalc::Layout(UINT dpi) {
     mDpi = dpi;
-    for (HFONT f : mFonts) DeleteObject(f);
-    mFonts.clear();
+    // The old fonts go only once no control uses them any more.
+    std::vector<HFONT> old;
+    old.swap(mFonts);
     const forms::FormSpec& form = Form();
     for (std::size_t i = 0; i < form.controlCount; ++i) {
         const forms::ControlSpec& row = form.controls[i];
@@ -123,6 +125,7 @@ void frmCalc::Layout(UINT dpi) {
         mFonts.push_back(font);
         SendMessageW(mControls[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
+    for (HFONT f : old) DeleteObject(f);
     const SIZE size = OuterSize(form.clientWidth, form.clientHeight, kStyle, 0, true, dpi);
     SetWindowPos(mHwnd, nullptr, 0, 0, size.cx, size.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -262,6 +265,7 @@ WebLinkHost MakeWebLinkHost(frmCalc& window) {
     };
     host.openUrl = [&window](const std::string& url, const std::function<void()>& failed) {
         const std::wstring wide = Wide(url);
+        EnsureCom();  // the shell may hand the link to a COM handler
         const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
             window.Handle(), L"open", wide.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED));
         if (result <= 32) failed();
@@ -343,6 +347,12 @@ LRESULT frmCalc::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE:
             mLifecycle.Form_Unload();  // the help window first, then this one's place
             DestroyWindow(mHwnd);
+            return 0;
+        case WM_QUERYENDSESSION: return TRUE;  // never hold up a sign-out or shutdown
+        case WM_ENDSESSION:
+            // Windows ends the process once this returns: unload the windows
+            // now, as closing would, so both places are saved.
+            if (wp) mLifecycle.EndSession();
             return 0;
         case WM_DESTROY: PostQuitMessage(0); return 0;
         case WM_NCDESTROY: mHwnd = nullptr; return 0;

@@ -12,8 +12,17 @@ namespace tickwell::win {
 namespace {
 
 constexpr wchar_t kClass[] = L"TickwellHelp";
+// A normal title bar with the icon and system menu.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
-constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;  // no task-bar button
+constexpr DWORD kExStyle = 0;
+
+// A window that is never shown. Owning the help window keeps it out of the
+// task bar, without tying it to the main window (which it may stand behind).
+HWND HiddenOwner() {
+    static const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    return owner;
+}
 
 }  // namespace
 
@@ -23,7 +32,7 @@ frmHelp::frmHelp(MWindow& placement, std::function<void()> unloaded)
     (void)registered;
     const std::wstring caption = Wide(forms::kHelpCaption);
     mHwnd = CreateWindowExW(kExStyle, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                            100, 100, nullptr, nullptr, GetModuleHandleW(nullptr),
+                            100, 100, HiddenOwner(), nullptr, GetModuleHandleW(nullptr),
                             static_cast<RoutedWindow*>(this));
     Resize(WindowDpi(mHwnd));
     SetAccessibleName(mHwnd, forms::kHelpCaption);

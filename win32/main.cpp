@@ -7,14 +7,32 @@
 
 #include "frmCalc.h"
 
+namespace {
+
+// How a shortcut's "Run" setting asks the window to open: minimized in any
+// of its forms, else normal (the window cannot be maximized).
+int StartingShow(int show) {
+    switch (show) {
+        case SW_SHOWMINIMIZED:
+        case SW_SHOWMINNOACTIVE:
+        case SW_MINIMIZE: return show;
+        case SW_FORCEMINIMIZE: return SW_MINIMIZE;  // meant for other threads' windows
+        default: return SW_SHOWNORMAL;
+    }
+}
+
+}  // namespace
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     int code = 0;
     {
         tickwell::win::frmCalc window;
-        ShowWindow(window.Handle(), show == SW_SHOWMINIMIZED ? SW_SHOWMINIMIZED : SW_SHOWNORMAL);
-        window.SetFocus(tickwell::Control::txtHours);
+        ShowWindow(window.Handle(), StartingShow(show));
+        // A window started minimized must not take the activation: it gives
+        // the hours box the focus when it is first restored.
+        if (!IsIconic(window.Handle())) window.SetFocus(tickwell::Control::txtHours);
         MSG msg;
         while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
             if (window.PreTranslate(msg)) continue;

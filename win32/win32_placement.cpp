@@ -2,14 +2,15 @@
 
 #include <cmath>
 
+#include "win_util.h"
+
 namespace tickwell::win {
 
 namespace {
 
 // Twips per pixel as the system DPI makes them (15 at 100 %).
 double Tpp() {
-    const UINT dpi = GetDpiForSystem();
-    return 1440.0 / (dpi ? dpi : 96);
+    return 1440.0 / SystemDpi();
 }
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {

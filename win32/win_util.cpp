@@ -33,6 +33,65 @@ RECT ToRect(const forms::TwipsRect& r, UINT dpi) {
     return {left, top, left + Scale(r.width, dpi), top + Scale(r.height, dpi)};
 }
 
+namespace {
+
+int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+    *reinterpret_cast<bool*>(found) = true;
+    return 0;
+}
+
+bool FaceInstalled(const wchar_t* face) {
+    LOGFONTW wanted{};
+    wanted.lfCharSet = DEFAULT_CHARSET;
+    wcscpy_s(wanted.lfFaceName, face);
+    bool found = false;
+    HDC screen = GetDC(nullptr);
+    EnumFontFamiliesExW(screen, &wanted, FaceFound, reinterpret_cast<LPARAM>(&found), 0);
+    ReleaseDC(nullptr, screen);
+    return found;
+}
+
+// The design's face is the old bitmap sans serif, which cannot scale smoothly
+// nor take ClearType; its TrueType twin has the same metrics. Then faces of
+// the same build, and the bitmap face itself as the last resort.
+const wchar_t* DialogFace() {
+    static const wchar_t* const face = [] {
+        for (const wchar_t* candidate : {L"Microsoft Sans Serif", L"Tahoma", L"Arial"})
+            if (FaceInstalled(candidate)) return candidate;
+        return L"MS Sans Serif";
+    }();
+    return face;
+}
+
+// Functions of Windows 10 (1607) and later, looked up at run time so the
+// program still starts on older Windows, where it is system-DPI aware.
+template <typename Function>
+Function User32(const char* name) {
+    static HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    return user32 ? reinterpret_cast<Function>(
+                        reinterpret_cast<void*>(GetProcAddress(user32, name)))
+                  : nullptr;
+}
+
+}  // namespace
+
+UINT SystemDpi() {
+    using Get = UINT(WINAPI*)();
+    static const Get get = User32<Get>("GetDpiForSystem");
+    if (get) return get();
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 96;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi > 0 ? static_cast<UINT>(dpi) : 96;
+}
+
+void EnsureCom() {
+    // Once per program, on the window thread, before anything that needs it
+    // (the shell opening a link, a screen reader's first question).
+    static const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    (void)com;
+}
+
 HFONT MakeFont(const forms::FontSpec& row, UINT dpi) {
     LOGFONTW font{};
     font.lfHeight = -static_cast<LONG>(std::lround(row.points * dpi / 72.0));
@@ -43,7 +102,7 @@ HFONT MakeFont(const forms::FontSpec& row, UINT dpi) {
         wcscpy_s(font.lfFaceName, L"Arial Black");
         font.lfWeight = FW_BLACK;  // Arial Black's own weight, for stand-ins
     } else {
-        wcscpy_s(font.lfFaceName, L"MS Sans Serif");
+        wcscpy_s(font.lfFaceName, DialogFace());
         font.lfWeight = row.bold ? FW_BOLD : FW_NORMAL;
     }
     return CreateFontIndirectW(&font);
@@ -75,13 +134,21 @@ void PaintLines(HDC dc, const forms::FormSpec& form, UINT dpi) {
 }
 
 UINT WindowDpi(HWND window) {
-    const UINT dpi = window ? GetDpiForWindow(window) : GetDpiForSystem();
+    using Get = UINT(WINAPI*)(HWND);
+    static const Get get = User32<Get>("GetDpiForWindow");
+    const UINT dpi = window && get ? get(window) : SystemDpi();
     return dpi ? dpi : 96;
 }
 
 SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool menu, UINT dpi) {
     RECT r{0, 0, Scale(clientWidth, dpi), Scale(clientHeight, dpi)};
-    AdjustWindowRectExForDpi(&r, style, menu, exStyle, dpi);
+    using Adjust = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
+    static const Adjust adjust = User32<Adjust>("AdjustWindowRectExForDpi");
+    if (adjust) {
+        adjust(&r, style, menu, exStyle, dpi);
+    } else {
+        AdjustWindowRectEx(&r, style, menu, exStyle);  // the frame at the system DPI
+    }
     return {r.right - r.left, r.bottom - r.top};
 }
 
@@ -208,9 +275,7 @@ private:
 LRESULT CALLBACK NamedProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR data) {
     auto* name = reinterpret_cast<std::wstring*>(data);
     if (msg == WM_GETOBJECT && static_cast<LONG>(lp) == static_cast<LONG>(OBJID_CLIENT)) {
-        // COM only once a screen reader asks, not at every start.
-        static const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
-        (void)com;
+        EnsureCom();  // only once a screen reader asks, not at every start
         IAccessible* standard = nullptr;
         if (SUCCEEDED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
                                                 reinterpret_cast<void**>(&standard)))) {
@@ -263,6 +328,26 @@ LRESULT CALLBACK RoutedWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 HICON AppIcon(int size) {
     return static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));
+}
+
+HWND AddToolTips(HWND parent, const forms::FormSpec& form, const std::vector<HWND>& controls) {
+    HWND tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr,
+                                WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
+                                GetModuleHandleW(nullptr), nullptr);
+    if (!tips) return nullptr;
+    for (std::size_t i = 0; i < form.controlCount && i < controls.size(); ++i) {
+        if (!form.controls[i].toolTip) continue;
+        std::wstring text = Wide(form.controls[i].toolTip);
+        TTTOOLINFOW tool{};
+        tool.cbSize = sizeof tool;
+        tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+        tool.hwnd = parent;
+        tool.uId = reinterpret_cast<UINT_PTR>(controls[i]);
+        tool.lpszText = text.data();
+        SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+    }
+    return tips;
 }
 
 }  // namespace tickwell::win

@@ -7,6 +7,7 @@
 // clang-format on
 
 #include <string>
+#include <vector>
 
 #include "layout.h"
 
@@ -24,6 +25,10 @@ COLORREF ToColor(const forms::ColorSpec& row, COLORREF inherit);
 void PaintLines(HDC dc, const forms::FormSpec& form, UINT dpi);
 
 UINT WindowDpi(HWND window);
+// The system DPI; 96 where Windows cannot say.
+UINT SystemDpi();
+// COM on this thread, started on first use.
+void EnsureCom();
 // Outer size of a window whose client area is the given twips at `dpi`.
 SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool menu, UINT dpi);
 
@@ -31,7 +36,12 @@ SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bo
 // depends on which label was created just before it.
 void SetAccessibleName(HWND control, const char* name);
 
+// The program's icon at a size; the caller destroys it.
 HICON AppIcon(int size);
+
+// Tool tips for the controls that have one in the table. Returns the tip
+// window, owned by `parent` and destroyed with it.
+HWND AddToolTips(HWND parent, const forms::FormSpec& form, const std::vector<HWND>& controls);
 
 // A window object behind one HWND: pass the object as CreateWindowExW's last
 // argument with Proc as the class's procedure, and every message reaches its

@@ -1,59 +1,124 @@
 #!/usr/bin/python3
-"""The installer as a Windows user meets it, under Wine: a silent install puts
-Tickwell under Program Files with a Start-menu shortcut and an uninstall entry;
-the installed program starts and saves its place; a silent uninstall removes
-program, shortcut and entry, and leaves the user's settings.
+"""The installer as Windows users meet it, under Wine, in each of its scopes:
+the default silent install (for the current user), /CurrentUser and /AllUsers.
+Each puts Tickwell where that scope belongs, with one Start-menu shortcut that
+opens the window, and a complete "Apps" entry; the program saves its place;
+the uninstaller named by that entry removes program, shortcut, entry and any
+empty vendor key, and leaves the user's settings. Also checks the winget
+manifest the build wrote beside the installer, and the zip's text files.
 
 Usage: installer_test.py Tickwell-VERSION-win64.exe tickwell_probe.exe
 """
 
+import glob
+import hashlib
 import os
+import re
 import shutil
 import sys
 import tempfile
-import time
+import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from tickwell_wine_e2e import Desktop, Failure, Tickwell, Wine, wait_for  # noqa: E402
 
-UNINSTALL_KEY = r"HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall"
+UNINSTALL = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Tickwell"
+APPS_ENTRY = ("DisplayName", "DisplayVersion", "Publisher", "DisplayIcon", "InstallLocation",
+              "UninstallString", "QuietUninstallString", "EstimatedSize", "URLInfoAbout",
+              "NoModify", "NoRepair")
+WINGET = ("PackageIdentifier", "PackageVersion", "PackageLocale", "Publisher", "PackageName",
+          "License", "ShortDescription", "Installers", "Architecture", "InstallerType", "Scope",
+          "InstallerUrl", "InstallerSha256", "ManifestType", "ManifestVersion")
+
+
+def package_checks(installer):
+    """The files beside the installer, read as a Windows user and winget would."""
+    checks = []
+    folder = os.path.dirname(installer)
+    text = open(os.path.join(folder, "Tickwell.winget.yaml")).read()
+    missing = [f for f in WINGET if not re.search(rf"^\s*-?\s*{f}:\s*\S", text, re.M)]
+    checks.append((f"winget manifest fields (missing {missing})", not missing))
+    sha = re.search(r"InstallerSha256:\s*([0-9A-F]{64})", text)
+    actual = hashlib.sha256(open(installer, "rb").read()).hexdigest().upper()
+    checks.append(("winget SHA-256 is the installer's", bool(sha) and sha.group(1) == actual))
+    archive = zipfile.ZipFile(installer.replace(".exe", ".zip"))
+    for name in ("README.txt", "LICENSE.txt"):
+        body = archive.read(next(n for n in archive.namelist() if n.endswith(name)))
+        checks.append((f"{name} has CRLF line ends", b"\r\n" in body and b"\n" not in body.replace(b"\r\n", b"")))
+    checks.append(("the zip holds Tickwell.reg for portable use",
+                   any(n.endswith("/Tickwell.reg") for n in archive.namelist())))
+    return checks
+
+
+def apps_entry(wine, hive):
+    out = wine.run("reg", "query", hive + "\\" + UNINSTALL, check=False).stdout
+    return {m.group(1): (m.group(2), m.group(3).strip())
+            for m in re.finditer(r"^\s+(\w+)\s+(REG_\w+)\s*(.*)$", out, re.M)}
+
+
+def one_scope(wine, installer, option):
+    """Installs with `option`, opens the shortcut, uninstalls; returns (name, ok) pairs."""
+    label = option or "default"
+    drive_c = os.path.join(wine.env["WINEPREFIX"], "drive_c")
+    user = [u for u in glob.glob(os.path.join(drive_c, "users", "*")) if not u.endswith("Public")][0]
+    if option == "/AllUsers":
+        hive, program = "HKLM", os.path.join(drive_c, "Program Files", "Tickwell")
+        menu = os.path.join(drive_c, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs")
+    else:
+        hive, program = "HKCU", os.path.join(user, "AppData", "Local", "Programs", "Tickwell")
+        menu = os.path.join(user, "AppData", "Roaming", "Microsoft", "Windows", "Start Menu", "Programs")
+    shortcut = os.path.join(menu, "Tickwell.lnk")
+    checks = []
+
+    wine.run(installer, "/S", *([option] if option else []))
+    checks.append((f"{label}: installed in {os.path.relpath(program, drive_c)}",
+                   os.path.exists(os.path.join(program, "Tickwell.exe"))))
+    checks.append((f"{label}: no portable settings file installed",
+                   not os.path.exists(os.path.join(program, "Tickwell.reg"))))
+    links = glob.glob(os.path.join(drive_c, "**", "Start Menu", "**", "*.lnk"), recursive=True)
+    checks.append((f"{label}: one Start-menu shortcut, no uninstall shortcut", links == [shortcut]))
+    entry = apps_entry(wine, hive)
+    missing = [v for v in APPS_ENTRY if v not in entry]
+    checks.append((f"{label}: complete Apps entry in {hive} (missing {missing})", not missing))
+    checks.append((f"{label}: EstimatedSize, NoModify, NoRepair are DWORDs",
+                   all(entry.get(v, ("",))[0] == "REG_DWORD" for v in ("EstimatedSize", "NoModify", "NoRepair"))
+                   and entry.get("NoModify", ("", ""))[1] == "0x1"))
+
+    # Opening the shortcut as a user does, and seeing the window.
+    app = Tickwell(wine, ["start", "/wait", "/unix", shortcut])
+    app.keys("1/2/5s")
+    wait_for("the program opened from the shortcut to compute",
+             lambda: app.state()["controls"]["txtSeconds"]["text"] == "3725")
+    app.close()
+    checks.append((f"{label}: the shortcut opens Tickwell, which saves its place", "frmCalc Left" in wine.registry()))
+
+    quiet = entry.get("QuietUninstallString", ("", ""))[1]
+    command = re.match(r'"([^"]+)"\s*(.*)', quiet)
+    if not command:
+        raise Failure(f"{label}: no QuietUninstallString to uninstall with: {entry}")
+    wine.run(command.group(1), *command.group(2).split())
+    # The uninstaller goes on in a copy of itself after its first process ends.
+    gone = wait_for("the uninstaller to finish", lambda: not os.path.exists(program), timeout=60)
+    checks.append((f"{label}: program folder removed", gone))
+    checks.append((f"{label}: shortcut removed", not os.path.exists(shortcut)))
+    checks.append((f"{label}: Apps entry removed", not apps_entry(wine, hive)))
+    vendor = wine.run("reg", "query", r"HKLM\Software\Brenholt", check=False).returncode
+    checks.append((f"{label}: no vendor key left in HKLM", vendor != 0))
+    checks.append((f"{label}: the user's settings stay", "frmCalc Left" in wine.registry()))
+    return checks
 
 
 def main():
     installer, probe = (os.path.abspath(a) for a in sys.argv[1:3])
+    checks = package_checks(installer)
     workdir = tempfile.mkdtemp(prefix="tickwell-installer-")
     desktop = Desktop(workdir)
     wine = None
-    checks = []
     try:
         desktop.start()
         wine = Wine(desktop, probe)
-        drive_c = os.path.join(wine.env["WINEPREFIX"], "drive_c")
-        program = os.path.join(drive_c, "Program Files", "Tickwell")
-        menu = os.path.join(drive_c, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs",
-                            "Tickwell")
-
-        wine.run(installer, "/S")
-        wait_for("the installed program", lambda: os.path.exists(os.path.join(program, "Tickwell.exe")))
-        checks.append(("program under Program Files", True))
-        checks.append(("Start-menu shortcut", os.path.exists(os.path.join(menu, "Tickwell.lnk"))))
-        entries = wine.run("reg", "query", UNINSTALL_KEY, "/s", check=False).stdout
-        checks.append(("uninstall entry", "Tickwell Time Calculator" in entries))
-
-        app = Tickwell(wine, os.path.join(program, "Tickwell.exe"))
-        app.keys("1/2/5s")
-        wait_for("the installed program to compute", lambda: app.state()["controls"]["txtSeconds"]["text"] == "3725")
-        app.close()
-        checks.append(("the installed program saves its place", "frmCalc Left" in wine.registry()))
-
-        wine.run(os.path.join(program, "Uninstall.exe"), "/S")
-        # The uninstaller goes on in a copy of itself after its first process ends.
-        gone = wait_for("the uninstaller to finish", lambda: not os.path.exists(program), timeout=60)
-        checks.append(("program folder removed", gone))
-        checks.append(("Start-menu folder removed", not os.path.exists(menu)))
-        entries = wine.run("reg", "query", UNINSTALL_KEY, "/s", check=False).stdout
-        checks.append(("uninstall entry removed", "Tickwell Time Calculator" not in entries))
-        checks.append(("the user's settings stay", "frmCalc Left" in wine.registry()))
+        for option in ("", "/CurrentUser", "/AllUsers"):
+            checks += one_scope(wine, installer, option)
     finally:
         if wine:
             wine.stop()

@@ -66,8 +66,10 @@ class Wine:
 
 class Tickwell:
     def __init__(self, wine, exe):
+        """`exe`: the program's path, or a list of arguments to wine that start it."""
         self.wine, self.desktop = wine, wine.desktop
-        self.proc = subprocess.Popen(["wine", exe], env=wine.env, start_new_session=True,
+        command = exe if isinstance(exe, list) else [exe]
+        self.proc = subprocess.Popen(["wine", *command], env=wine.env, start_new_session=True,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.desktop.procs.append(self.proc)
         self.wid = wait_for("the main window", lambda: self.xwindow("Tickwell"), timeout=60)

@@ -3,9 +3,11 @@
 // open message boxes and windows, and the MSAA names. Prints one JSON object.
 //   probe.exe              the state
 //   probe.exe answer ID    presses button ID (1 OK, 6 Yes, 7 No) of the open message box
+//   probe.exe start EXE N  starts EXE with show command N, as a shortcut would
 // clang-format off
 #include <windows.h>
 #include <oleacc.h>
+#include <commctrl.h>
 // clang-format on
 
 #include <cstdio>
@@ -102,9 +104,41 @@ BOOL CALLBACK FindBoxes(HWND w, LPARAM data) {
     return TRUE;
 }
 
+struct Tips {
+    DWORD process;
+    std::string text;
+};
+
+// The text of the program's tool tip that is showing, if any.
+BOOL CALLBACK FindTip(HWND w, LPARAM data) {
+    auto* tips = reinterpret_cast<Tips*>(data);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(w, &pid);
+    wchar_t cls[64] = {};
+    GetClassNameW(w, cls, 64);
+    if (pid == tips->process && std::wstring(cls) == TOOLTIPS_CLASSW && IsWindowVisible(w))
+        tips->text = Text(w);
+    return TRUE;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "start") {
+        // As the shell starts a shortcut's program: with the shortcut's show
+        // command (7 is "Run: Minimized"); waits for the program to end.
+        STARTUPINFOA start{};
+        start.cb = sizeof start;
+        start.dwFlags = STARTF_USESHOWWINDOW;
+        start.wShowWindow = static_cast<WORD>(std::atoi(argv[3]));
+        PROCESS_INFORMATION process{};
+        std::string command = std::string("\"") + argv[2] + "\"";
+        if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                            &start, &process))
+            return 1;
+        WaitForSingleObject(process.hProcess, INFINITE);
+        return 0;
+    }
     CoInitialize(nullptr);
     HWND main = FindWindowW(L"TickwellCalc", nullptr);
     if (!main) {
@@ -134,12 +168,24 @@ int main(int argc, char** argv) {
         if (w == gui.hwndFocus) focus = row.name;
         if (row.kind == tickwell::forms::Kind::Label) continue;
         out += std::string(first ? "" : ",") + Json(row.name) + ":{\"text\":" + Json(Text(w)) +
-               ",\"name\":" + Json(AccName(w)) + "}";
+               ",\"name\":" + Json(AccName(w)) + ",\"rect\":" + Rect(w) + "}";
         first = false;
     }
     out += "},\"focus\":" + Json(focus) + ",\"boxes\":[" + boxes.json + "]";
     HWND help = FindWindowW(L"TickwellHelp", nullptr);
     out += ",\"help\":" + (help && IsWindowVisible(help) ? Rect(help) : std::string("null"));
+    if (help) {  // its title bar, and what keeps it out of the task bar
+        const LONG_PTR style = GetWindowLongPtrW(help, GWL_STYLE);
+        const LONG_PTR exStyle = GetWindowLongPtrW(help, GWL_EXSTYLE);
+        HWND owner = GetWindow(help, GW_OWNER);
+        out += std::string(",\"helpFrame\":{\"sysmenu\":") +
+               ((style & WS_SYSMENU) ? "true" : "false") +
+               ",\"toolwindow\":" + ((exStyle & WS_EX_TOOLWINDOW) ? "true" : "false") +
+               ",\"hiddenOwner\":" + (owner && !IsWindowVisible(owner) ? "true" : "false") + "}";
+    }
+    Tips tips{pid, {}};
+    EnumWindows(FindTip, reinterpret_cast<LPARAM>(&tips));
+    out += ",\"tip\":" + Json(tips.text);
     HWND about = FindWindowW(L"TickwellAbout", nullptr);
     if (about && IsWindowVisible(about)) {
         out += ",\"about\":{\"title\":" + Json(Text(about));

@@ -65,16 +65,23 @@ class Wine:
 
 
 class Tickwell:
-    def __init__(self, wine, exe):
+    def __init__(self, wine, exe, minimized=False):
         """`exe`: the program's path, or a list of arguments to wine that start it."""
         self.wine, self.desktop = wine, wine.desktop
         command = exe if isinstance(exe, list) else [exe]
         self.proc = subprocess.Popen(["wine", *command], env=wine.env, start_new_session=True,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.desktop.procs.append(self.proc)
+        wait_for("the window to be ready", lambda: self.state().get("running"), timeout=60)
+        if minimized:
+            self.wid = None
+            return
         self.wid = wait_for("the main window", lambda: self.xwindow("Tickwell"), timeout=60)
-        wait_for("the window to be ready", lambda: self.state().get("running"), timeout=30)
         self.activate()
+        # Keys typed before the window has the keyboard focus, in X and in
+        # Wine, are lost: wait for both.
+        wait_for("the keyboard focus in the hours box", lambda: self.state().get("focus") == "txtHours"
+                 and self.desktop.run(["xdotool", "getwindowfocus"], check=False).stdout.strip() == self.wid)
 
     def xwindow(self, title):
         out = self.desktop.run(["xdotool", "search", "--onlyvisible", "--name", f"^{title}$"],
@@ -94,6 +101,8 @@ class Tickwell:
         self.desktop.key(*names)
 
     def close(self):
+        if self.wid is None:
+            raise Failure("no window to close")
         self.desktop.run(["wmctrl", "-i", "-c", self.wid])
         try:
             self.proc.wait(timeout=WAIT * 2)
@@ -205,6 +214,59 @@ def help_minimize(app, context):
         raise Failure("the help window's place was not saved when it closed")
 
 
+def tool_tips(app):
+    """Fault caught: the tips in the table never shown (no tooltip control)."""
+    for name, tip in (("cmdMinutes", "Converts entered time into minutes and seconds"),
+                      ("cmdSeconds", "Converts entered time into seconds")):
+        left, top, right, bottom = app.state()["controls"][name]["rect"]
+        app.desktop.run(["xdotool", "mousemove", str((left + right) // 2), str((top + bottom) // 2)])
+        wait_for(f"the tool tip over {name}", lambda: app.state().get("tip") == tip)
+
+
+def help_frame(app):
+    """Fault caught: a tool-window caption (no icon, no system menu), or a task-bar button."""
+    help_once(app)
+    frame = app.state()["helpFrame"]
+    if not frame["sysmenu"] or frame["toolwindow"] or not frame["hiddenOwner"]:
+        raise Failure(f"the help window's frame: {frame}")
+    wid = app.xwindow("Tickwell Help")
+    state = app.desktop.run(["xprop", "-id", wid, "_NET_WM_STATE"], check=False).stdout
+    if "SKIP_TASKBAR" not in state:
+        raise Failure(f"the help window would show in the task bar: {state.strip()}")
+
+
+def session_end(app):
+    """Fault caught: a sign-out or shutdown ending the program without saving either place."""
+    help_once(app)
+    before = app.state()
+    app.desktop.run(["xdotool", "windowmove", "--sync", app.xwindow("Tickwell Help"), "40", "60"])
+    app.desktop.run(["xdotool", "windowmove", "--sync", app.wid, "300", "200"])
+    placed = wait_for("the program to see the moves", lambda: (lambda s: (s["main"], s["help"])
+                      if s["main"] != before["main"] and s["help"] != before["help"] else None)(app.state()))
+    app.wine.run("wineboot", "--end-session", check=False)
+    try:
+        app.proc.wait(timeout=WAIT * 2)
+    except subprocess.TimeoutExpired:
+        raise Failure("the program outlived the session")
+    values = app.wine.registry()
+    for name, rect in (("frmCalc", placed[0]), ("frmHelp", placed[1])):
+        saved = (values.get(name + " Left", (None, None))[1], values.get(name + " Top", (None, None))[1])
+        if saved != (rect[0] * 15, rect[1] * 15):
+            raise Failure(f"{name} saved at {saved} twips, stood at {rect[:2]} pixels")
+
+
+def minimized_start(app, context):
+    """Fault caught: a shortcut's "Run: Minimized" opening a normal window."""
+    app.close()
+    SW_SHOWMINNOACTIVE = 7
+    again = Tickwell(app.wine, [app.wine.probe_exe, "start", context["exe"], str(SW_SHOWMINNOACTIVE)],
+                     minimized=True)
+    wait_for("the minimized window", lambda: again.state().get("minimized"))
+    found = app.desktop.run(["xdotool", "search", "--name", "^Tickwell$"], check=False).stdout.split()
+    again.wid = found[-1] if found else None
+    return again
+
+
 # The probe reports the focused control by its name in the program, the
 # accessibility bus by its accessible name.
 CONTROL = {"Hours": "txtHours", "Minutes": "txtMinutes", "Equals": "cmdEquals",
@@ -221,12 +283,16 @@ SCENARIOS = {
     "about box closed with Escape": [("about",)],
     "position remembered across runs in the registry": [("position_memory",)],
     "help closed and reopened around a minimize": [("help_minimize",)],
+    "tool tips on MS and S": [("tool_tips",)],
+    "help window has a normal title bar and no task-bar button": [("help_frame",)],
+    "window opened minimized from a minimized shortcut": [("minimized_start",)],
+    "both places saved when the session ends": [("session_end",)],
 }
 
 
 def run_scenario(wine, exe, name, steps):
     wine.run("reg", "delete", r"HKCU\Software\Brenholt", "/f", check=False)
-    play(wine.desktop, lambda: Tickwell(wine, exe), steps, globals(), {}, f"wine-{name}")
+    play(wine.desktop, lambda: Tickwell(wine, exe), steps, globals(), {"exe": exe}, f"wine-{name}")
 
 
 def main():

@@ -1,24 +1,12 @@
 #include "file_registry.h"
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <grp.h>
-#include <pwd.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <climits>
 #include <cstdlib>
-#include <ctime>
-#include <deque>
 #include <iostream>
-#include <optional>
-#include <random>
 #include <thread>
 #include <utility>
 #include <vector>
+
+#include "settings_file.h"
 
 namespace tickwell {
 
@@ -37,326 +25,6 @@ const char* RootName(RegHandle root) {
 
 bool IsRootPath(const std::string& path) { return path.find('\\') == std::string::npos; }
 
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : mFd(fd) {}
-    ~FileDescriptor() {
-        if (mFd >= 0) close(mFd);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return mFd; }
-    int Release() { return std::exchange(mFd, -1); }
-    void Reset(int fd) {
-        if (mFd >= 0) close(mFd);
-        mFd = fd;
-    }
-
-private:
-    int mFd;
-};
-
-bool WriteAll(int fd, const std::string& data) {
-    std::size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    return true;
-}
-
-// Temporary files are only written while the lock is held, so any found
-// under the lock were left by a writer that died. Unlinking never follows a
-// link, so a planted one is only removed.
-void RemoveStaleTemporaries(int dirFd, const std::string& prefix) {
-    const int listFd = dup(dirFd);
-    if (listFd < 0) return;
-    DIR* d = fdopendir(listFd);
-    if (!d) {
-        close(listFd);
-        return;
-    }
-    rewinddir(d);
-    while (const dirent* entry = readdir(d)) {
-        if (std::string(entry->d_name).rfind(prefix, 0) == 0) unlinkat(dirFd, entry->d_name, 0);
-    }
-    closedir(d);
-}
-
-// A new file of our own in the folder: never an existing name, never through
-// a link (O_EXCL refuses both), under a name nobody can guess ahead.
-int CreateTemporary(int dirFd, const std::string& prefix, std::string& name) {
-    static std::random_device entropy;
-    for (int attempt = 0; attempt < 16; ++attempt) {
-        name = prefix + std::to_string(entropy()) + std::to_string(entropy());
-        const int fd =
-            openat(dirFd, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
-long WriteAtomically(int dirFd, const std::string& base, const std::string& contents, mode_t mode) {
-    const std::string prefix = base + ".tmp-";
-    RemoveStaleTemporaries(dirFd, prefix);
-    std::string temp;
-    long status = kErrorSuccess;
-    {
-        FileDescriptor fd(CreateTemporary(dirFd, prefix, temp));
-        if (fd.Get() < 0) return kErrorAccessDenied;
-        if (mode != 0600) fchmod(fd.Get(), mode);  // the mode the user gave the file
-        if (!WriteAll(fd.Get(), contents) || fsync(fd.Get()) != 0)
-            status = errno == ENOSPC ? kErrorDiskFull : kErrorWriteFault;
-    }
-    if (status == kErrorSuccess && renameat(dirFd, temp.c_str(), dirFd, base.c_str()) != 0)
-        status = kErrorAccessDenied;
-    if (status != kErrorSuccess) {
-        unlinkat(dirFd, temp.c_str(), 0);
-        return status;
-    }
-    fsync(dirFd);  // make the rename itself durable
-    return kErrorSuccess;
-}
-
-// ---- Reaching the settings file safely --------------------------------------
-//
-// Every folder from the file up to the user's home (or up to / outside it)
-// must be the user's or root's and writable by nobody else, so no other user
-// can swap a name on the way. A root-owned sticky folder such as /tmp passes
-// (nobody can rename what others made in it), and so does a folder writable
-// by the user's own private group (the usual umask 002 set-up). The walk
-// opens one folder at a time relative to the last with O_NOFOLLOW and checks
-// the descriptor it opened, so no name is resolved twice; a link on the way
-// is read and followed only after the folder holding it has passed.
-
-struct FolderId {
-    dev_t device = 0;
-    ino_t inode = 0;
-};
-
-std::optional<FolderId> HomeFolder() {
-    std::string home;
-    if (const char* env = std::getenv("HOME"); env && env[0] == '/') {
-        home = env;
-    } else {
-        std::vector<char> buffer(16384);
-        passwd pw{}, *found = nullptr;
-        if (getpwuid_r(geteuid(), &pw, buffer.data(), buffer.size(), &found) == 0 && found &&
-            found->pw_dir)
-            home = found->pw_dir;
-    }
-    struct stat st {};
-    if (home.empty() || stat(home.c_str(), &st) != 0) return std::nullopt;
-    return FolderId{st.st_dev, st.st_ino};
-}
-
-// A group of the user's own: their primary group, named after them, with no
-// other members.
-bool PrivateGroup(gid_t gid) {
-    std::vector<char> buffer(16384);
-    passwd pw{}, *user = nullptr;
-    if (getpwuid_r(geteuid(), &pw, buffer.data(), buffer.size(), &user) != 0 || !user ||
-        user->pw_gid != gid)
-        return false;
-    const std::string name = user->pw_name ? user->pw_name : "";
-    std::vector<char> groupBuffer(65536);
-    group gr{}, *found = nullptr;
-    if (getgrgid_r(gid, &gr, groupBuffer.data(), groupBuffer.size(), &found) != 0 || !found ||
-        !found->gr_name || name != found->gr_name)
-        return false;
-    for (char** member = found->gr_mem; member && *member; ++member)
-        if (name != *member) return false;
-    return true;
-}
-
-// `holding`: the folder the file (or its link) is in, where a sticky folder
-// would still let others plant the names the store uses.
-const char* FolderProblem(const struct stat& st, bool holding) {
-    if (st.st_uid != geteuid() && st.st_uid != 0) return "belongs to another user";
-    const bool rootSticky = !holding && st.st_uid == 0 && (st.st_mode & S_ISVTX);
-    if ((st.st_mode & S_IWOTH) && !rootSticky) return "may be written by other users";
-    if ((st.st_mode & S_IWGRP) && !rootSticky && !PrivateGroup(st.st_gid))
-        return "may be written by other users";
-    return nullptr;
-}
-
-bool OthersMayCreate(const struct stat& folder) {
-    return (folder.st_mode & (S_IWGRP | S_IWOTH)) != 0;
-}
-
-enum class Walk { Ok, Missing, Unsafe, Failed };
-
-struct Place {
-    FileDescriptor dir{-1};    // the folder that holds the file
-    std::string base;          // the file's name in it
-    bool throughLink = false;  // the name given was a link, followed to its target
-    std::string shown;         // the folder's path, for messages
-};
-
-class SafeWalk {
-public:
-    explicit SafeWalk(bool create) : mCreate(create), mHome(HomeFolder()) {}
-
-    Walk Run(const std::string& path, Place& place, std::string& problem) {
-        if (path.empty() || path[0] != '/') return Walk::Failed;
-        std::deque<std::string> todo = Split(path);
-        if (!Restart()) return Walk::Failed;
-        for (;;) {
-            while (todo.size() > 1) {
-                std::string name = std::move(todo.front());
-                todo.pop_front();
-                const Walk step = Enter(name, todo, problem);
-                if (step != Walk::Ok) return step;
-            }
-            if (todo.empty()) return Walk::Failed;
-            const std::string& leaf = todo.front();
-            if (leaf == "." || leaf == "..") return Walk::Failed;
-            struct stat st {};
-            const bool exists = fstatat(mDir.Get(), leaf.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-            if (exists && S_ISLNK(st.st_mode)) {
-                // A dotfile manager's link: write through to its target.
-                const std::string name = leaf;
-                todo.pop_front();
-                const Walk step = Follow(name, st, todo, problem, true);
-                if (step != Walk::Ok) return step;
-                place.throughLink = true;
-                continue;
-            }
-            if (!ChainSafe(problem)) return Walk::Unsafe;
-            // Where others may make files, a file of theirs is no settings file of ours.
-            if (exists && OthersMayCreate(mChain.back()) && st.st_uid != geteuid()) {
-                problem = "the file " + mShown + "/" + leaf + " belongs to another user";
-                return Walk::Unsafe;
-            }
-            place.base = leaf;
-            place.shown = mShown.empty() ? "/" : mShown;
-            place.dir.Reset(mDir.Release());
-            return Walk::Ok;
-        }
-    }
-
-private:
-    static std::deque<std::string> Split(const std::string& path) {
-        std::deque<std::string> parts;
-        std::size_t start = 0;
-        while (start <= path.size()) {
-            auto slash = path.find('/', start);
-            if (slash == std::string::npos) slash = path.size();
-            if (slash > start) parts.emplace_back(path.substr(start, slash - start));
-            start = slash + 1;
-        }
-        if (!path.empty() && path.back() == '/') parts.emplace_back(".");
-        return parts;
-    }
-
-    bool Restart() {
-        mDir.Reset(open("/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-        mChain.clear();
-        mNames.clear();
-        mShown.clear();
-        struct stat st {};
-        if (mDir.Get() < 0 || fstat(mDir.Get(), &st) != 0) return false;
-        mChain.push_back(st);
-        mNames.emplace_back("/");
-        return true;
-    }
-
-    // The folders that count: from the user's home down, or all of them.
-    bool ChainSafe(std::string& problem, bool holding = true) const {
-        std::size_t from = 0;
-        if (mHome)
-            for (std::size_t i = 0; i < mChain.size(); ++i)
-                if (mChain[i].st_dev == mHome->device && mChain[i].st_ino == mHome->inode) from = i;
-        for (std::size_t i = from; i < mChain.size(); ++i) {
-            if (const char* why = FolderProblem(mChain[i], holding && i + 1 == mChain.size())) {
-                problem = "the folder " + mNames[i] + " " + why;
-                return false;
-            }
-        }
-        return true;
-    }
-
-    Walk Enter(const std::string& name, std::deque<std::string>& todo, std::string& problem) {
-        if (name == ".") return Walk::Ok;
-        if (name == "..") {
-            if (mChain.size() > 1) {
-                mDir.Reset(openat(mDir.Get(), "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-                mChain.pop_back();
-                mNames.pop_back();
-                mShown.erase(mShown.rfind('/'));
-                if (mDir.Get() < 0) return Walk::Failed;
-            }
-            return Walk::Ok;
-        }
-        const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-        int fd = openat(mDir.Get(), name.c_str(), flags);
-        if (fd < 0 && errno == ENOENT && mCreate) {
-            // Never make anything inside a folder that has not passed.
-            if (!ChainSafe(problem, false)) return Walk::Unsafe;
-            if (mkdirat(mDir.Get(), name.c_str(), 0700) != 0 && errno != EEXIST)
-                return Walk::Failed;
-            fd = openat(mDir.Get(), name.c_str(), flags);
-        }
-        if (fd < 0) {
-            const int error = errno;
-            struct stat st {};
-            if ((error == ELOOP || error == ENOTDIR) &&
-                fstatat(mDir.Get(), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-                S_ISLNK(st.st_mode))
-                return Follow(name, st, todo, problem, false);
-            return error == ENOENT ? Walk::Missing : Walk::Failed;
-        }
-        mDir.Reset(fd);
-        struct stat st {};
-        if (fstat(fd, &st) != 0) return Walk::Failed;
-        mChain.push_back(st);
-        mShown += "/" + name;
-        mNames.push_back(mShown);
-        return Walk::Ok;
-    }
-
-    // Reads the link `name` in the current folder and queues its target.
-    Walk Follow(const std::string& name, const struct stat& link, std::deque<std::string>& todo,
-                std::string& problem, bool holding) {
-        if (++mLinks > 40) return Walk::Failed;
-        if (!ChainSafe(problem, holding)) return Walk::Unsafe;
-        if (OthersMayCreate(mChain.back()) && link.st_uid != geteuid()) {
-            problem = "the link " + mShown + "/" + name + " belongs to another user";
-            return Walk::Unsafe;
-        }
-        std::vector<char> target(PATH_MAX + 1);
-        const ssize_t n = readlinkat(mDir.Get(), name.c_str(), target.data(), PATH_MAX);
-        if (n <= 0) return Walk::Failed;
-        const std::string text(target.data(), static_cast<std::size_t>(n));
-        std::deque<std::string> parts = Split(text);
-        todo.insert(todo.begin(), parts.begin(), parts.end());
-        mCreate = false;  // never make folders where a link points
-        if (text[0] == '/' && !Restart()) return Walk::Failed;
-        return Walk::Ok;
-    }
-
-    bool mCreate;
-    std::optional<FolderId> mHome;
-    FileDescriptor mDir{-1};
-    std::vector<struct stat> mChain;  // the folders open so far, from /
-    std::vector<std::string> mNames;  // their paths, for messages
-    std::string mShown;
-    int mLinks = 0;
-};
-
-std::string TimeStamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm tm{};
-    localtime_r(&now, &tm);
-    char buffer[32];
-    if (std::strftime(buffer, sizeof buffer, "%Y%m%d-%H%M%S", &tm) == 0) return "0";
-    return buffer;
-}
-
 bool ValidName(const char* name) {
     if (!name) return true;
     for (const char* p = name; *p; ++p)
@@ -368,8 +36,31 @@ std::string NameKey(const char* name) { return regfile::Lower(name ? name : "");
 
 }  // namespace
 
+namespace settingsfile {
+
+bool LockWait::Acquire(const std::function<int()>& tryLock) {
+    const auto now = std::chrono::steady_clock::now();
+    const auto deadline = now < mNoWaitUntil ? now : now + mTimeout;
+    for (;;) {
+        const int got = tryLock();
+        if (got != 0) return got > 0;
+        if (std::chrono::steady_clock::now() >= deadline) {
+            mNoWaitUntil = std::chrono::steady_clock::now() + mTimeout;
+            return false;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+void ReportKeptAside(const std::string& file, const std::string& aside) {
+    std::cerr << "tickwell: the settings file " << file << " could not be read; it was kept as "
+              << aside << " and a new one was started.\n";
+}
+
+}  // namespace settingsfile
+
 FileRegistry::FileRegistry(std::string filePath, std::chrono::milliseconds lockTimeout)
-    : mPath(std::move(filePath)), mLockTimeout(lockTimeout) {}
+    : mPath(std::move(filePath)), mLockWait(lockTimeout) {}
 
 std::string FileRegistry::DefaultPath() {
     const char* xdg = std::getenv("XDG_CONFIG_HOME");
@@ -384,89 +75,29 @@ std::string FileRegistry::DefaultPath() {
     return base + "/tickwell/registry.reg";
 }
 
-namespace {
-
-// Reads a settings file already open; never blocks, never reads past the limit.
-int ReadSettingsFile(int fd, const struct stat& st, regfile::Hive& hive) {
-    // 0 parsed, 1 corrupt (kept aside at the next write), 2 unreadable (never replaced)
-    hive.clear();
-    if (S_ISDIR(st.st_mode)) return 2;
-    if (!S_ISREG(st.st_mode)) return 1;
-    if (static_cast<unsigned long long>(st.st_size) > regfile::kMaxFileBytes) return 1;
-    std::string bytes;
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return 2;
-        }
-        if (n == 0) break;
-        bytes.append(buffer, static_cast<std::size_t>(n));
-        if (bytes.size() > regfile::kMaxFileBytes) return 1;
-    }
-    if (bytes.empty()) return 0;  // a file just made with touch: no settings yet
-    if (regfile::Parse(bytes, hive)) return 0;
-    hive.clear();
-    return 1;
-}
-
-// Non-blocking, so a FIFO planted at the name cannot hang the program; never
-// through a link, which the walk has already followed.
-int OpenSettingsFile(int dirFd, const std::string& base) {
-    return openat(dirFd, base.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
-}
-
-long long Nanoseconds(const timespec& t) { return t.tv_sec * 1000000000LL + t.tv_nsec; }
-
-}  // namespace
-
 void FileRegistry::Warn(const std::string& problem) const {
-    if (mWarned) return;
+    if (mWarned || problem.empty()) return;
     mWarned = true;
     std::cerr << "tickwell: window positions are not saved: " << problem << ".\n";
 }
 
 const regfile::Hive& FileRegistry::Current() const {
     static const regfile::Hive kEmpty;
-    Place place;
-    std::string problem;
-    const Walk walk = SafeWalk(false).Run(mPath, place, problem);
-    if (walk == Walk::Unsafe) Warn(problem);  // and touch nothing there
-    if (walk != Walk::Ok) return kEmpty;
-    FileDescriptor fd(OpenSettingsFile(place.dir.Get(), place.base));
-    struct stat st {};
-    if (fd.Get() < 0 || fstat(fd.Get(), &st) != 0) return kEmpty;
-    Snapshot& snap = mSnapshot;
-    if (snap.valid && snap.device == st.st_dev && snap.inode == st.st_ino &&
-        snap.size == static_cast<unsigned long long>(st.st_size) &&
-        snap.modifiedNs == Nanoseconds(st.st_mtim) && snap.changedNs == Nanoseconds(st.st_ctim))
-        return snap.hive;
-    snap.valid = false;
-    ReadSettingsFile(fd.Get(), st, snap.hive);
-    snap.device = st.st_dev;
-    snap.inode = st.st_ino;
-    snap.size = static_cast<unsigned long long>(st.st_size);
-    snap.modifiedNs = Nanoseconds(st.st_mtim);
-    snap.changedNs = Nanoseconds(st.st_ctim);
-    snap.valid = S_ISREG(st.st_mode);
-    return snap.hive;
-}
-
-bool FileRegistry::Lock(int fd) {
-    // After one wait has run out, the rest of this save (and any other right
-    // after it, as at closing) tries once instead of waiting again.
-    const auto now = std::chrono::steady_clock::now();
-    const auto deadline = now < mNoWaitUntil ? now : now + mLockTimeout;
-    while (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        if (errno != EWOULDBLOCK && errno != EINTR) return false;
-        if (std::chrono::steady_clock::now() >= deadline) {
-            mNoWaitUntil = std::chrono::steady_clock::now() + mLockTimeout;
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
+    if (mPath.empty()) return kEmpty;
+    settingsfile::Stamp stamp;
+    std::string bytes, problem;
+    const settingsfile::State state = settingsfile::Read(
+        mPath, mSnapshot.valid ? &mSnapshot.stamp : nullptr, stamp, bytes, problem);
+    Warn(problem);
+    if (state == settingsfile::State::Unchanged) return mSnapshot.hive;
+    mSnapshot.valid = false;
+    mSnapshot.hive.clear();
+    if (state == settingsfile::State::Ok && !regfile::Parse(bytes, mSnapshot.hive))
+        mSnapshot.hive.clear();
+    if (state != settingsfile::State::Ok && state != settingsfile::State::Corrupt) return kEmpty;
+    mSnapshot.stamp = stamp;
+    mSnapshot.valid = true;
+    return mSnapshot.hive;
 }
 
 void FileRegistry::BeginBatch() { ++mBatchDepth; }
@@ -493,66 +124,36 @@ long FileRegistry::Modify(Change change) {
 }
 
 long FileRegistry::Commit(const Change& change) {
-    Place place;
+    if (mPath.empty()) return kErrorAccessDenied;
     std::string problem;
-    switch (SafeWalk(true).Run(mPath, place, problem)) {
-        case Walk::Ok: break;
-        case Walk::Unsafe: Warn(problem); return kErrorAccessDenied;
-        case Walk::Missing: return kErrorFileNotFound;
-        case Walk::Failed: return kErrorAccessDenied;
-    }
-    const int dir = place.dir.Get();
-    const std::string& base = place.base;
-
-    // The lock is never followed through a link, and must be the user's own
-    // plain file: another user's could be held to stall every save.
-    FileDescriptor lock(openat(dir, (base + ".lock").c_str(),
-                               O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
-    struct stat lockStat {};
-    if (lock.Get() < 0 || fstat(lock.Get(), &lockStat) != 0 || !S_ISREG(lockStat.st_mode) ||
-        lockStat.st_uid != geteuid())
-        return kErrorAccessDenied;
-    if (!Lock(lock.Get())) return kErrorLockViolation;
-    // The lock goes with the descriptor, also when this process dies.
-
-    regfile::Hive hive;
-    int state = 0;  // as ReadSettingsFile
-    mode_t mode = 0600;
-    bool exists = false;
-    FileDescriptor fd(OpenSettingsFile(dir, base));
-    struct stat file {};
-    if (fd.Get() >= 0) {
-        if (fstat(fd.Get(), &file) != 0) return kErrorAccessDenied;
-        exists = true;
-        // Read-only means the user wants it kept as it is, whatever is in it.
-        if (S_ISREG(file.st_mode) && (file.st_mode & S_IWUSR) == 0) return kErrorAccessDenied;
-        state = ReadSettingsFile(fd.Get(), file, hive);
-        if (state == 2) return kErrorAccessDenied;
-        if (S_ISREG(file.st_mode)) mode = file.st_mode & 0666;
-    } else if (errno != ENOENT) {
-        return kErrorAccessDenied;  // unreadable (or a link put there since): never replaced
-    }
-    if (!exists && place.throughLink) return kErrorFileNotFound;  // a link to nothing: leave it
-    fd.Reset(-1);
-
-    bool changed = false;
-    const long status = change(hive, changed);
-    if (status != kErrorSuccess || !changed) return status;
-    const std::string contents = regfile::Serialize(hive);
-    if (contents.size() > regfile::kMaxFileBytes) {
-        std::cerr << "tickwell: a setting was not saved: the settings file would grow past "
-                  << (regfile::kMaxFileBytes >> 20) << " MiB.\n";
-        return kErrorFileTooLarge;
-    }
-
-    if (state == 1) {
-        const std::string aside = base + ".bad-" + TimeStamp() + "-" + std::to_string(getpid());
-        if (renameat(dir, base.c_str(), dir, aside.c_str()) != 0) return kErrorAccessDenied;
-        std::cerr << "tickwell: the settings file " << place.shown << "/" << base
-                  << " could not be read; it was kept as " << aside
-                  << " and a new one was started.\n";
-    }
-    return WriteAtomically(dir, base, contents, mode);
+    const long status = settingsfile::Replace(
+        mPath, mLockWait,
+        [&](settingsfile::State state, const std::string& bytes, settingsfile::Rewrite& rewrite) {
+            regfile::Hive hive;
+            // An empty file (made with touch) is an empty store.
+            bool corrupt = state == settingsfile::State::Corrupt;
+            if (state == settingsfile::State::Ok && !bytes.empty() &&
+                !regfile::Parse(bytes, hive)) {
+                hive.clear();
+                corrupt = true;
+            }
+            bool changed = false;
+            if (const long result = change(hive, changed); result != kErrorSuccess || !changed)
+                return result;
+            rewrite.contents = regfile::Serialize(hive);
+            if (rewrite.contents.size() > regfile::kMaxFileBytes) {
+                std::cerr << "tickwell: a setting was not saved: the settings file would grow "
+                             "past "
+                          << (regfile::kMaxFileBytes >> 20) << " MiB.\n";
+                return kErrorFileTooLarge;
+            }
+            rewrite.write = true;
+            rewrite.keepAside = corrupt;
+            return kErrorSuccess;
+        },
+        problem);
+    Warn(problem);
+    return status;
 }
 
 long FileRegistry::Resolve(RegHandle root, const std::string& subKey, std::string& path) const {

@@ -11,6 +11,7 @@
 
 #include "reg_format.h"
 #include "registry.h"
+#include "settings_file.h"
 
 namespace tickwell {
 
@@ -47,23 +48,20 @@ private:
     // times are unchanged (every write renames a new file into place), and
     // never copied for a lookup.
     const regfile::Hive& Current() const;
-    // Locks, reads the file afresh, applies `change`, and writes the file
-    // when it changed. Inside a batch the change waits for EndBatch.
+    // Reads the file afresh under the lock, applies `change`, and replaces
+    // the file when it changed. Inside a batch the change waits for EndBatch.
     long Modify(Change change);
     long Commit(const Change& change);
-    bool Lock(int fd);
     void Warn(const std::string& problem) const;
     long Resolve(RegHandle root, const std::string& subKey, std::string& path) const;
     RegHandle NewHandle(const std::string& path);
 
     std::string mPath;
-    std::chrono::milliseconds mLockTimeout;
-    std::chrono::steady_clock::time_point mNoWaitUntil{};
+    settingsfile::LockWait mLockWait;
     mutable bool mWarned = false;
     struct Snapshot {
         bool valid = false;
-        unsigned long long device = 0, inode = 0, size = 0;
-        long long modifiedNs = 0, changedNs = 0;
+        settingsfile::Stamp stamp;
         regfile::Hive hive;
     };
     mutable Snapshot mSnapshot;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "file_registry.h"
+
 namespace tickwell {
 
 namespace {
@@ -50,6 +52,29 @@ long Win32Registry::DeleteKey(RegHandle key, const std::string& subKey) {
 
 long Win32Registry::CloseKey(RegHandle key) { return RegCloseKey(ToHkey(key)); }
 
-std::unique_ptr<IRegistry> MakeUserRegistry() { return std::make_unique<Win32Registry>(); }
+// A portable copy: while a file Tickwell.reg stands beside the program, the
+// settings live in it and the registry is never touched.
+std::unique_ptr<IRegistry> MakeUserRegistry() {
+    std::wstring exe(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
+        if (n == 0) return std::make_unique<Win32Registry>();
+        if (n < exe.size()) {
+            exe.resize(n);
+            break;
+        }
+        exe.resize(exe.size() * 2);
+    }
+    const std::wstring file = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"Tickwell.reg";
+    const DWORD attributes = GetFileAttributesW(file.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return std::make_unique<Win32Registry>();
+    const int length = WideCharToMultiByte(CP_UTF8, 0, file.data(), static_cast<int>(file.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, file.data(), static_cast<int>(file.size()), utf8.data(), length,
+                        nullptr, nullptr);
+    return std::make_unique<FileRegistry>(utf8);
+}
 
 }  // namespace tickwell

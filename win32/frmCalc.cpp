@@ -333,8 +333,8 @@ LRESULT frmCalc::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             // A plain window keeps the focus itself when it is activated again
             // (after another program, a minimize or a closed box); hand it on to
             // the control the user left, as a dialog does, or else to the first.
-            HWND to = mLastFocus && IsWindow(mLastFocus) ? mLastFocus
-                                                          : ControlWindow(Control::txtHours);
+            HWND to =
+                mLastFocus && IsWindow(mLastFocus) ? mLastFocus : ControlWindow(Control::txtHours);
             if (to) ::SetFocus(to);
             return 0;
         }

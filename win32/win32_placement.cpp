@@ -9,9 +9,7 @@ namespace tickwell::win {
 namespace {
 
 // Twips per pixel as the system DPI makes them (15 at 100 %).
-double Tpp() {
-    return 1440.0 / SystemDpi();
-}
+double Tpp() { return 1440.0 / SystemDpi(); }
 
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
     MONITORINFO info{};

@@ -68,9 +68,9 @@ const wchar_t* DialogFace() {
 template <typename Function>
 Function User32(const char* name) {
     static HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    return user32 ? reinterpret_cast<Function>(
-                        reinterpret_cast<void*>(GetProcAddress(user32, name)))
-                  : nullptr;
+    return user32
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(user32, name)))
+               : nullptr;
 }
 
 }  // namespace

@@ -4,18 +4,34 @@
 //   settings_tests_win.exe --peer-check COMPANY   checks values imported by regedit
 #include "win32_registry.h"
 
+#include <windows.h>
+
 #include <cstring>
 #include <iostream>
 
+#include "file_registry.h"
 #include "peer_values.h"
 #include "registry_contract.h"
 
 namespace tickwell {
 
-INSTANTIATE_TEST_SUITE_P(Win32, RegistryContract,
-                         ::testing::Values(RegistryMaker{
-                             "Win32", [] { return std::make_unique<Win32Registry>(); }}),
-                         [](const auto& info) { return info.param.name; });
+// The .reg file a portable copy keeps beside itself: the same contract.
+std::string PortableFile() {
+    static int n = 0;
+    char folder[MAX_PATH + 1] = {};
+    GetTempPathA(MAX_PATH, folder);
+    const std::string dir = std::string(folder) + "tickwell-test-" +
+                            std::to_string(GetCurrentProcessId()) + "-" + std::to_string(n++);
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir + "\\Tickwell.reg";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Win32, RegistryContract,
+    ::testing::Values(RegistryMaker{"Win32", [] { return std::make_unique<Win32Registry>(); }},
+                      RegistryMaker{"PortableFile",
+                                    [] { return std::make_unique<FileRegistry>(PortableFile()); }}),
+    [](const auto& info) { return info.param.name; });
 
 }  // namespace tickwell
 

@@ -4,8 +4,9 @@ the default silent install (for the current user), /CurrentUser and /AllUsers.
 Each puts Tickwell where that scope belongs, with one Start-menu shortcut that
 opens the window, and a complete "Apps" entry; the program saves its place;
 the uninstaller named by that entry removes program, shortcut, entry and any
-empty vendor key, and leaves the user's settings. Also checks the winget
-manifest the build wrote beside the installer, and the zip's text files.
+empty vendor key, and leaves the user's settings. Also runs the unpacked zip,
+which keeps its settings beside itself, and checks the winget manifest the
+build wrote beside the installer and the zip's text files.
 
 Usage: installer_test.py Tickwell-VERSION-win64.exe tickwell_probe.exe
 """
@@ -108,6 +109,21 @@ def one_scope(wine, installer, option):
     return checks
 
 
+def portable(wine, installer):
+    """The zip unpacked and run as it is: settings beside the program, none in the registry."""
+    folder = os.path.join(wine.env["WINEPREFIX"], "drive_c", "Portable")
+    zipfile.ZipFile(installer.replace(".exe", ".zip")).extractall(folder)
+    exe = glob.glob(os.path.join(folder, "*", "Tickwell.exe"))[0]
+    app = Tickwell(wine, exe)
+    app.desktop.run(["xdotool", "windowmove", "--sync", app.wid, "200", "150"])
+    app.close()
+    settings = open(os.path.join(os.path.dirname(exe), "Tickwell.reg"), encoding="latin-1").read()
+    registry = wine.run("reg", "query", r"HKCU\Software\Brenholt", check=False).returncode
+    return [("portable: positions kept in Tickwell.reg beside the program",
+             re.search(r'"frmCalc Left"=dword:[0-9a-f]{8}', settings) is not None),
+            ("portable: nothing written under HKCU", registry != 0)]
+
+
 def main():
     installer, probe = (os.path.abspath(a) for a in sys.argv[1:3])
     checks = package_checks(installer)
@@ -117,6 +133,7 @@ def main():
     try:
         desktop.start()
         wine = Wine(desktop, probe)
+        checks += portable(wine, installer)  # first, while the registry holds no settings
         for option in ("", "/CurrentUser", "/AllUsers"):
             checks += one_scope(wine, installer, option)
     finally:

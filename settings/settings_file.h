@@ -1,0 +1,65 @@
+// What the .reg store needs of the file system, one implementation per
+// platform: reading the settings file for lookups, and replacing it whole
+// under a lock. Everything about keys and values stays in FileRegistry.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <string>
+
+namespace tickwell::settingsfile {
+
+enum class State {
+    Ok,          // read (an empty file is an empty store)
+    Unchanged,   // the same file as `known`: not read again
+    Absent,      // no file yet, or a place the store will not touch
+    Corrupt,     // not a plain file, or too large: kept aside at the next write
+    Unreadable,  // never replaced
+};
+
+// A file's identity and times; every write makes a new one.
+struct Stamp {
+    unsigned long long device = 0, inode = 0, size = 0;
+    long long modified = 0, changed = 0;
+    bool operator==(const Stamp& o) const {
+        return device == o.device && inode == o.inode && size == o.size && modified == o.modified &&
+               changed == o.changed;
+    }
+};
+
+// How long a save waits for another running copy's lock. After one wait has
+// run out, the rest of that save (and any other right after it, as at
+// closing) tries once instead of waiting again.
+class LockWait {
+public:
+    explicit LockWait(std::chrono::milliseconds timeout) : mTimeout(timeout) {}
+    // `tryLock`: 1 locked, 0 held by another, -1 failed.
+    bool Acquire(const std::function<int()>& tryLock);
+
+private:
+    std::chrono::milliseconds mTimeout;
+    std::chrono::steady_clock::time_point mNoWaitUntil{};
+};
+
+// The file's bytes, unless `known` (when not null) still describes it.
+// `problem` is set when the place was refused.
+State Read(const std::string& path, const Stamp* known, Stamp& stamp, std::string& bytes,
+           std::string& problem);
+
+// What a save makes of the file it found.
+struct Rewrite {
+    bool write = false;
+    bool keepAside = false;  // the old file could not be read as settings
+    std::string contents;
+};
+using Update = std::function<long(State state, const std::string& bytes, Rewrite& rewrite)>;
+
+// Locks, reads the file afresh, asks `update`, and replaces the file
+// atomically when it says so. Returns a Win32 status; `problem` is set when
+// the place was refused.
+long Replace(const std::string& path, LockWait& wait, const Update& update, std::string& problem);
+
+// One line on standard error about a settings file kept aside.
+void ReportKeptAside(const std::string& file, const std::string& aside);
+
+}  // namespace tickwell::settingsfile

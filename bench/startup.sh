@@ -7,6 +7,7 @@
 #                                     any of kcalc, galculator, qalculate-gtk,
 #                                     gnome-calculator that is installed
 #   bench/startup.sh windows [RUNS]   Tickwell.exe against StartupFloor.exe, under Wine
+#   ... [RUNS] NAME=PROGRAM...        also variants of the program, to account for a gap
 # A benchmark, not a test: it prints figures and never fails on slowness.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -37,6 +38,11 @@ else
   command -v qalculate-gtk >/dev/null && programs+=("qalculate|Qalculate!|qalculate-gtk")
   command -v gnome-calculator >/dev/null && programs+=("gnome-calculator|Calculator|gnome-calculator")
 fi
+
+for variant in "${@:3}"; do
+  [[ $mode == windows ]] && programs+=("${variant%%=*}|Tickwell|wine ${variant#*=}") ||
+    programs+=("${variant%%=*}|Tickwell|${variant#*=}")
+done
 
 Xvfb :87 -screen 0 1280x1024x24 -nolisten tcp -noreset >/dev/null 2>&1 &
 xvfb=$!

@@ -21,7 +21,7 @@ HFONT Font(const tickwell::forms::FontSpec& row) {
         : row.bold                               ? FW_BOLD
                                                  : FW_NORMAL,
         row.italic, 0, 0, DEFAULT_CHARSET, 0, 0, CLEARTYPE_QUALITY, 0,
-        row.face == tickwell::forms::Face::Title ? L"Arial Black" : L"MS Sans Serif");
+        row.face == tickwell::forms::Face::Title ? L"Arial Black" : L"Microsoft Sans Serif");
 }
 
 LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

@@ -88,7 +88,6 @@ void frmCalc::BuildControls() {
     client->setPalette(pal);
     setCentralWidget(client);
 
-    std::map<int, QWidget*> tabOrder;
     for (const forms::ControlSpec& row : form) {
         QWidget* widget = CreateControl(client, row);
         Control control;
@@ -97,12 +96,6 @@ void frmCalc::BuildControls() {
         if (auto* button = qobject_cast<QPushButton*>(widget))
             connect(button, &QPushButton::clicked, this, [this, control] { mCalc.Click(control); });
         mControls[control] = widget;
-        tabOrder[row.tabIndex] = widget;
-    }
-    QWidget* previous = nullptr;
-    for (const auto& [index, widget] : tabOrder) {
-        if (previous) QWidget::setTabOrder(previous, widget);
-        previous = widget;
     }
     txtHours = static_cast<QLineEdit*>(mControls[Control::txtHours]);
     txtMinutes = static_cast<QLineEdit*>(mControls[Control::txtMinutes]);
@@ -124,15 +117,9 @@ void frmCalc::BuildMenu() {
             action->setShortcut(QKeySequence(Qt::Key_F1));
             action->setShortcutContext(Qt::WindowShortcut);
         }
-        void (frmCalc::*handler)() = nullptr;
-        switch (item->command) {
-            case forms::MenuCommand::Using: handler = &frmCalc::mnuUsing_Click; break;
-            case forms::MenuCommand::WebSite: handler = &frmCalc::mnuHelpWebSite_Click; break;
-            case forms::MenuCommand::Sharewell: handler = &frmCalc::mnuHelpSharewell_Click; break;
-            case forms::MenuCommand::About: handler = &frmCalc::mnuAbout_Click; break;
-            case forms::MenuCommand::None: break;
-        }
-        if (handler) connect(action, &QAction::triggered, this, handler);
+        const forms::MenuCommand command = item->command;
+        connect(action, &QAction::triggered, this,
+                [this, command] { forms::RunMenuCommand(command, *this); });
     }
 }
 
@@ -237,50 +224,107 @@ int frmCalc::MsgBox(const std::string& text, const std::string& title, int style
 }
 
 void frmCalc::SendTab() {
-    if (mInKeyPreview) {
-        ++mPendingTabs;  // sent as soon as the dispatcher returns
-        return;
-    }
-    QWidget* target = QApplication::focusWidget();
-    if (!target || target->window() != this) target = this;
-    QCoreApplication::postEvent(target,
-                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t"));
+    if (!mPreview.HoldTab()) MoveTab(false);
 }
 
-void frmCalc::SendPendingTabs() {
-    // Handled after the dispatcher returns but before the next typed key:
-    // keys typed quickly after "/" already wait in the input queue, and a
-    // posted Tab would reach the box only after them.
-    for (; mPendingTabs > 0; --mPendingTabs) {
-        QWidget* target = QApplication::focusWidget();
-        if (!target || target->window() != this) target = this;
-        QKeyEvent tab(QEvent::KeyPress, Qt::Key_Tab, Qt::NoModifier, "\t");
-        QCoreApplication::sendEvent(target, &tab);
-    }
+// Tab follows the shared tab-stop rule, as in the Windows program; a box
+// reached with Tab has its text selected.
+void frmCalc::MoveTab(bool backward) {
+    const QWidget* focus = QApplication::focusWidget();
+    const char* from = nullptr;
+    for (const auto& [control, widget] : mControls)
+        if (widget == focus) from = ControlName(control);
+    const forms::ControlSpec* to = forms::NextTabStop(forms::CalcForm(), from, backward);
+    Control target;
+    if (!to || !forms::EngineControl(to->name, target)) return;
+    ControlWidget(target)->setFocus(backward ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+    if (auto* box = qobject_cast<QLineEdit*>(ControlWidget(target))) box->selectAll();
 }
 
-// Key preview: every typed character reaches the dispatcher before the
-// focused box or button, which may swallow it; with Alt or Super held too.
-// Menu access keys (Alt+H) never get here: the menu bar takes them first.
+namespace {
+
+forms::KeyPress ToKeyPress(const QKeyEvent& key, bool inBox) {
+    forms::KeyPress press;
+    const Qt::KeyboardModifiers mods = key.modifiers();
+    press.shift = mods & Qt::ShiftModifier;
+    press.ctrl = mods & Qt::ControlModifier;
+    press.alt = mods & Qt::AltModifier;
+    press.meta = mods & Qt::MetaModifier;
+    press.inBox = inBox;
+    switch (key.key()) {
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            press.key = forms::Key::Tab;
+            press.shift = press.shift || key.key() == Qt::Key_Backtab;
+            break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter: press.key = forms::Key::Return; break;  // the numpad's too
+        case Qt::Key_Backspace: press.key = forms::Key::Backspace; break;
+        case Qt::Key_Delete: press.key = forms::Key::Delete; break;
+        case Qt::Key_Left:
+        case Qt::Key_Right:
+        case Qt::Key_Up:
+        case Qt::Key_Down:
+        case Qt::Key_Home:
+        case Qt::Key_End:
+        case Qt::Key_PageUp:
+        case Qt::Key_PageDown:
+        case Qt::Key_Insert: press.key = forms::Key::Editing; break;
+        default: {
+            // The character as typed, before Ctrl turned it into a control code.
+            const QString text = key.text();
+            if (key.key() >= Qt::Key_A && key.key() <= Qt::Key_Z && press.ctrl) {
+                press.character =
+                    static_cast<std::uint16_t>((press.shift ? 'A' : 'a') + (key.key() - Qt::Key_A));
+            } else if (!text.isEmpty() && text.at(0).unicode() >= 0x20) {
+                press.character = text.at(0).unicode();
+            } else if (!text.isEmpty() && text.at(0).unicode() == 27) {
+                press.character = 27;  // Escape types its character
+            } else if (key.key() >= Qt::Key_Space && key.key() <= Qt::Key_AsciiTilde) {
+                press.character = static_cast<std::uint16_t>(key.key());
+            } else {
+                press.key = forms::Key::Other;
+            }
+        }
+    }
+    return press;
+}
+
+}  // namespace
+
+// Key preview: every key reaches the shared rule before the focused box or
+// button, and every character the dispatcher, which may swallow it. Menu
+// access keys (Alt+H) and F1 never get here: the menu bar takes them first.
 bool frmCalc::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
-    std::uint16_t code = 0;
-    switch (key->key()) {
-        case Qt::Key_Tab:
-        case Qt::Key_Backtab:
-        case Qt::Key_Delete: return false;  // the window's own keys
-        case Qt::Key_Return:
-        case Qt::Key_Enter: code = 13; break;  // the numpad's Enter too
-        default:
-            if (key->text().isEmpty()) return false;
-            code = key->text().at(0).unicode();
+    auto* box = qobject_cast<QLineEdit*>(watched);
+    const forms::KeyRoute route = forms::RouteKey(ToKeyPress(*key, box != nullptr));
+    using A = forms::KeyRoute::Action;
+    switch (route.action) {
+        case A::Native: {
+            // Shift+Delete with nothing selected deletes the character before
+            // the caret, as a Windows box does (with a selection, both cut).
+            if (box && key->key() == Qt::Key_Delete && (key->modifiers() & Qt::ShiftModifier) &&
+                !box->hasSelectedText()) {
+                box->backspace();
+                return true;
+            }
+            return false;
+        }
+        case A::Ignore: return true;
+        case A::TabForward:
+        case A::TabBackward: MoveTab(route.action == A::TabBackward); return true;
+        case A::Dispatch: break;
     }
-    mInKeyPreview = true;
-    mCalc.Form_KeyPress(code);
-    mInKeyPreview = false;
-    SendPendingTabs();
-    return code == 0;
+    std::uint16_t code = route.code;
+    for (int tabs = mPreview.Dispatch(code); tabs > 0; --tabs) MoveTab(false);
+    if (code == 0) return true;
+    if (code == 8 && box && key->key() != Qt::Key_Backspace) {  // Ctrl+H
+        box->backspace();
+        return true;
+    }
+    return false;  // a digit or Backspace: the box types it
 }
 
 }  // namespace tickwell

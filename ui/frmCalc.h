@@ -10,6 +10,7 @@
 #include "calculator.h"
 #include "host.h"
 #include "lifecycle.h"
+#include "rules.h"
 
 class QLineEdit;
 class QPushButton;
@@ -21,7 +22,7 @@ namespace tickwell {
 class QtScreen;
 class frmHelp;
 
-class frmCalc : public QMainWindow, public ICalcHost {
+class frmCalc : public QMainWindow, public ICalcHost, public forms::IHelpMenu {
     Q_OBJECT
 public:
     frmCalc();
@@ -36,10 +37,10 @@ public:
     void EndSession() { mLifecycle.EndSession(); }
 
     // Help menu.
-    void mnuUsing_Click();
-    void mnuHelpWebSite_Click();
-    void mnuHelpSharewell_Click();
-    void mnuAbout_Click();
+    void mnuUsing_Click() override;
+    void mnuHelpWebSite_Click() override;
+    void mnuHelpSharewell_Click() override;
+    void mnuAbout_Click() override;
 
     TimeCalculator& Calc() { return mCalc; }
     frmHelp* HelpWindow() const;  // null while not loaded
@@ -65,7 +66,7 @@ private:
     void BuildControls();
     void BuildMenu();
     QWidget* ControlWidget(Control control) const;
-    void SendPendingTabs();
+    void MoveTab(bool backward);
     void ShowHelp();
     void UnloadHelp();
 
@@ -79,8 +80,7 @@ private:
     std::unique_ptr<Form> mForm;
     forms::MainLifecycle mLifecycle;
     QPointer<frmHelp> mHelp;
-    bool mInKeyPreview = false;
-    int mPendingTabs = 0;
+    forms::KeyPreview mPreview{mCalc};
 };
 
 }  // namespace tickwell

@@ -31,15 +31,12 @@ frmHelp::frmHelp(MWindow& placement)
 
 void frmHelp::Form_Load() {
     QtPlacedWindow window(*this, objectName());
-    mPlacement.SaveRestoreWindow(window, false);
+    mPlacement.Form_Load(window);
 }
 
 void frmHelp::Form_Unload() {
-    if (mUnloaded) return;
-    mUnloaded = true;
     QtPlacedWindow window(*this, objectName());
-    mPlacement.SaveRestoreWindow(window, true);
-    emit unloaded();
+    if (mPlacement.Form_Unload(window)) emit unloaded();
 }
 
 void frmHelp::closeEvent(QCloseEvent* event) {

@@ -4,6 +4,8 @@
 
 #include <QWidget>
 
+#include "rules.h"
+
 class QPainter;
 
 namespace tickwell {
@@ -30,8 +32,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    MWindow& mPlacement;
-    bool mUnloaded = false;
+    forms::HelpPlacement mPlacement;
 };
 
 }  // namespace tickwell

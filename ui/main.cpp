@@ -1,13 +1,13 @@
-#include <QApplication>
-#include <QSessionManager>
-#include <QSocketNotifier>
-#include <QCommandLineParser>
-#include <QIcon>
-#include <QStringList>
-#include <QTimer>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QIcon>
+#include <QSessionManager>
+#include <QSocketNotifier>
+#include <QStringList>
+#include <QTimer>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>

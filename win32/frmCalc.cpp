@@ -1,6 +1,6 @@
 #include "frmCalc.h"
 
-#include <shellapi.h>
+#include <utility>
 
 #include "frmAbout.h"
 #include "layout.h"
@@ -145,33 +145,77 @@ const forms::ControlSpec* frmCalc::SpecOf(HWND control) const {
 
 // ---- key preview ---------------------------------------------------------
 
+namespace {
+
+// The shared rule's view of a key going down; characters are judged again
+// when Windows has made them (WM_CHAR, with the keyboard layout applied).
+forms::KeyPress KeyDown(WPARAM vk, bool inBox) {
+    forms::KeyPress press;
+    press.shift = GetKeyState(VK_SHIFT) < 0;
+    press.ctrl = GetKeyState(VK_CONTROL) < 0;
+    press.alt = GetKeyState(VK_MENU) < 0;
+    press.meta = GetKeyState(VK_LWIN) < 0 || GetKeyState(VK_RWIN) < 0;
+    press.inBox = inBox;
+    switch (vk) {
+        case VK_TAB: press.key = forms::Key::Tab; break;
+        case VK_RETURN: press.key = forms::Key::Return; break;
+        case VK_BACK: press.key = forms::Key::Backspace; break;
+        case VK_DELETE: press.key = forms::Key::Delete; break;
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_HOME:
+        case VK_END:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_INSERT: press.key = forms::Key::Editing; break;
+        default: {
+            const UINT c = MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_CHAR) & 0x7FFF;
+            press.key = c ? forms::Key::Character : forms::Key::Other;
+            press.character = static_cast<std::uint16_t>(c);
+        }
+    }
+    return press;
+}
+
+}  // namespace
+
 bool frmCalc::PreTranslate(MSG& msg) {
     if (msg.hwnd != mHwnd && GetParent(msg.hwnd) != mHwnd) return false;
     if (TranslateAcceleratorW(mHwnd, mAccel, &msg)) return true;  // F1
     const forms::ControlSpec* row = SpecOf(msg.hwnd);
     const bool onButton = row && row->kind == forms::Kind::Button;
+    const bool inBox = row && row->kind == forms::Kind::TextBox;
+    using A = forms::KeyRoute::Action;
     switch (msg.message) {
-        case WM_KEYDOWN:
-            if (msg.wParam == VK_TAB) {  // the window's own key, never a character
-                MoveTab(GetKeyState(VK_SHIFT) < 0);
+        case WM_KEYDOWN: {
+            const forms::KeyPress press = KeyDown(msg.wParam, inBox);
+            const forms::KeyRoute route = forms::RouteKey(press);
+            mPassNextChar = route.action == A::Native;  // Ctrl+A: the box's own
+            if (route.action == A::TabForward || route.action == A::TabBackward) {
+                MoveTab(route.action == A::TabBackward);
                 return true;
             }
-            // A focused button would click on Space; the Space goes to the
-            // dispatcher as a character instead, as every other key does.
-            if (msg.wParam == VK_SPACE && onButton) {
-                TranslateMessage(&msg);
-                return true;
+            if (press.key == forms::Key::Character || press.key == forms::Key::Return ||
+                press.key == forms::Key::Backspace) {
+                // A focused button would click on Space (or Enter); the key
+                // goes to the dispatcher as a character instead.
+                if (onButton) {
+                    TranslateMessage(&msg);
+                    return true;
+                }
+                return false;
             }
-            return false;
-        case WM_KEYUP: return msg.wParam == VK_SPACE && onButton;
+            return route.action != A::Native;  // editing keys: the box's own; nothing on a button
+        }
+        case WM_KEYUP: return onButton;
         case WM_CHAR: {
+            if (std::exchange(mPassNextChar, false)) return false;
             // Every character, Enter (13) included, reaches the dispatcher
             // before the focused box or button, which may swallow it.
             auto code = static_cast<std::uint16_t>(msg.wParam);
-            mInKeyPreview = true;
-            mCalc.Form_KeyPress(code);
-            mInKeyPreview = false;
-            SendPendingTabs();
+            for (int tabs = mPreview.Dispatch(code); tabs > 0; --tabs) MoveTab(false);
             if (code == 0) return true;
             msg.wParam = code;
             return false;
@@ -191,17 +235,7 @@ void frmCalc::MoveTab(bool backward) {
 }
 
 void frmCalc::SendTab() {
-    if (mInKeyPreview) {
-        ++mPendingTabs;  // moved as soon as the dispatcher returns
-        return;
-    }
-    MoveTab(false);
-}
-
-void frmCalc::SendPendingTabs() {
-    // Before the next typed key: keys typed quickly after "/" already wait
-    // in the queue.
-    for (; mPendingTabs > 0; --mPendingTabs) MoveTab(false);
+    if (!mPreview.HoldTab()) MoveTab(false);
 }
 
 // ---- the engine's host -------------------------------------------------------
@@ -264,11 +298,7 @@ WebLinkHost MakeWebLinkHost(frmCalc& window) {
         return window.MsgBox(text, title, style);
     };
     host.openUrl = [&window](const std::string& url, const std::function<void()>& failed) {
-        const std::wstring wide = Wide(url);
-        EnsureCom();  // the shell may hand the link to a COM handler
-        const auto result = reinterpret_cast<INT_PTR>(ShellExecuteW(
-            window.Handle(), L"open", wide.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED));
-        if (result <= 32) failed();
+        if (!OpenInShell(window.Handle(), Wide(url))) failed();
     };
     return host;
 }
@@ -285,13 +315,7 @@ LRESULT frmCalc::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND: {
             const int id = LOWORD(wp);
             if (id >= kMenuBase) {
-                switch (static_cast<forms::MenuCommand>(id - kMenuBase)) {
-                    case forms::MenuCommand::Using: mnuUsing_Click(); break;
-                    case forms::MenuCommand::WebSite: mnuHelpWebSite_Click(); break;
-                    case forms::MenuCommand::Sharewell: mnuHelpSharewell_Click(); break;
-                    case forms::MenuCommand::About: mnuAbout_Click(); break;
-                    case forms::MenuCommand::None: break;
-                }
+                forms::RunMenuCommand(static_cast<forms::MenuCommand>(id - kMenuBase), *this);
                 return 0;
             }
             const std::size_t index = static_cast<std::size_t>(id - kFirstControlId);

@@ -15,12 +15,16 @@
 #include "frmHelp.h"
 #include "layout.h"
 #include "lifecycle.h"
+#include "rules.h"
 #include "win32_placement.h"
 #include "win_util.h"
 
 namespace tickwell::win {
 
-class frmCalc : public RoutedWindow, public ICalcHost, public forms::PlacedMainForm {
+class frmCalc : public RoutedWindow,
+                public ICalcHost,
+                public forms::PlacedMainForm,
+                public forms::IHelpMenu {
 public:
     frmCalc();
     ~frmCalc() override;
@@ -32,10 +36,10 @@ public:
     // message was handled (or swallowed) here.
     bool PreTranslate(MSG& msg);
 
-    void mnuUsing_Click();
-    void mnuHelpWebSite_Click();
-    void mnuHelpSharewell_Click();
-    void mnuAbout_Click();
+    void mnuUsing_Click() override;
+    void mnuHelpWebSite_Click() override;
+    void mnuHelpSharewell_Click() override;
+    void mnuAbout_Click() override;
 
     // ICalcHost
     std::string GetText(Control box) const override;
@@ -56,7 +60,6 @@ private:
     void BuildMenu();
     void Layout(UINT dpi);
     void MoveTab(bool backward);
-    void SendPendingTabs();
     HWND ControlWindow(Control control) const;
     const forms::ControlSpec* SpecOf(HWND control) const;
 
@@ -70,8 +73,8 @@ private:
     forms::MainLifecycle mLifecycle;
     std::unique_ptr<frmHelp> mHelp;
     HWND mLastFocus = nullptr;  // the control that gets the focus back on activation
-    bool mInKeyPreview = false;
-    int mPendingTabs = 0;
+    forms::KeyPreview mPreview{mCalc};
+    bool mPassNextChar = false;  // the key going down was the box's own
 };
 
 }  // namespace tickwell::win

@@ -56,14 +56,12 @@ void frmHelp::Resize(UINT dpi) {
 
 void frmHelp::Form_Load() {
     Win32PlacedWindow window(mHwnd, forms::kHelpName);
-    mPlacement.SaveRestoreWindow(window, false);
+    mPlacement.Form_Load(window);
 }
 
 void frmHelp::Form_Unload() {
-    if (mUnloadedOnce) return;
-    mUnloadedOnce = true;
     Win32PlacedWindow window(mHwnd, forms::kHelpName);
-    mPlacement.SaveRestoreWindow(window, true);
+    mPlacement.Form_Unload(window);
 }
 
 void frmHelp::Show() {

@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "mwindow.h"
+#include "rules.h"
 #include "win_util.h"
 
 namespace tickwell::win {
@@ -34,10 +35,9 @@ private:
     void Paint();
     void Resize(UINT dpi);
 
-    MWindow& mPlacement;
+    forms::HelpPlacement mPlacement;
     std::function<void()> mUnloaded;
     UINT mDpi = 96;
-    bool mUnloadedOnce = false;
 };
 
 }  // namespace tickwell::win

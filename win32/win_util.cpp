@@ -73,6 +73,16 @@ Function User32(const char* name) {
                : nullptr;
 }
 
+// The shell, COM and accessibility libraries are loaded on first use, not at
+// every start: most runs never open a link or meet a screen reader.
+template <typename Function>
+Function Later(const wchar_t* library, const char* name) {
+    HMODULE module = LoadLibraryW(library);
+    return module
+               ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
+               : nullptr;
+}
+
 }  // namespace
 
 UINT SystemDpi() {
@@ -88,8 +98,23 @@ UINT SystemDpi() {
 void EnsureCom() {
     // Once per program, on the window thread, before anything that needs it
     // (the shell opening a link, a screen reader's first question).
-    static const bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+    using Init = HRESULT(WINAPI*)(void*, DWORD);
+    static const bool com = [] {
+        const Init init = Later<Init>(L"ole32.dll", "CoInitializeEx");
+        return init && SUCCEEDED(init(nullptr, COINIT_APARTMENTTHREADED));
+    }();
     (void)com;
+}
+
+bool OpenInShell(HWND owner, const std::wstring& target) {
+    EnsureCom();  // the shell may hand the link to a COM handler
+    using Execute = HINSTANCE(WINAPI*)(HWND, const wchar_t*, const wchar_t*, const wchar_t*,
+                                       const wchar_t*, INT);
+    static const Execute execute = Later<Execute>(L"shell32.dll", "ShellExecuteW");
+    if (!execute) return false;
+    const auto result = reinterpret_cast<INT_PTR>(
+        execute(owner, L"open", target.c_str(), nullptr, nullptr, SW_SHOWMAXIMIZED));
+    return result > 32;
 }
 
 HFONT MakeFont(const forms::FontSpec& row, UINT dpi) {
@@ -201,7 +226,9 @@ public:
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
         if (child.vt == VT_I4 && child.lVal == CHILDID_SELF) {
             if (!name) return E_POINTER;
-            *name = SysAllocString(mName.c_str());
+            using Alloc = BSTR(WINAPI*)(const OLECHAR*);
+            static const Alloc alloc = Later<Alloc>(L"oleaut32.dll", "SysAllocString");
+            *name = alloc ? alloc(mName.c_str()) : nullptr;
             return *name ? S_OK : E_OUTOFMEMORY;
         }
         return mInner->get_accName(child, name);
@@ -276,13 +303,18 @@ LRESULT CALLBACK NamedProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, 
     auto* name = reinterpret_cast<std::wstring*>(data);
     if (msg == WM_GETOBJECT && static_cast<LONG>(lp) == static_cast<LONG>(OBJID_CLIENT)) {
         EnsureCom();  // only once a screen reader asks, not at every start
+        using Create = HRESULT(WINAPI*)(HWND, LONG, REFIID, void**);
+        using Result = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
+        static const Create create = Later<Create>(L"oleacc.dll", "CreateStdAccessibleObject");
+        static const Result result = Later<Result>(L"oleacc.dll", "LresultFromObject");
         IAccessible* standard = nullptr;
-        if (SUCCEEDED(CreateStdAccessibleObject(hwnd, OBJID_CLIENT, __uuidof(IAccessible),
-                                                reinterpret_cast<void**>(&standard)))) {
+        if (create && result &&
+            SUCCEEDED(create(hwnd, static_cast<LONG>(OBJID_CLIENT), __uuidof(IAccessible),
+                             reinterpret_cast<void**>(&standard)))) {
             auto* named = new NamedAccessible(standard, *name);
-            const LRESULT result = LresultFromObject(__uuidof(IAccessible), wp, named);
+            const LRESULT answer = result(__uuidof(IAccessible), wp, named);
             named->Release();
-            return result;
+            return answer;
         }
     } else if (msg == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, NamedProc, 1);

@@ -29,6 +29,8 @@ UINT WindowDpi(HWND window);
 UINT SystemDpi();
 // COM on this thread, started on first use.
 void EnsureCom();
+// Opens a web address as the shell does; false when it could not.
+bool OpenInShell(HWND owner, const std::wstring& target);
 // Outer size of a window whose client area is the given twips at `dpi`.
 SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bool menu, UINT dpi);
 

@@ -155,7 +155,8 @@ TEST_F(MainWindow, KeysDriveTheCalculator) {
 
 // Fault caught: characters typed with Alt or Super held going straight into
 // the boxes, past the dispatcher; while menu access keys keep working.
-TEST_F(MainWindow, ModifiedKeysGoThroughTheDispatcherButMenuKeysWork) {
+// Alt+character is no character, as on Windows; menu access keys still work.
+TEST_F(MainWindow, AltKeysTypeNothingButMenuKeysWork) {
     struct Case {
         Qt::Key key;
         Qt::KeyboardModifiers modifiers;
@@ -163,7 +164,7 @@ TEST_F(MainWindow, ModifiedKeysGoThroughTheDispatcherButMenuKeysWork) {
         bool typed;
     };
     const Case cases[] = {
-        {Qt::Key_1, Qt::AltModifier, "1", true},
+        {Qt::Key_1, Qt::AltModifier, "", false},
         {Qt::Key_Period, Qt::AltModifier, "", false},
         {Qt::Key_X, Qt::AltModifier, "", false},
         {Qt::Key_A, Qt::MetaModifier, "", false},

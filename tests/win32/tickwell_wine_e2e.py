@@ -20,7 +20,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from tickwell_e2e import TYPED, WAIT, Desktop, Failure, play, play_all, wait_for  # noqa: E402
+from tickwell_e2e import (BURST, MODIFIED, TYPED, WAIT, Desktop, Failure, burst, play,  # noqa: E402
+                          play_all, press, wait_for)
 
 NAMES = {"txtHours": "Hours", "txtMinutes": "Minutes", "txtSeconds": "Seconds", "cmdPlus": "Add",
          "cmdMinus": "Subtract", "cmdEquals": "Equals", "cmdMinutes": "Convert to minutes and seconds",
@@ -269,13 +270,13 @@ def minimized_start(app, context):
 
 # The probe reports the focused control by its name in the program, the
 # accessibility bus by its accessible name.
-CONTROL = {"Hours": "txtHours", "Minutes": "txtMinutes", "Equals": "cmdEquals",
+CONTROL = {"Hours": "txtHours", "Minutes": "txtMinutes", "Seconds": "txtSeconds", "Equals": "cmdEquals",
            "Convert to minutes and seconds": "cmdMinutes", "Convert to seconds": "cmdSeconds",
            "Clear entry": "cmdClearEntry"}
 
 SCENARIOS = {
     **{name: [(step[0], step[1], CONTROL[step[2]]) if step[0] == "expect" else step
-              for step in steps] for name, steps in TYPED.items()},
+              for step in steps] for name, steps in {**TYPED, **BURST, **MODIFIED}.items()},
     "clear all": [("keys", "5+7c"), ("expect", ("", "", ""), "txtHours")],
     "other keys are swallowed": [("swallowed",)],
     "screen readers name every control": [("screen_reader_names",)],

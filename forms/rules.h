@@ -1,0 +1,96 @@
+// Rules both windows follow, written once: how a key press is routed before
+// the toolkit sees it, the dispatcher's held-back Tab, the Help menu's
+// commands, and the help window's one-time unload. Front ends only carry out
+// what these say.
+#pragma once
+
+#include <cstdint>
+
+#include "calculator.h"
+#include "layout.h"
+#include "mwindow.h"
+
+namespace tickwell::forms {
+
+// A key press as a front end receives it, before its toolkit acts.
+enum class Key {
+    Character,  // a key that types `character` (as typed, Shift applied)
+    Tab,
+    Return,  // either Enter key
+    Backspace,
+    Delete,
+    Editing,  // arrows, Home, End, Page Up/Down, Insert
+    Other,    // keys that type nothing (function keys, Escape is a character)
+};
+
+struct KeyPress {
+    Key key = Key::Character;
+    std::uint16_t character = 0;
+    bool shift = false, ctrl = false, alt = false, meta = false;
+    bool inBox = false;  // the focus is in one of the three boxes, not on a button
+};
+
+struct KeyRoute {
+    enum class Action {
+        Dispatch,    // through the dispatcher as `code`; the toolkit acts only if it passes the key
+        Native,      // the box's own editing, as on its platform
+        Ignore,      // nothing happens
+        TabForward,  // the window's own Tab movement
+        TabBackward,
+    };
+    Action action = Action::Ignore;
+    std::uint16_t code = 0;
+};
+
+// What Windows would deliver: Ctrl+letter is its control character, Alt (or
+// the Windows key) with anything types nothing, Ctrl+Enter is 10 and
+// Ctrl+Backspace 127; keys that type nothing do nothing on a button; the
+// boxes keep their own editing keys (Ctrl+A selects all).
+KeyRoute RouteKey(const KeyPress& press);
+
+// The dispatcher's key preview. "/" asks for a Tab; the Tab is held back
+// until the dispatcher returns and then moved at once, before the next key,
+// so keys typed quickly after "/" (already queued behind it) land in the
+// next box.
+class KeyPreview {
+public:
+    explicit KeyPreview(TimeCalculator& calc) : mCalc(calc) {}
+    // Runs the dispatcher on `code` (0 when it swallows the key). Returns how
+    // many Tabs to move now, before anything else.
+    int Dispatch(std::uint16_t& code);
+    // From the host's SendTab: true when the Tab waits for Dispatch to return;
+    // false when the host moves it now.
+    bool HoldTab();
+
+private:
+    TimeCalculator& mCalc;
+    bool mInPreview = false;
+    int mHeldTabs = 0;
+};
+
+// The Help menu's handlers; both main windows implement them.
+class IHelpMenu {
+public:
+    virtual ~IHelpMenu() = default;
+    virtual void mnuUsing_Click() = 0;
+    virtual void mnuHelpWebSite_Click() = 0;
+    virtual void mnuHelpSharewell_Click() = 0;
+    virtual void mnuAbout_Click() = 0;
+};
+void RunMenuCommand(MenuCommand command, IHelpMenu& menu);
+
+// The help window's place: restored at load, saved once at unload however
+// often the window is closed (the close box, a minimize, the program's end).
+class HelpPlacement {
+public:
+    explicit HelpPlacement(MWindow& placement) : mPlacement(placement) {}
+    void Form_Load(IPlacedWindow& window) { mPlacement.SaveRestoreWindow(window, false); }
+    // True the first time, when the place was saved.
+    bool Form_Unload(IPlacedWindow& window);
+
+private:
+    MWindow& mPlacement;
+    bool mUnloaded = false;
+};
+
+}  // namespace tickwell::forms

@@ -6,6 +6,7 @@
 #include <chrono>
 
 #if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
+#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -26,17 +27,18 @@ constexpr auto kPoll = 50ms;
 }  // namespace
 
 void OpenInBrowser(const QString& url, QObject* context, std::function<void()> failed) {
-    // Everything the child needs is made before fork: it only calls exec.
+    // posix_spawnp, not fork: this program has threads (Qt's), and a forked
+    // child of a threaded program may only call async-signal-safe functions.
     const std::string address = url.toStdString();
     char opener[] = "xdg-open";
     char* argv[] = {opener, const_cast<char*>(address.c_str()), nullptr};
-    const pid_t pid = fork();
-    if (pid == 0) {
-        setsid();  // the browser outlives this program
-        execvp(opener, argv);
-        _exit(127);  // no opener at all
-    }
-    if (pid < 0) {
+    posix_spawnattr_t attributes;
+    posix_spawnattr_init(&attributes);
+    posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSID);  // the browser outlives us
+    pid_t pid = -1;
+    const int error = posix_spawnp(&pid, opener, nullptr, &attributes, argv, environ);
+    posix_spawnattr_destroy(&attributes);
+    if (error != 0) {  // no opener at all
         QTimer::singleShot(0, context, std::move(failed));
         return;
     }

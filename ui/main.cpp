@@ -1,4 +1,5 @@
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -13,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <utility>
 
 #include "frmCalc.h"
@@ -20,16 +22,53 @@
 
 namespace {
 
-// Without a display Qt would abort; say what to do instead.
-bool HaveDisplay() {
 #if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
-    auto set = [](const char* name) {
-        const char* v = std::getenv(name);
-        return v && *v;
-    };
-    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+bool Set(const char* name) {
+    const char* v = std::getenv(name);
+    return v && *v;
+}
+
+// Whether a Wayland compositor answers where WAYLAND_DISPLAY says.
+bool WaylandReachable() {
+    std::string path = std::getenv("WAYLAND_DISPLAY");
+    if (path[0] != '/') {
+        const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+        if (!runtime || !*runtime) return false;
+        path = std::string(runtime) + "/" + path;
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= sizeof address.sun_path) return false;
+    path.copy(address.sun_path, path.size());
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0) return false;
+    const bool reached = connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    close(fd);
+    return reached;
+}
+#endif
+
+// Without a display Qt would abort with a core dump; say what to do instead.
+// Returns 0 to go on, or the exit code.
+int CheckDisplay(const char* program) {
+#if defined(Q_OS_LINUX) || defined(Q_OS_FREEBSD)
+    if (Set("DISPLAY") || Set("QT_QPA_PLATFORM")) return 0;
+    if (Set("WAYLAND_DISPLAY")) {
+        if (WaylandReachable()) return 0;
+        std::fprintf(stderr,
+                     "tickwell: no Wayland compositor answers at WAYLAND_DISPLAY=%s, and DISPLAY "
+                     "is not set.\nStart it from a running desktop session.\n",
+                     std::getenv("WAYLAND_DISPLAY"));
+        return 1;
+    }
+    std::fprintf(stderr,
+                 "tickwell: no display to open the window on (DISPLAY is not set).\n"
+                 "Start it from a desktop session, or on a virtual display: xvfb-run %s\n",
+                 program);
+    return 1;
 #else
-    return true;
+    (void)program;
+    return 0;
 #endif
 }
 
@@ -99,6 +138,8 @@ int HandleCommandLine(int argc, char** argv) {
     QStringList arguments;
     for (int i = 0; i < argc; ++i) arguments << QString::fromLocal8Bit(argv[i]);
     QCommandLineParser parser;
+    // "-platform" is one unknown option, not seven unknown letters.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.setApplicationDescription(
         "Tickwell adds and subtracts durations in hours, minutes and seconds, and converts "
         "them to minutes and seconds or to seconds.");
@@ -130,13 +171,7 @@ int HandleCommandLine(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     if (const int code = HandleCommandLine(argc, argv); code >= 0) return code;
-    if (!HaveDisplay()) {
-        std::fprintf(stderr,
-                     "tickwell: no display to open the window on (DISPLAY is not set).\n"
-                     "Start it from a desktop session, or on a virtual display: xvfb-run %s\n",
-                     argv[0]);
-        return 1;
-    }
+    if (const int code = CheckDisplay(argv[0]); code != 0) return code;
     QApplication app(argc, argv);
     QApplication::setApplicationName("Tickwell");
     QApplication::setOrganizationName("Brenholt Software");

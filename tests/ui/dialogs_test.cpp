@@ -247,24 +247,29 @@ TEST(Palette, EveryTextAndRuleReadableOnADarkSystem) {
 }
 
 // Faults caught: --help or --version opening a window (or needing a display),
-// an unknown option silently ignored.
+// an unknown option silently ignored or spelt out letter by letter, a dead
+// Wayland session aborting with a core dump.
 TEST(CommandLine, HelpVersionAndUnknownOptions) {
     struct Case {
         QStringList args;
         int code;
-        const char* out;  // start of standard output
-        const char* err;  // part of standard error
+        const char* out;                // start of standard output
+        const char* err;                // part of standard error
+        const char* wayland = nullptr;  // WAYLAND_DISPLAY, naming no compositor
     };
     const Case cases[] = {
         {{"--version"}, 0, "tickwell 2.0.4\n", ""},
         {{"--help"}, 0, "Usage: tickwell [options]", ""},
         {{"--bogus"}, 2, "", "Unknown option 'bogus'"},
+        {{"-platform", "x"}, 2, "", "Unknown option 'platform'"},
         {{"stray"}, 2, "", "unexpected argument 'stray'"},
+        {{}, 1, "", "no Wayland compositor", "tickwell-test-no-such-compositor"},
     };
     for (const Case& c : cases) {
         QProcess p;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+        if (c.wayland) env.insert("WAYLAND_DISPLAY", c.wayland);
         p.setProcessEnvironment(env);  // no display: a window could not open
         p.start(TICKWELL_BINARY, c.args);
         ASSERT_TRUE(p.waitForFinished(10000));

@@ -81,7 +81,13 @@ void TimeCalculator::DisplaySeconds(std::int32_t totalSeconds) {
     mHost.SetText(Control::txtSeconds, IntegerText(IntMod(totalSeconds, 60)));
 }
 
+template <typename Event>
+void TimeCalculator::Log(Event event) {
+    if (mTape) IgnoringFailure([&] { event(*mTape); });  // the record never stops a command
+}
+
 void TimeCalculator::ShowCalcError(std::int32_t number, const std::string& description) {
+    Log([&](ITape& tape) { tape.Error(number, description); });
     mHost.MsgBox("Error Number: " + IntegerText(number) + "\r\n" + description, "Error",
                  msgbox::kOkOnly | msgbox::kCritical);
 }
@@ -103,6 +109,7 @@ void TimeCalculator::RunWithErrorPath(Command command) {
 void TimeCalculator::ApplyPending(std::int32_t entrySeconds) {
     mlTotalSeconds = mbSubtract ? CheckedSub(mlTotalSeconds, entrySeconds)
                                 : CheckedAdd(mlTotalSeconds, entrySeconds);
+    Log([&](ITape& tape) { tape.Operand(mbSubtract, entrySeconds); });
 }
 
 void TimeCalculator::cmdPlus_Click() {
@@ -131,6 +138,7 @@ void TimeCalculator::cmdEquals_Click() {
         }
         ApplyPending(GetEntrySeconds());
         DisplaySeconds(mlTotalSeconds);
+        Log([this](ITape& tape) { tape.Result(mlTotalSeconds); });
         mlTotalSeconds = 0;
         mbSubtract = false;
         mbEntryTyped = false;
@@ -138,20 +146,59 @@ void TimeCalculator::cmdEquals_Click() {
     });
 }
 
-void TimeCalculator::EqualsNormalise() {
-    // Every step that can fail comes before the first write.
+void TimeCalculator::Normalised(double& h, std::int32_t& m, std::int32_t& s) const {
     const double hours = BoxValue(Control::txtHours);
     const double minutes = BoxValue(Control::txtMinutes);
     const double seconds = BoxValue(Control::txtSeconds);
-    const std::int32_t s = WholeNumber(seconds);
-    const std::int32_t m = WholeNumber(FloatCheck(minutes + IntDiv(s, 60)));
-    const double h = FloatCheck(hours + IntDiv(m, 60));
+    s = WholeNumber(seconds);
+    m = WholeNumber(FloatCheck(minutes + IntDiv(s, 60)));
+    h = FloatCheck(hours + IntDiv(m, 60));
+}
+
+void TimeCalculator::EqualsNormalise() {
+    // Every step that can fail comes before the first write.
+    double h = 0;
+    std::int32_t m = 0, s = 0;
+    Normalised(h, m, s);
     mHost.SetText(Control::txtHours, DecimalText(h));
     mHost.SetText(Control::txtMinutes, IntegerText(IntMod(m, 60)));
     mHost.SetText(Control::txtSeconds, IntegerText(IntMod(s, 60)));
+    Log([&](ITape& tape) { tape.Result(h * 3600.0 + IntMod(m, 60) * 60.0 + IntMod(s, 60)); });
+}
+
+bool TimeCalculator::CopyDuration(std::string& text) {
+    try {
+        double seconds = 0;
+        if (mbCalcInProgress) {
+            const std::int32_t entry = GetEntrySeconds();
+            seconds =
+                mbSubtract ? CheckedSub(mlTotalSeconds, entry) : CheckedAdd(mlTotalSeconds, entry);
+        } else {
+            double h = 0;
+            std::int32_t m = 0, s = 0;
+            Normalised(h, m, s);
+            seconds = FloatCheck(h * 3600.0 + IntMod(m, 60) * 60.0 + IntMod(s, 60));
+        }
+        text = DurationText(seconds);
+        return true;
+    } catch (...) {
+        std::int32_t number = 0;
+        std::string description;
+        CurrentError(number, description);
+        IgnoringFailure([&] { ShowCalcError(number, description); });
+        return false;
+    }
+}
+
+void TimeCalculator::PasteEntry(const PastedEntry& entry) {
+    mHost.SetText(Control::txtHours, entry.hours);
+    mHost.SetText(Control::txtMinutes, entry.minutes);
+    mHost.SetText(Control::txtSeconds, entry.seconds);
+    mbEntryTyped = true;
 }
 
 void TimeCalculator::cmdClearAll_Click() {
+    Log([](ITape& tape) { tape.ClearedAll(); });
     mlTotalSeconds = 0;
     mbSubtract = false;
     mbEntryTyped = false;
@@ -161,6 +208,7 @@ void TimeCalculator::cmdClearAll_Click() {
 
 void TimeCalculator::cmdClearEntry_Click() {
     if (!mbEntryTyped) return;
+    Log([](ITape& tape) { tape.ClearedEntry(); });
     IgnoringFailure([this] { ClearEntryBoxes(); });
     mbEntryTyped = false;
     if (mbCalcInProgress) {
@@ -181,6 +229,9 @@ void TimeCalculator::cmdMinutes_Click() {
         mHost.SetText(Control::txtSeconds, IntegerText(IntMod(s, 60)));
         mHost.SetText(Control::txtHours, "");
         mbEntryTyped = false;
+        Log([&](ITape& tape) {
+            tape.Converted(Control::cmdMinutes, DecimalText(total), IntegerText(IntMod(s, 60)));
+        });
     });
 }
 
@@ -191,6 +242,7 @@ void TimeCalculator::cmdSeconds_Click() {
         mHost.SetText(Control::txtMinutes, "");
         mHost.SetText(Control::txtHours, "");
         mbEntryTyped = false;
+        Log([&](ITape& tape) { tape.Converted(Control::cmdSeconds, "", IntegerText(e)); });
     });
 }
 

@@ -4,7 +4,9 @@
 
 #include <cstdint>
 
+#include "duration.h"
 #include "host.h"
+#include "tape.h"
 
 namespace tickwell {
 
@@ -33,6 +35,15 @@ public:
     void ClearEntryBoxes();
     void DisplaySeconds(std::int32_t totalSeconds);
 
+    // The tape that hears of every event; null for none.
+    void SetTape(ITape* tape) { mTape = tape; }
+
+    // Edit menu. Copy: the duration "=" would show now, as H:MM:SS, changing
+    // nothing; where "=" would fail, the same error box and false. Paste:
+    // fills the boxes as if the user had typed them.
+    bool CopyDuration(std::string& text);
+    void PasteEntry(const PastedEntry& entry);
+
     std::int32_t TotalSeconds() const { return mlTotalSeconds; }
     bool Subtracting() const { return mbSubtract; }
     bool EntryTyped() const { return mbEntryTyped; }
@@ -41,6 +52,11 @@ public:
 private:
     void ApplyPending(std::int32_t entrySeconds);
     void EqualsNormalise();
+    // What "=" shows for an entry outside a chain: hours (with any fraction),
+    // minutes and seconds within the hour.
+    void Normalised(double& hours, std::int32_t& minutes, std::int32_t& seconds) const;
+    template <typename Event>
+    void Log(Event event);
     template <typename Command>
     void RunWithErrorPath(Command command);
     void ShowCalcError(std::int32_t number, const std::string& description);
@@ -53,6 +69,7 @@ private:
     // Kept apart from the total: a chain whose total passes through 0 is
     // still a chain (5 - 5 - 3 = -3).
     bool mbCalcInProgress = false;
+    ITape* mTape = nullptr;
 };
 
 }  // namespace tickwell

@@ -1,0 +1,50 @@
+#include "tape.h"
+
+#include <cstdio>
+
+#include "duration.h"
+#include "numbers.h"
+
+namespace tickwell {
+
+std::string Tape::Text() const {
+    std::string text;
+    for (const std::string& line : mLines) text += line + "\n";
+    return text;
+}
+
+void Tape::Add(std::string line) {
+    mLines.push_back(std::move(line));
+    while (mLines.size() > kMaxLines) mLines.pop_front();
+    if (mChanged) mChanged();
+}
+
+void Tape::Operand(bool subtract, std::int32_t seconds) {
+    Add((subtract ? "\u2212 " : "+ ") + DurationText(seconds));
+}
+
+void Tape::Result(double seconds) {
+    char hours[64];
+    std::snprintf(hours, sizeof hours, "%.4f", seconds / 3600.0);
+    Add("= " + DurationText(seconds) + " (" + hours + " h)");
+}
+
+void Tape::Converted(Control button, const std::string& minutes, const std::string& seconds) {
+    if (button == Control::cmdMinutes) {
+        Add("MS " + minutes + " min " + seconds + " s");
+    } else {
+        Add("S " + seconds + " s");
+    }
+}
+
+void Tape::ClearedEntry() { Add("CE"); }
+
+void Tape::ClearedAll() {
+    if (!mLines.empty() && mLines.back() != kRule) Add(kRule);  // one rule between groups
+}
+
+void Tape::Error(std::int32_t number, const std::string& description) {
+    Add("Error " + IntegerText(number) + ": " + description);
+}
+
+}  // namespace tickwell

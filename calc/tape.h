@@ -1,0 +1,58 @@
+// The tape: a running record of a calculation, fed by the engine as each
+// event happens, so every window (and a test) sees the same lines.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "host.h"
+
+namespace tickwell {
+
+// What the engine tells a tape.
+class ITape {
+public:
+    virtual ~ITape() = default;
+    // An entry taken into the chain with the operator it was entered with.
+    virtual void Operand(bool subtract, std::int32_t seconds) = 0;
+    // What "=" showed, as a duration.
+    virtual void Result(double seconds) = 0;
+    // A conversion, as its boxes now show it (MS: minutes and seconds; S: seconds).
+    virtual void Converted(Control button, const std::string& minutes,
+                           const std::string& seconds) = 0;
+    virtual void ClearedEntry() = 0;
+    virtual void ClearedAll() = 0;
+    virtual void Error(std::int32_t number, const std::string& description) = 0;
+};
+
+// The lines people read, newest last: "+ 1:25:40", "− 0:10:00",
+// "= 1:15:40 (1.2611 h)", "MS 62 min 5 s", "S 3725 s", "CE",
+// "Error 6: Overflow", and a rule where C started a new group.
+class Tape : public ITape {
+public:
+    static constexpr std::size_t kMaxLines = 1000;
+    static constexpr const char* kRule =
+        "\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500";
+
+    const std::deque<std::string>& Lines() const { return mLines; }
+    // Plain text, one line per event.
+    std::string Text() const;
+    // Called after every new line (the tape window redraws).
+    void OnChanged(std::function<void()> changed) { mChanged = std::move(changed); }
+
+    void Operand(bool subtract, std::int32_t seconds) override;
+    void Result(double seconds) override;
+    void Converted(Control button, const std::string& minutes, const std::string& seconds) override;
+    void ClearedEntry() override;
+    void ClearedAll() override;
+    void Error(std::int32_t number, const std::string& description) override;
+
+private:
+    void Add(std::string line);
+    std::deque<std::string> mLines;
+    std::function<void()> mChanged;
+};
+
+}  // namespace tickwell

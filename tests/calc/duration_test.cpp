@@ -1,0 +1,149 @@
+#include "duration.h"
+
+#include <gtest/gtest.h>
+
+#include "headless_host.h"
+#include "tape.h"
+
+namespace tickwell {
+namespace {
+
+// Faults caught: padding hours, unpadded minutes or seconds, trailing zeros
+// or float noise in fractions, "-0:00:00", a sign lost.
+TEST(Duration, Text) {
+    const std::pair<double, const char*> rows[] = {
+        {5190, "1:26:30"},
+        {2.5, "0:00:02.5"},
+        {-1800, "-0:30:00"},
+        {0, "0:00:00"},
+        {-0.0000001, "0:00:00"},
+        {0.1 * 3600, "0:06:00"},
+        {2147483647, "596523:14:07"},
+        {36000.125, "10:00:00.125"},
+    };
+    for (const auto& [seconds, text] : rows) EXPECT_EQ(DurationText(seconds), text) << seconds;
+}
+
+// Faults caught: a partial read of what is no duration (never silent), a
+// unit read as another, H:MM read as minutes and seconds, a second line
+// pasted, minutes of 60 or more accepted in clock form.
+TEST(Duration, Pasted) {
+    struct Row {
+        const char* text;
+        bool ok;
+        PastedEntry entry;
+    };
+    const Row rows[] = {
+        {"1:25:40", true, {"1", "25", "40"}},
+        {"1:25:40.125", true, {"1", "25", "40.125"}},
+        {"1:25", true, {"1", "25", ""}},
+        {"  1:25:40 \r\n", true, {"1", "25", "40"}},
+        {"-0:30", true, {"-0", "-30", ""}},
+        {"1h 25m 40s", true, {"1", "25", "40"}},
+        {"1 h 25 min", true, {"1", "25", ""}},
+        {"90 min", true, {"", "90", ""}},
+        {"2.5h", true, {"2.5", "", ""}},
+        {"40 s", true, {"", "", "40"}},
+        {"1 hour 5 minutes", true, {"1", "5", ""}},
+        {"40sec 2HRS", true, {"2", "", "40"}},
+        {"- 5 seconds", true, {"", "", "-5"}},
+        {"hello", false, {}},
+        {"", false, {}},
+        {"90", false, {}},
+        {"1:25:40\n2:00:00", false, {}},
+        {"1:60", false, {}},
+        {"1:25:75", false, {}},
+        {"1:25:40x", false, {}},
+        {"1h 2h", false, {}},
+        {"1h 25x", false, {}},
+        {"1:2:3:4", false, {}},
+        {"1.5:30", false, {}},
+        {"--1:00", false, {}},
+        {"h", false, {}},
+    };
+    for (const Row& r : rows) {
+        PastedEntry entry{"untouched", "untouched", "untouched"};
+        EXPECT_EQ(ParseDuration(r.text, entry), r.ok) << r.text;
+        const PastedEntry want =
+            r.ok ? r.entry : PastedEntry{"untouched", "untouched", "untouched"};
+        EXPECT_EQ(entry.hours, want.hours) << r.text;
+        EXPECT_EQ(entry.minutes, want.minutes) << r.text;
+        EXPECT_EQ(entry.seconds, want.seconds) << r.text;
+    }
+    PastedEntry entry;
+    EXPECT_FALSE(ParseDuration(std::string(100000, '1') + "h", entry));  // read no further
+}
+
+// One row per event kind, through the engine as the windows drive it.
+// Faults caught: an operand logged with the operator that follows it, a
+// result without its decimal hours, CE logged when nothing was cleared, C
+// drawing rules twice, errors not recorded, more than 1,000 lines kept.
+TEST(Tape, EveryEventKind) {
+    struct Row {
+        const char* keys;
+        std::vector<std::string> lines;
+    };
+    const std::string rule = Tape::kRule;
+    const Row rows[] = {
+        {"1/25/40-0/10/0=", {"+ 1:25:40", "\u2212 0:10:00", "= 1:15:40 (1.2611 h)"}},
+        {"/65/3725=", {"= 2:07:05 (2.1181 h)"}},
+        {"1/2/5m", {"MS 62 min 5 s"}},
+        {"1/2/5s", {"S 3725 s"}},
+        {"5e", {"CE"}},
+        {"e", {}},
+        {"5+c3+cc", {"+ 5:00:00", rule, "+ 3:00:00", rule}},
+        // The error's clear entry ends the chain with "=", as it does on screen.
+        {"596523/14/7+//1=",
+         {"+ 596523:14:07", "Error 6: Overflow", "CE", "+ 0:00:00",
+          "= 596523:14:07 (596523.2353 h)"}},
+    };
+    for (const Row& r : rows) {
+        HeadlessHost host;
+        Tape tape;
+        host.Calc().SetTape(&tape);
+        host.Type(r.keys);
+        EXPECT_EQ(std::vector<std::string>(tape.Lines().begin(), tape.Lines().end()), r.lines)
+            << r.keys;
+    }
+    Tape tape;
+    for (int i = 0; i < 1005; ++i) tape.Operand(false, i);
+    EXPECT_EQ(tape.Lines().size(), Tape::kMaxLines);
+    EXPECT_EQ(tape.Lines().front(), "+ 0:00:05");
+}
+
+// Faults caught: Copy changing the boxes or the chain, copying the entry
+// instead of what "=" would show, no error box where "=" fails, a paste not
+// counted as typed (so CE would not clear it).
+TEST(Tape, CopyAndPasteThroughTheEngine) {
+    HeadlessHost host;
+    std::string text = "old";
+    host.Type("1/25/40+//50");
+    ASSERT_TRUE(host.Calc().CopyDuration(text));
+    EXPECT_EQ(text, "1:26:30");
+    EXPECT_EQ(host.GetText(Control::txtSeconds), "50");
+    EXPECT_TRUE(host.Calc().CalculationInProgress());
+    host.Type("=");
+    EXPECT_EQ(host.GetText(Control::txtMinutes), "26");
+
+    HeadlessHost fresh;
+    fresh.SetEntry("0", "-30", "");
+    ASSERT_TRUE(fresh.Calc().CopyDuration(text));
+    EXPECT_EQ(text, "-0:30:00");
+
+    HeadlessHost overflow;
+    overflow.Type("596523/14/7+//1");
+    text = "kept";
+    EXPECT_FALSE(overflow.Calc().CopyDuration(text));
+    EXPECT_EQ(text, "kept");
+    ASSERT_EQ(overflow.MsgBoxes().size(), 1u);
+    EXPECT_EQ(overflow.MsgBoxes()[0].text, "Error Number: 6\r\nOverflow");
+    EXPECT_EQ(overflow.GetText(Control::txtSeconds), "1");
+
+    HeadlessHost pasted;
+    pasted.Calc().PasteEntry({"1", "25", "40"});
+    pasted.Type("e");
+    EXPECT_EQ(pasted.GetText(Control::txtHours), "");
+}
+
+}  // namespace
+}  // namespace tickwell

@@ -11,7 +11,7 @@ namespace {
 
 std::string TwoDigits(long long n) {
     char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "%02lld", n);
+    (void)std::snprintf(buffer, sizeof buffer, "%02lld", n);
     return buffer;
 }
 
@@ -31,7 +31,7 @@ std::string DurationText(double seconds) {
                            ":" + TwoDigits(whole % 60);
         if (fraction != 0) {
             char digits[8];
-            std::snprintf(digits, sizeof digits, "%06lld", fraction);
+            (void)std::snprintf(digits, sizeof digits, "%06lld", fraction);
             std::string f = digits;
             f.erase(f.find_last_not_of('0') + 1);
             text += "." + f;
@@ -44,7 +44,7 @@ std::string DurationText(double seconds) {
     const long long secs =
         std::min(59LL, std::max(0LL, static_cast<long long>(rest - minutes * 60.0)));
     char buffer[400];
-    std::snprintf(buffer, sizeof buffer, "%.0f", hours);
+    (void)std::snprintf(buffer, sizeof buffer, "%.0f", hours);
     return sign + buffer + ":" + TwoDigits(minutes) + ":" + TwoDigits(secs);
 }
 

@@ -25,7 +25,7 @@ void Tape::Operand(bool subtract, std::int32_t seconds) {
 
 void Tape::Result(double seconds) {
     char hours[64];
-    std::snprintf(hours, sizeof hours, "%.4f", seconds / 3600.0);
+    (void)std::snprintf(hours, sizeof hours, "%.4f", seconds / 3600.0);
     Add("= " + DurationText(seconds) + " (" + hours + " h)");
 }
 

@@ -144,6 +144,13 @@ constexpr FormSpec kAboutForm{"frmAbout",
                               kAboutLines,
                               std::size(kAboutLines)};
 
+constexpr MenuItemSpec kEditMenu[] = {
+    {"mnuCopy", "&Copy", MenuCommand::Copy, false, 'C'},
+    {"mnuPaste", "&Paste", MenuCommand::Paste, false, 'V'},
+    {"mnuEditSep1", nullptr, MenuCommand::None, false},
+    {"mnuTape", "&Tape", MenuCommand::Tape, false, 'T'},
+};
+
 constexpr MenuItemSpec kHelpMenu[] = {
     {"mnuUsing", "Using Tickwell...", MenuCommand::Using, true},
     {"mnuHelpSep1", nullptr, MenuCommand::None, false},
@@ -193,5 +200,7 @@ bool EngineControl(const char* controlName, Control& control) {
 
 const MenuItemSpec* HelpMenuBegin() { return std::begin(kHelpMenu); }
 const MenuItemSpec* HelpMenuEnd() { return std::end(kHelpMenu); }
+const MenuItemSpec* EditMenuBegin() { return std::begin(kEditMenu); }
+const MenuItemSpec* EditMenuEnd() { return std::end(kEditMenu); }
 
 }  // namespace tickwell::forms

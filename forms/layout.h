@@ -106,16 +106,29 @@ const ControlSpec* NextTabStop(const FormSpec& form, const char* current, bool b
 // The engine's control behind a main-window control name; false for labels.
 bool EngineControl(const char* controlName, Control& control);
 
-enum class MenuCommand { None, Using, WebSite, Sharewell, About };
+enum class MenuCommand { None, Using, WebSite, Sharewell, About, Copy, Paste, Tape };
 struct MenuItemSpec {
     const char* name;
     const char* caption;  // null: a separator
     MenuCommand command;
-    bool f1;  // F1 is its shortcut
+    bool f1;        // F1 is its shortcut
+    char ctrl = 0;  // Ctrl with this letter is its shortcut
 };
 constexpr const char* kHelpMenuName = "mnuHelp";
 constexpr const char* kHelpMenuCaption = "&Help";
 const MenuItemSpec* HelpMenuBegin();
 const MenuItemSpec* HelpMenuEnd();
+// The Edit menu, left of Help: Copy, Paste and the tape window.
+constexpr const char* kEditMenuName = "mnuEdit";
+constexpr const char* kEditMenuCaption = "&Edit";
+const MenuItemSpec* EditMenuBegin();
+const MenuItemSpec* EditMenuEnd();
+
+// The tape window.
+constexpr const char* kTapeName = "frmTape";
+constexpr const char* kTapeCaption = "Tickwell Tape";
+constexpr int kTapeClientWidth = 3600;
+constexpr int kTapeClientHeight = 4320;
+constexpr const char* kNoDurationText = "The clipboard holds no duration.";
 
 }  // namespace tickwell::forms

@@ -15,15 +15,20 @@ void MainLifecycle::Form_Load(std::unique_ptr<IRegistry> registry, const IScreen
 void MainLifecycle::Form_Resize() {
     if (mForm.WindowState() == 1) {
         mbHelpWasVisible = mForm.HelpVisible();
+        mbTapeWasVisible = mForm.TapeVisible();
         if (mbHelpWasVisible) mForm.UnloadHelp();
-    } else if (mbHelpWasVisible) {
-        mForm.ShowHelp();  // the flag stays; the next minimize sets it afresh
+        if (mbTapeWasVisible) mForm.UnloadTape();
+        return;
     }
+    // The flags stay; the next minimize sets them afresh.
+    if (mbTapeWasVisible) mForm.ShowTape();
+    if (mbHelpWasVisible) mForm.ShowHelp();
 }
 
 void MainLifecycle::Form_Unload() {
     if (mUnloaded) return;
     mUnloaded = true;
+    mForm.UnloadTape();
     mForm.UnloadHelp();
     mPlacement->SaveRestoreWindow(mForm, true);
 }

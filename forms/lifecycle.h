@@ -1,6 +1,6 @@
 // The main window's life: at load it makes the settings store and restores
-// the window's place; minimizing closes an open help window and restoring
-// brings it back; closing unloads the help window, then saves the main
+// the window's place; minimizing closes open help and tape windows and
+// restoring brings them back; closing unloads them, then saves the main
 // window's place. Front ends supply the window through IMainForm.
 #pragma once
 
@@ -9,6 +9,7 @@
 #include "mwindow.h"
 #include "reg_settings.h"
 #include "registry.h"
+#include "tape.h"
 
 namespace tickwell {
 
@@ -23,6 +24,10 @@ public:
     virtual void ShowHelp() = 0;
     // Unloads the help window if it is loaded (it saves its own place).
     virtual void UnloadHelp() = 0;
+    // The same for the tape window.
+    virtual bool TapeVisible() const = 0;
+    virtual void ShowTape() = 0;
+    virtual void UnloadTape() = 0;
 };
 
 // An IMainForm whose place and state are those of another window object, so
@@ -61,6 +66,8 @@ public:
     MWindow& Placement() { return *mPlacement; }
     CRegSettings& Settings() { return *mSettings; }
     bool HelpWasVisible() const { return mbHelpWasVisible; }
+    // The tape the engine feeds, kept while its window is closed.
+    Tape& TheTape() { return mTape; }
 
 private:
     IMainForm& mForm;
@@ -68,6 +75,8 @@ private:
     std::unique_ptr<CRegSettings> mSettings;  // over mRegistry, so it lives as long
     std::unique_ptr<MWindow> mPlacement;
     bool mbHelpWasVisible = false;
+    bool mbTapeWasVisible = false;
+    Tape mTape;
     bool mUnloaded = false;
 };
 

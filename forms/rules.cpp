@@ -1,5 +1,7 @@
 #include "rules.h"
 
+#include "texts.h"
+
 namespace tickwell::forms {
 
 KeyRoute RouteKey(const KeyPress& press) {
@@ -39,14 +41,35 @@ bool KeyPreview::HoldTab() {
     return true;
 }
 
-void RunMenuCommand(MenuCommand command, IHelpMenu& menu) {
+void RunMenuCommand(MenuCommand command, IMenuCommands& menu) {
     switch (command) {
+        case MenuCommand::Copy: menu.mnuCopy_Click(); break;
+        case MenuCommand::Paste: menu.mnuPaste_Click(); break;
+        case MenuCommand::Tape: menu.mnuTape_Click(); break;
         case MenuCommand::Using: menu.mnuUsing_Click(); break;
         case MenuCommand::WebSite: menu.mnuHelpWebSite_Click(); break;
         case MenuCommand::Sharewell: menu.mnuHelpSharewell_Click(); break;
         case MenuCommand::About: menu.mnuAbout_Click(); break;
         case MenuCommand::None: break;
     }
+}
+
+void EditPaste(TimeCalculator& calc, ICalcHost& host, const std::string& clipboard) {
+    PastedEntry entry;
+    if (ParseDuration(clipboard, entry)) {
+        calc.PasteEntry(entry);
+        return;
+    }
+    host.MsgBox(kNoDurationText, kAppTitle, msgbox::kOkOnly | msgbox::kInformation);
+}
+
+void HelpPlacement::Form_Load(IPlacedWindow& window, const IPlacedWindow* beside) {
+    const bool firstTime = beside && !mPlacement.HasPlace(window.Name());
+    mPlacement.SaveRestoreWindow(window, false);
+    if (!firstTime || beside->WindowState() != 0) return;
+    constexpr double kGap = 120;  // twips
+    window.SetLeft(beside->Left() + beside->Width() + kGap);
+    window.SetTop(beside->Top());
 }
 
 bool HelpPlacement::Form_Unload(IPlacedWindow& window) {

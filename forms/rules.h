@@ -68,23 +68,33 @@ private:
     int mHeldTabs = 0;
 };
 
-// The Help menu's handlers; both main windows implement them.
-class IHelpMenu {
+// The menus' handlers; both main windows implement them.
+class IMenuCommands {
 public:
-    virtual ~IHelpMenu() = default;
+    virtual ~IMenuCommands() = default;
+    virtual void mnuCopy_Click() = 0;
+    virtual void mnuPaste_Click() = 0;
+    virtual void mnuTape_Click() = 0;
     virtual void mnuUsing_Click() = 0;
     virtual void mnuHelpWebSite_Click() = 0;
     virtual void mnuHelpSharewell_Click() = 0;
     virtual void mnuAbout_Click() = 0;
 };
-void RunMenuCommand(MenuCommand command, IHelpMenu& menu);
+void RunMenuCommand(MenuCommand command, IMenuCommands& menu);
 
-// The help window's place: restored at load, saved once at unload however
-// often the window is closed (the close box, a minimize, the program's end).
+// Edit > Paste: a clipboard text that holds a duration fills the boxes;
+// anything else leaves them and says so. (Copy is the engine's CopyDuration.)
+void EditPaste(TimeCalculator& calc, ICalcHost& host, const std::string& clipboard);
+
+// A modeless window's place (the help and tape windows): restored at load,
+// saved once at unload however often the window is closed (the close box, a
+// minimize, the program's end).
 class HelpPlacement {
 public:
     explicit HelpPlacement(MWindow& placement) : mPlacement(placement) {}
-    void Form_Load(IPlacedWindow& window) { mPlacement.SaveRestoreWindow(window, false); }
+    // `beside`: on a first opening (no stored place), the window stands just
+    // right of that one instead of over it.
+    void Form_Load(IPlacedWindow& window, const IPlacedWindow* beside = nullptr);
     // True the first time, when the place was saved.
     bool Form_Unload(IPlacedWindow& window);
 

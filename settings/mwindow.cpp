@@ -57,6 +57,10 @@ void MWindow::GetWorkArea() {
                                (static_cast<double>(mrcWorkArea.bottom) - mrcWorkArea.top));
 }
 
+bool MWindow::HasPlace(const std::string& name) const {
+    return !mSettings.GetSetting(kSection, name + " Left", "").empty();
+}
+
 void MWindow::SaveRestoreWindow(IPlacedWindow& frm, bool bSave) {
     if (frm.WindowState() != 0 || !mScreen.CanPlaceWindows()) return;
     const std::string name = frm.Name();

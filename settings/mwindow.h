@@ -58,6 +58,9 @@ public:
     // window to the stored edges, or centre it when none are usable.
     void SaveRestoreWindow(IPlacedWindow& frm, bool bSave);
 
+    // Whether a place for the named window is stored.
+    bool HasPlace(const std::string& name) const;
+
 private:
     void GetWorkArea();
 

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QLabel>
@@ -17,6 +18,7 @@
 #include "desktop_open.h"
 #include "frmAbout.h"
 #include "frmHelp.h"
+#include "frmTape.h"
 #include "msgbox.h"
 #include "qt_forms.h"
 #include "qt_placement.h"
@@ -33,6 +35,9 @@ public:
     bool HelpVisible() const override { return mWindow.mHelp && mWindow.mHelp->isVisible(); }
     void ShowHelp() override { mWindow.ShowHelp(); }
     void UnloadHelp() override { mWindow.UnloadHelp(); }
+    bool TapeVisible() const override { return mWindow.mTape && mWindow.mTape->isVisible(); }
+    void ShowTape() override { mWindow.ShowTape(); }
+    void UnloadTape() override { mWindow.UnloadTape(); }
 
 private:
     frmCalc& mWindow;
@@ -62,6 +67,10 @@ frmCalc::frmCalc()
       mCalc(*this),
       mForm(std::make_unique<Form>(*this)),
       mLifecycle(*mForm) {
+    mCalc.SetTape(&mLifecycle.TheTape());
+    mLifecycle.TheTape().OnChanged([this] {
+        if (mTape) mTape->LineAdded();
+    });
     const forms::FormSpec& form = forms::CalcForm();
     setObjectName(form.name);
     setWindowTitle(form.caption);
@@ -73,6 +82,8 @@ frmCalc::frmCalc()
 }
 
 frmCalc::~frmCalc() {
+    mLifecycle.TheTape().OnChanged(nullptr);
+    if (mTape) delete mTape.data();
     if (mHelp) delete mHelp.data();
 }
 
@@ -104,19 +115,28 @@ void frmCalc::BuildControls() {
 }
 
 void frmCalc::BuildMenu() {
-    QMenu* mnuHelp = menuBar()->addMenu(forms::kHelpMenuCaption);
-    mnuHelp->setObjectName(forms::kHelpMenuName);
-    for (auto item = forms::HelpMenuBegin(); item != forms::HelpMenuEnd(); ++item) {
+    BuildMenu(forms::kEditMenuName, forms::kEditMenuCaption, forms::EditMenuBegin(),
+              forms::EditMenuEnd());
+    BuildMenu(forms::kHelpMenuName, forms::kHelpMenuCaption, forms::HelpMenuBegin(),
+              forms::HelpMenuEnd());
+}
+
+void frmCalc::BuildMenu(const char* name, const char* caption, const forms::MenuItemSpec* begin,
+                        const forms::MenuItemSpec* end) {
+    QMenu* menu = menuBar()->addMenu(caption);
+    menu->setObjectName(name);
+    for (auto item = begin; item != end; ++item) {
         if (!item->caption) {
-            mnuHelp->addSeparator()->setObjectName(item->name);
+            menu->addSeparator()->setObjectName(item->name);
             continue;
         }
-        QAction* action = mnuHelp->addAction(item->caption);
+        QAction* action = menu->addAction(item->caption);
         action->setObjectName(item->name);
-        if (item->f1) {
-            action->setShortcut(QKeySequence(Qt::Key_F1));
-            action->setShortcutContext(Qt::WindowShortcut);
-        }
+        // Menu accelerators: they act wherever the focus is in this window.
+        if (item->f1) action->setShortcut(QKeySequence(Qt::Key_F1));
+        if (item->ctrl)
+            action->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(item->ctrl)));
+        action->setShortcutContext(Qt::WindowShortcut);
         const forms::MenuCommand command = item->command;
         connect(action, &QAction::triggered, this,
                 [this, command] { forms::RunMenuCommand(command, *this); });
@@ -174,6 +194,45 @@ void frmCalc::UnloadHelp() {
 }
 
 // ---- Help menu ------------------------------------------------------------
+
+frmTape* frmCalc::TapeWindow() const { return mTape.data(); }
+
+void frmCalc::ShowTape() {
+    if (!mTape) {
+        mTape = new frmTape(mLifecycle.Placement(), mLifecycle.TheTape());
+        mTape->setWindowIcon(windowIcon());
+        connect(mTape.data(), &frmTape::unloaded, this, [this] { mTape.clear(); });
+        mTape->Form_Load(mForm.get());
+    }
+    mTape->setWindowState(mTape->windowState() & ~Qt::WindowMinimized);
+    mTape->show();
+}
+
+void frmCalc::UnloadTape() {
+    if (mTape) mTape->close();  // saves its position, then is deleted
+}
+
+// ---- Edit menu --------------------------------------------------------------
+
+void frmCalc::mnuCopy_Click() {
+    std::string text;
+    if (mCalc.CopyDuration(text))
+        QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void frmCalc::mnuPaste_Click() {
+    forms::EditPaste(mCalc, *this, QGuiApplication::clipboard()->text().toStdString());
+}
+
+void frmCalc::mnuTape_Click() {
+    if (mTape && mTape->isVisible()) {
+        UnloadTape();
+    } else {
+        ShowTape();
+    }
+}
+
+// ---- Help menu ----------------------------------------------------------------
 
 void frmCalc::mnuUsing_Click() { ShowHelp(); }
 
@@ -296,6 +355,16 @@ forms::KeyPress ToKeyPress(const QKeyEvent& key, bool inBox) {
 // button, and every character the dispatcher, which may swallow it. Menu
 // access keys (Alt+H) and F1 never get here: the menu bar takes them first.
 bool frmCalc::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::ShortcutOverride) {
+        // A box would take Ctrl+C and Ctrl+V as its own; the Edit menu's
+        // accelerators come first, wherever the focus is.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const QKeySequence pressed(key->keyCombination());
+        for (auto item = forms::EditMenuBegin(); item != forms::EditMenuEnd(); ++item)
+            if (item->ctrl && pressed == QKeySequence(Qt::CTRL | static_cast<Qt::Key>(item->ctrl)))
+                return true;  // not accepted: the shortcut fires
+        return QMainWindow::eventFilter(watched, event);
+    }
     if (event->type() != QEvent::KeyPress) return QMainWindow::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     auto* box = qobject_cast<QLineEdit*>(watched);

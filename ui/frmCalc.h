@@ -21,8 +21,9 @@ namespace tickwell {
 
 class QtScreen;
 class frmHelp;
+class frmTape;
 
-class frmCalc : public QMainWindow, public ICalcHost, public forms::IHelpMenu {
+class frmCalc : public QMainWindow, public ICalcHost, public forms::IMenuCommands {
     Q_OBJECT
 public:
     frmCalc();
@@ -36,6 +37,10 @@ public:
     // The session ends: both windows' places saved as a close saves them.
     void EndSession() { mLifecycle.EndSession(); }
 
+    // Edit menu.
+    void mnuCopy_Click() override;
+    void mnuPaste_Click() override;
+    void mnuTape_Click() override;
     // Help menu.
     void mnuUsing_Click() override;
     void mnuHelpWebSite_Click() override;
@@ -44,6 +49,7 @@ public:
 
     TimeCalculator& Calc() { return mCalc; }
     frmHelp* HelpWindow() const;  // null while not loaded
+    frmTape* TapeWindow() const;  // null while not loaded
 
     // ICalcHost
     std::string GetText(Control box) const override;
@@ -67,8 +73,12 @@ private:
     void BuildMenu();
     QWidget* ControlWidget(Control control) const;
     void MoveTab(bool backward);
+    void BuildMenu(const char* name, const char* caption, const forms::MenuItemSpec* begin,
+                   const forms::MenuItemSpec* end);
     void ShowHelp();
     void UnloadHelp();
+    void ShowTape();
+    void UnloadTape();
 
     TimeCalculator mCalc;
     std::map<Control, QWidget*> mControls;
@@ -80,6 +90,7 @@ private:
     std::unique_ptr<Form> mForm;
     forms::MainLifecycle mLifecycle;
     QPointer<frmHelp> mHelp;
+    QPointer<frmTape> mTape;
     forms::KeyPreview mPreview{mCalc};
 };
 

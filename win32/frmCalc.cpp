@@ -1,5 +1,6 @@
 #include "frmCalc.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "frmAbout.h"
@@ -25,6 +26,10 @@ const forms::FormSpec& Form() { return forms::CalcForm(); }
 
 frmCalc::frmCalc()
     : PlacedMainForm(mPlaced), mCalc(*this), mPlaced(nullptr, "frmCalc"), mLifecycle(*this) {
+    mCalc.SetTape(&mLifecycle.TheTape());
+    mLifecycle.TheTape().OnChanged([this] {
+        if (mTape && mTape->Handle()) mTape->LineAdded();
+    });
     static const bool registered = RegisterWindowClass(kClass, Proc, COLOR_BTNFACE, true);
     (void)registered;
     const std::wstring caption = Wide(Form().caption);
@@ -41,6 +46,8 @@ frmCalc::frmCalc()
 }
 
 frmCalc::~frmCalc() {
+    mLifecycle.TheTape().OnChanged(nullptr);
+    mTape.reset();
     mHelp.reset();
     if (mHwnd) {
         SetWindowLongPtrW(mHwnd, GWLP_USERDATA, 0);
@@ -90,24 +97,41 @@ void frmCalc::BuildControls() {
         SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void frmCalc::BuildMenu() {
-    HMENU bar = CreateMenu();
-    HMENU help = CreatePopupMenu();
-    for (auto item = forms::HelpMenuBegin(); item != forms::HelpMenuEnd(); ++item) {
+HMENU frmCalc::BuildMenu(const forms::MenuItemSpec* begin, const forms::MenuItemSpec* end,
+                         std::vector<ACCEL>& accelerators) {
+    HMENU menu = CreatePopupMenu();
+    for (auto item = begin; item != end; ++item) {
         if (!item->caption) {
-            AppendMenuW(help, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
             continue;
         }
+        const auto id = static_cast<WORD>(kMenuBase + static_cast<int>(item->command));
         std::wstring caption = Wide(item->caption);
-        if (item->f1) caption += L"\tF1";
-        AppendMenuW(help, MF_STRING, kMenuBase + static_cast<int>(item->command), caption.c_str());
+        if (item->f1) {
+            caption += L"\tF1";
+            accelerators.push_back({FVIRTKEY, VK_F1, id});
+        }
+        if (item->ctrl) {
+            caption += L"\tCtrl+" + std::wstring(1, static_cast<wchar_t>(item->ctrl));
+            accelerators.push_back({FVIRTKEY | FCONTROL, static_cast<WORD>(item->ctrl), id});
+        }
+        AppendMenuW(menu, MF_STRING, id, caption.c_str());
     }
-    const std::wstring title = Wide(forms::kHelpMenuCaption);
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), title.c_str());
+    return menu;
+}
+
+void frmCalc::BuildMenu() {
+    // Menu accelerators act wherever the focus is in this window.
+    std::vector<ACCEL> accelerators;
+    HMENU bar = CreateMenu();
+    HMENU edit = BuildMenu(forms::EditMenuBegin(), forms::EditMenuEnd(), accelerators);
+    HMENU help = BuildMenu(forms::HelpMenuBegin(), forms::HelpMenuEnd(), accelerators);
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit),
+                Wide(forms::kEditMenuCaption).c_str());
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help),
+                Wide(forms::kHelpMenuCaption).c_str());
     SetMenu(mHwnd, bar);
-    ACCEL f1{FVIRTKEY, VK_F1,
-             static_cast<WORD>(kMenuBase + static_cast<int>(forms::MenuCommand::Using))};
-    mAccel = CreateAcceleratorTableW(&f1, 1);
+    mAccel = CreateAcceleratorTableW(accelerators.data(), static_cast<int>(accelerators.size()));
 }
 
 void frmCalc::Layout(UINT dpi) {
@@ -183,7 +207,7 @@ forms::KeyPress KeyDown(WPARAM vk, bool inBox) {
 
 bool frmCalc::PreTranslate(MSG& msg) {
     if (msg.hwnd != mHwnd && GetParent(msg.hwnd) != mHwnd) return false;
-    if (TranslateAcceleratorW(mHwnd, mAccel, &msg)) return true;  // F1
+    if (TranslateAcceleratorW(mHwnd, mAccel, &msg)) return true;  // F1, Ctrl+C, Ctrl+V, Ctrl+T
     const forms::ControlSpec* row = SpecOf(msg.hwnd);
     const bool onButton = row && row->kind == forms::Kind::Button;
     const bool inBox = row && row->kind == forms::Kind::TextBox;
@@ -286,6 +310,67 @@ void frmCalc::UnloadHelp() {
     mHelp.reset();
 }
 
+void frmCalc::ShowTape() {
+    if (!mTape) {
+        mTape =
+            std::make_unique<frmTape>(mLifecycle.Placement(), mLifecycle.TheTape(), this, [this] {
+                PostMessageW(mHwnd, WM_APP, 0, 0);  // deleted after its handler returns
+            });
+    }
+    mTape->Show();
+}
+
+void frmCalc::UnloadTape() {
+    if (mTape && mTape->Handle()) mTape->Unload();
+    mTape.reset();
+}
+
+// ---- Edit menu --------------------------------------------------------------
+
+void frmCalc::mnuCopy_Click() {
+    std::string text;
+    if (!mCalc.CopyDuration(text) || !OpenClipboard(mHwnd)) return;
+    const std::wstring wide = Wide(text);
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
+    if (void* bytes = memory ? GlobalLock(memory) : nullptr) {
+        std::copy(wide.c_str(), wide.c_str() + wide.size() + 1, static_cast<wchar_t*>(bytes));
+        GlobalUnlock(memory);
+        EmptyClipboard();
+        if (!SetClipboardData(CF_UNICODETEXT, memory)) GlobalFree(memory);
+    } else if (memory) {
+        GlobalFree(memory);
+    }
+    CloseClipboard();
+}
+
+void frmCalc::mnuPaste_Click() {
+    std::string text;
+    if (OpenClipboard(mHwnd)) {
+        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+                // Never past the clipboard's own block, even without a terminator.
+                const std::size_t room = GlobalSize(data) / sizeof(wchar_t);
+                std::size_t length = 0;
+                while (length < room && chars[length]) ++length;
+                text = Utf8(std::wstring(chars, length));
+                GlobalUnlock(data);
+            }
+        }
+        CloseClipboard();
+    }
+    forms::EditPaste(mCalc, *this, text);
+}
+
+void frmCalc::mnuTape_Click() {
+    if (TapeVisible()) {
+        UnloadTape();
+    } else {
+        ShowTape();
+    }
+}
+
+// ---- Help menu ----------------------------------------------------------------
+
 void frmCalc::mnuUsing_Click() { ShowHelp(); }
 
 void frmCalc::mnuAbout_Click() { ShowAboutBox(mHwnd, mHelp ? mHelp->Handle() : nullptr); }
@@ -365,8 +450,9 @@ LRESULT frmCalc::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_SIZE:
             if (wp == SIZE_MINIMIZED || wp == SIZE_RESTORED) mLifecycle.Form_Resize();
             break;
-        case WM_APP:  // the help window closed itself
+        case WM_APP:  // the help or tape window closed itself
             if (mHelp && !mHelp->Handle()) mHelp.reset();
+            if (mTape && !mTape->Handle()) mTape.reset();
             return 0;
         case WM_CLOSE:
             mLifecycle.Form_Unload();  // the help window first, then this one's place

@@ -13,6 +13,7 @@
 
 #include "calculator.h"
 #include "frmHelp.h"
+#include "frmTape.h"
 #include "layout.h"
 #include "lifecycle.h"
 #include "rules.h"
@@ -24,7 +25,7 @@ namespace tickwell::win {
 class frmCalc : public RoutedWindow,
                 public ICalcHost,
                 public forms::PlacedMainForm,
-                public forms::IHelpMenu {
+                public forms::IMenuCommands {
 public:
     frmCalc();
     ~frmCalc() override;
@@ -36,6 +37,9 @@ public:
     // message was handled (or swallowed) here.
     bool PreTranslate(MSG& msg);
 
+    void mnuCopy_Click() override;
+    void mnuPaste_Click() override;
+    void mnuTape_Click() override;
     void mnuUsing_Click() override;
     void mnuHelpWebSite_Click() override;
     void mnuHelpSharewell_Click() override;
@@ -53,11 +57,16 @@ public:
     bool HelpVisible() const override { return mHelp && mHelp->Visible(); }
     void ShowHelp() override;
     void UnloadHelp() override;
+    bool TapeVisible() const override { return mTape && mTape->Visible(); }
+    void ShowTape() override;
+    void UnloadTape() override;
 
 private:
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
     void BuildControls();
     void BuildMenu();
+    HMENU BuildMenu(const forms::MenuItemSpec* begin, const forms::MenuItemSpec* end,
+                    std::vector<ACCEL>& accelerators);
     void Layout(UINT dpi);
     void MoveTab(bool backward);
     HWND ControlWindow(Control control) const;
@@ -72,6 +81,7 @@ private:
     Win32PlacedWindow mPlaced;
     forms::MainLifecycle mLifecycle;
     std::unique_ptr<frmHelp> mHelp;
+    std::unique_ptr<frmTape> mTape;
     HWND mLastFocus = nullptr;  // the control that gets the focus back on activation
     forms::KeyPreview mPreview{mCalc};
     bool mPassNextChar = false;  // the key going down was the box's own

@@ -16,14 +16,6 @@ constexpr wchar_t kClass[] = L"TickwellHelp";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = 0;
 
-// A window that is never shown. Owning the help window keeps it out of the
-// task bar, without tying it to the main window (which it may stand behind).
-HWND HiddenOwner() {
-    static const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
-                                              nullptr, GetModuleHandleW(nullptr), nullptr);
-    return owner;
-}
-
 }  // namespace
 
 frmHelp::frmHelp(MWindow& placement, std::function<void()> unloaded)

@@ -357,6 +357,12 @@ LRESULT CALLBACK RoutedWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return self ? self->Handle(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+HWND HiddenOwner() {
+    static const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
+                                              nullptr, GetModuleHandleW(nullptr), nullptr);
+    return owner;
+}
+
 HICON AppIcon(int size) {
     return static_cast<HICON>(
         LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0));

@@ -38,6 +38,11 @@ SIZE OuterSize(int clientWidth, int clientHeight, DWORD style, DWORD exStyle, bo
 // depends on which label was created just before it.
 void SetAccessibleName(HWND control, const char* name);
 
+// A window that is never shown. Owning the help and tape windows keeps them
+// out of the task bar, without tying them to the main window (which they may
+// stand behind).
+HWND HiddenOwner();
+
 // The program's icon at a size; the caller destroys it.
 HICON AppIcon(int size);
 

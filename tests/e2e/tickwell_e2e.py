@@ -264,6 +264,25 @@ class Tickwell:
     def alert(self):
         return self.find(self.app, role=pyatspi.ROLE_ALERT)
 
+    def get_clipboard(self):
+        return self.desktop.run(["xclip", "-selection", "clipboard", "-o"], check=False).stdout
+
+    def set_clipboard(self, text):
+        """xclip stays in the background to serve the text, as a copying program would."""
+        subprocess.run(["xclip", "-selection", "clipboard", "-i"], input=text, text=True,
+                       env=self.desktop.env, check=True, timeout=10, stderr=subprocess.DEVNULL)
+
+    def rects(self, *titles):
+        """Each window's (left, top, right, bottom) on the desktop."""
+        boxes = [wait_for(t, lambda t=t: self.frame(t)).queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+                 for t in titles]
+        return [(b.x, b.y, b.x + b.width, b.y + b.height) for b in boxes]
+
+    def tape(self):
+        frame = self.frame("Tickwell Tape")
+        text = frame and self.find(frame, role=pyatspi.ROLE_TEXT)
+        return text.queryText().getText(0, -1).split("\n") if text else []
+
     def extents(self, frame):
         box = frame.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
         return box.x, box.y
@@ -348,10 +367,30 @@ MODIFIED = {
         ("keys", "7"), ("expect", ("0", "0", "5"), "Equals")],
 }
 
+# The Edit menu and the tape, through the menu accelerators; the Windows
+# harness plays them too. Faults caught: Ctrl+C and Ctrl+V swallowed by the
+# boxes, a partial read of a pasted text, the tape missing an event.
+EDIT = {
+    "Copy puts the result on the clipboard": [
+        ("keys", "1/25/40+//50="), ("expect", ("1", "26", "30"), "Equals"), ("press", "ctrl+c"),
+        ("clipboard_is", "1:26:30")],
+    "Paste fills the boxes with a duration": [
+        ("paste", "1:25:40", ("1", "25", "40")), ("paste", "1h 25m", ("1", "25", "")),
+        ("paste", "-0:30", ("-0", "-30", "")), ("paste", "2.5h", ("2.5", "", "")),
+        ("keys", "\r"), ("expect", ("2.5", "0", "0"), "Equals")],
+    "Paste of no duration says so and changes nothing": [
+        ("keys", "7"), ("paste_refused", "hello"), ("expect", ("7", "", ""), "Hours")],
+    "the tape shows the chain": [
+        ("keys", "1/25/40-0/10/0="), ("press", "ctrl+t"),
+        ("tape_shows", ("+ 1:25:40", "\u2212 0:10:00", "= 1:15:40 (1.2611 h)")),
+        ("tape_beside",)],
+}
+
 SCENARIOS = {
     **TYPED,
     **BURST,
     **MODIFIED,
+    **EDIT,
     "help window opens once with F1": [("help_once",)],
     "about box closed with Escape": [("about",)],
     "position remembered across runs": [("position_memory",)],
@@ -376,6 +415,36 @@ def press(app, *names):
     app.key(*names)
 
 
+def clipboard_is(app, text):
+    wait_for(f"{text!r} on the clipboard", lambda: app.get_clipboard() == text)
+
+
+def paste(app, text, boxes):
+    app.set_clipboard(text)
+    app.key("ctrl+v")
+    wait_for(f"the boxes to read {boxes}", lambda: app.read()[0] == tuple(boxes))
+
+
+def paste_refused(app, text):
+    before = app.read()[0]
+    app.set_clipboard(text)
+    app.key("ctrl+v")
+    alert(app, "The clipboard holds no duration.", "Tickwell")
+    if app.read()[0] != before:
+        raise Failure(f"a refused paste changed the boxes to {app.read()[0]}")
+
+
+def tape_beside(app):
+    """Fault caught: the tape opening over the main window the first time."""
+    main, tape = app.rects("Tickwell", "Tickwell Tape")
+    if tape[0] < main[2]:
+        raise Failure(f"the tape {tape} opened over the main window {main}")
+
+
+def tape_shows(app, lines):
+    wait_for(f"the tape to show {lines}", lambda: tuple(app.tape()[-len(lines):]) == tuple(lines))
+
+
 def expect(app, boxes, focus):
     want = (tuple(boxes), focus)
     seen = []
@@ -392,7 +461,7 @@ def expect(app, boxes, focus):
                       f"read {seen[0][0] if seen else '?'} with focus on {seen[0][1] if seen else '?'!r}")
 
 
-def alert(app, text):
+def alert(app, text, title="Error"):
     box = wait_for("the message box", app.alert)
     label = wait_for("its text", lambda: app.find(box, role=pyatspi.ROLE_LABEL, predicate=lambda n: n.name))
     if label.name != text:

@@ -39,6 +39,10 @@ struct RecordingForm : IMainForm {
     bool HelpVisible() const override { return helpOpen; }
     void ShowHelp() override { log += "show ", helpOpen = true; }
     void UnloadHelp() override { log += helpOpen ? "unload " : "", helpOpen = false; }
+    bool tapeOpen = false;
+    bool TapeVisible() const override { return tapeOpen; }
+    void ShowTape() override { log += "tape ", tapeOpen = true; }
+    void UnloadTape() override { log += tapeOpen ? "untape " : "", tapeOpen = false; }
 };
 
 // Faults caught: help not closed on minimize or not reopened on restore, a
@@ -46,7 +50,8 @@ struct RecordingForm : IMainForm {
 // before the help window, a second unload saving again.
 TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
     struct Step {
-        const char* what;  // m minimize, r restore, c user closes help, o open help, u unload
+        const char*
+            what;  // m minimize, r restore, c user closes help, o open help, t open tape, u unload
         const char* log;
     };
     const Step cases[] = {
@@ -55,7 +60,11 @@ TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
         {"mr", "restore "},
         {"omrmr", "restore show unload show unload show "},
         {"ouu", "restore show unload save "},
-        {"omu", "restore show unload "}  // a minimized window is not saved,
+        {"omu", "restore show unload "},  // a minimized window is not saved,
+        // Faults caught: the tape left open on a minimize, not reopened, or
+        // its place lost at unload.
+        {"tmr", "restore tape untape tape "},
+        {"otu", "restore show tape untape unload save "},
     };
     for (const Step& c : cases) {
         TempDir dir;
@@ -69,6 +78,7 @@ TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
                 case 'r': form.state = 0, life.Form_Resize(); break;
                 case 'c': form.UnloadHelp(); break;
                 case 'o': form.ShowHelp(); break;
+                case 't': form.ShowTape(); break;
                 case 'u': life.Form_Unload(); break;
             }
         }

@@ -121,13 +121,18 @@ TEST_F(MainWindow, LayoutMatchesTheDesign) {
     EXPECT_FALSE(mWindow->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_EQ(FocusName(), "txtHours");
 
-    QStringList menu;
-    for (QAction* a : mWindow->menuBar()->actions()[0]->menu()->actions())
-        menu << (a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(menu.join("|"),
-              "Using Tickwell...|-|Brenholt Web Site...|Sharewell Project...|-|"
-              "About Tickwell...");
-    EXPECT_EQ(mWindow->menuBar()->actions()[0]->text(), "&Help");
+    auto items = [this](int index) {
+        QStringList menu;
+        for (QAction* a : mWindow->menuBar()->actions()[index]->menu()->actions())
+            menu << (a->isSeparator() ? "-" : a->text() + " " + a->shortcut().toString());
+        return menu.join("|");
+    };
+    EXPECT_EQ(mWindow->menuBar()->actions()[0]->text(), "&Edit");  // left of Help
+    EXPECT_EQ(items(0), "&Copy Ctrl+C|&Paste Ctrl+V|-|&Tape Ctrl+T");
+    EXPECT_EQ(mWindow->menuBar()->actions()[1]->text(), "&Help");
+    EXPECT_EQ(items(1),
+              "Using Tickwell... F1|-|Brenholt Web Site... |Sharewell Project... |-|"
+              "About Tickwell... ");
 }
 
 TEST_F(MainWindow, KeysDriveTheCalculator) {

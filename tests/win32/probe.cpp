@@ -4,6 +4,7 @@
 //   probe.exe              the state
 //   probe.exe answer ID    presses button ID (1 OK, 6 Yes, 7 No) of the open message box
 //   probe.exe start EXE N  starts EXE with show command N, as a shortcut would
+//   probe.exe clip [TEXT]  prints the clipboard's text, or sets it
 // clang-format off
 #include <windows.h>
 #include <oleacc.h>
@@ -139,6 +140,26 @@ int main(int argc, char** argv) {
         WaitForSingleObject(process.hProcess, INFINITE);
         return 0;
     }
+    if (argc >= 2 && std::string(argv[1]) == "clip") {
+        // The clipboard's text, or (with a text) the clipboard set to it.
+        if (!OpenClipboard(nullptr)) return 1;
+        if (argc == 3) {
+            const int n = MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, nullptr, 0);
+            HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(n) * sizeof(wchar_t));
+            MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, static_cast<wchar_t*>(GlobalLock(memory)),
+                                n);
+            GlobalUnlock(memory);
+            EmptyClipboard();
+            SetClipboardData(CF_UNICODETEXT, memory);
+        } else if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+            std::printf("%s\n", Json(Utf8(static_cast<const wchar_t*>(GlobalLock(data)))).c_str());
+            GlobalUnlock(data);
+        } else {
+            std::printf("null\n");
+        }
+        CloseClipboard();
+        return 0;
+    }
     CoInitialize(nullptr);
     HWND main = FindWindowW(L"TickwellCalc", nullptr);
     if (!main) {
@@ -183,6 +204,11 @@ int main(int argc, char** argv) {
                ",\"toolwindow\":" + ((exStyle & WS_EX_TOOLWINDOW) ? "true" : "false") +
                ",\"hiddenOwner\":" + (owner && !IsWindowVisible(owner) ? "true" : "false") + "}";
     }
+    HWND tape = FindWindowW(L"TickwellTape", nullptr);
+    out += ",\"tape\":" + (tape && IsWindowVisible(tape)
+                               ? Json(Text(FindWindowExW(tape, nullptr, L"EDIT", nullptr)))
+                               : std::string("null"));
+    if (tape && IsWindowVisible(tape)) out += ",\"tapeRect\":" + Rect(tape);
     Tips tips{pid, {}};
     EnumWindows(FindTip, reinterpret_cast<LPARAM>(&tips));
     out += ",\"tip\":" + Json(tips.text);

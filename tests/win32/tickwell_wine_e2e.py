@@ -20,8 +20,9 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from tickwell_e2e import (BURST, MODIFIED, TYPED, WAIT, Desktop, Failure, burst, play,  # noqa: E402
-                          play_all, press, wait_for)
+from tickwell_e2e import (BURST, EDIT, MODIFIED, TYPED, WAIT, Desktop, Failure, burst,  # noqa: E402
+                          clipboard_is, paste, play, play_all, press, tape_beside, tape_shows,
+                          wait_for)
 
 NAMES = {"txtHours": "Hours", "txtMinutes": "Minutes", "txtSeconds": "Seconds", "cmdPlus": "Add",
          "cmdMinus": "Subtract", "cmdEquals": "Equals", "cmdMinutes": "Convert to minutes and seconds",
@@ -98,6 +99,23 @@ class Tickwell:
     def keys(self, text):
         self.desktop.type(text, delay_ms=40)  # Wine takes keys a little slower
 
+    def read(self):
+        return boxes_of(self.state()), None
+
+    def get_clipboard(self):
+        out = self.wine.run(self.wine.probe_exe, "clip").stdout.strip().splitlines()
+        return json.loads(out[-1]) if out else None
+
+    def set_clipboard(self, text):
+        self.wine.run(self.wine.probe_exe, "clip", text)
+
+    def tape(self):
+        return (self.state().get("tape") or "").split("\r\n")
+
+    def rects(self, *titles):
+        state = wait_for("the tape window", lambda: (lambda s: s if s.get("tapeRect") else None)(self.state()))
+        return [state["main"] if t == "Tickwell" else state["tapeRect"] for t in titles]
+
     def key(self, *names):
         self.desktop.key(*names)
 
@@ -134,13 +152,22 @@ def expect(app, boxes, focus):
         raise Failure(f"expected {boxes} focus {focus}, saw {seen}")
 
 
-def alert(app, text):
+def alert(app, text, title="Error"):
     box = wait_for("the message box", lambda: (app.state().get("boxes") or [None])[0])
     got = box["text"].replace("\r\n", "\n")
-    if box["title"] != "Error" or got != text:
-        raise Failure(f"message box {box!r}, expected title Error and {text!r}")
+    if box["title"] != title or got != text:
+        raise Failure(f"message box {box!r}, expected title {title} and {text!r}")
     app.key("Return")  # its OK button has the focus
     wait_for("the message box to close", lambda: not app.state().get("boxes"))
+
+
+def paste_refused(app, text):
+    before = boxes_of(app.state())
+    app.set_clipboard(text)
+    app.key("ctrl+v")
+    alert(app, "The clipboard holds no duration.", "Tickwell")
+    if boxes_of(app.state()) != before:
+        raise Failure(f"a refused paste changed the boxes to {boxes_of(app.state())}")
 
 
 def swallowed(app):
@@ -276,7 +303,7 @@ CONTROL = {"Hours": "txtHours", "Minutes": "txtMinutes", "Seconds": "txtSeconds"
 
 SCENARIOS = {
     **{name: [(step[0], step[1], CONTROL[step[2]]) if step[0] == "expect" else step
-              for step in steps] for name, steps in {**TYPED, **BURST, **MODIFIED}.items()},
+              for step in steps] for name, steps in {**TYPED, **BURST, **MODIFIED, **EDIT}.items()},
     "clear all": [("keys", "5+7c"), ("expect", ("", "", ""), "txtHours")],
     "other keys are swallowed": [("swallowed",)],
     "screen readers name every control": [("screen_reader_names",)],

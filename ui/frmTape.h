@@ -1,0 +1,40 @@
+// The tape window: the running record of the calculation, newest line at the
+// bottom, selectable and copyable as plain text. Modeless, one instance, no
+// task-bar button; remembers its position.
+#pragma once
+
+#include <QWidget>
+
+#include "rules.h"
+#include "tape.h"
+
+class QPlainTextEdit;
+
+namespace tickwell {
+
+class frmTape : public QWidget {
+    Q_OBJECT
+public:
+    frmTape(MWindow& placement, const Tape& tape);
+
+    // Restores the saved position (the first time, beside `main`) and shows
+    // every line.
+    void Form_Load(const IPlacedWindow* main);
+    void Form_Unload();  // saves the position
+    void LineAdded();    // the tape grew
+
+    QPlainTextEdit* Text() const { return mText; }
+
+signals:
+    void unloaded();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    forms::HelpPlacement mPlacement;
+    const Tape& mTape;
+    QPlainTextEdit* mText;
+};
+
+}  // namespace tickwell

@@ -1,0 +1,119 @@
+#include "frmTape.h"
+
+// clang-format off
+#include <commctrl.h>
+// clang-format on
+
+#include "layout.h"
+#include "win32_placement.h"
+
+namespace tickwell::win {
+
+namespace {
+
+constexpr wchar_t kClass[] = L"TickwellTape";
+// A normal title bar with the icon and system menu.
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+
+// Ctrl+A selects every line; a read-only box would only beep.
+LRESULT CALLBACK SelectAll(HWND box, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_CHAR && wp == 1) {
+        SendMessageW(box, EM_SETSEL, 0, -1);
+        return 0;
+    }
+    if (msg == WM_NCDESTROY) RemoveWindowSubclass(box, SelectAll, 2);
+    return DefSubclassProc(box, msg, wp, lp);
+}
+
+}  // namespace
+
+frmTape::frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main,
+                 std::function<void()> unloaded)
+    : mPlacement(placement), mTape(tape), mUnloaded(std::move(unloaded)) {
+    static const bool registered = RegisterWindowClass(kClass, Proc, COLOR_BTNFACE, true);
+    (void)registered;
+    const std::wstring caption = Wide(forms::kTapeCaption);
+    mHwnd = CreateWindowExW(0, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100,
+                            100, HiddenOwner(), nullptr, GetModuleHandleW(nullptr),
+                            static_cast<RoutedWindow*>(this));
+    mText = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                            WS_CHILD | WS_VISIBLE | WS_VSCROLL | WS_TABSTOP | ES_MULTILINE |
+                                ES_READONLY | ES_AUTOVSCROLL,
+                            0, 0, 10, 10, mHwnd, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowSubclass(mText, SelectAll, 2, 0);
+    SetAccessibleName(mText, forms::kTapeCaption);
+    Layout(WindowDpi(mHwnd));
+    Win32PlacedWindow window(mHwnd, forms::kTapeName);
+    mPlacement.Form_Load(window, main);
+    LineAdded();
+}
+
+frmTape::~frmTape() {
+    if (mHwnd) {
+        SetWindowLongPtrW(mHwnd, GWLP_USERDATA, 0);
+        DestroyWindow(mHwnd);
+    }
+    if (mFont) DeleteObject(mFont);
+}
+
+void frmTape::Layout(UINT dpi) {
+    const SIZE size =
+        OuterSize(forms::kTapeClientWidth, forms::kTapeClientHeight, kStyle, 0, false, dpi);
+    SetWindowPos(mHwnd, nullptr, 0, 0, size.cx, size.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(mText, nullptr, 0, 0, Scale(forms::kTapeClientWidth, dpi),
+                 Scale(forms::kTapeClientHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
+    HFONT old = mFont;
+    mFont = MakeFont(forms::kDefaultFont, dpi);
+    SendMessageW(mText, WM_SETFONT, reinterpret_cast<WPARAM>(mFont), TRUE);
+    if (old) DeleteObject(old);  // only once the box uses the new one
+}
+
+void frmTape::LineAdded() {
+    std::string text;
+    for (const std::string& line : mTape.Lines()) text += (text.empty() ? "" : "\r\n") + line;
+    SetWindowTextW(mText, Wide(text).c_str());
+    const LPARAM end = GetWindowTextLengthW(mText);
+    SendMessageW(mText, EM_SETSEL, static_cast<WPARAM>(end), end);
+    SendMessageW(mText, EM_SCROLLCARET, 0, 0);  // the newest line in view
+}
+
+void frmTape::Show() {
+    if (IsIconic(mHwnd)) ShowWindow(mHwnd, SW_RESTORE);
+    ShowWindow(mHwnd, SW_SHOWNOACTIVATE);
+}
+
+void frmTape::Unload() { SendMessageW(mHwnd, WM_CLOSE, 0, 0); }
+
+LRESULT frmTape::Handle(UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_DPICHANGED: {
+            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
+            SetWindowPos(mHwnd, nullptr, suggested->left, suggested->top, 0, 0,
+                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            Layout(HIWORD(wp));
+            return 0;
+        }
+        case WM_SETFOCUS: SetFocus(mText); return 0;
+        case WM_CTLCOLORSTATIC: {  // the read-only box: text on the window colour
+            HDC dc = reinterpret_cast<HDC>(wp);
+            SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+            SetBkColor(dc, GetSysColor(COLOR_WINDOW));
+            return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+        }
+        case WM_CLOSE: {
+            Win32PlacedWindow window(mHwnd, forms::kTapeName);
+            mPlacement.Form_Unload(window);
+            HWND hwnd = mHwnd;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            mHwnd = nullptr;
+            DestroyWindow(hwnd);
+            if (mUnloaded) mUnloaded();  // may delete this object: nothing after it
+            return 0;
+        }
+        default: break;
+    }
+    return DefWindowProcW(mHwnd, msg, wp, lp);
+}
+
+}  // namespace tickwell::win

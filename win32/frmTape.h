@@ -1,0 +1,46 @@
+// The tape window on Win32: the running record of the calculation in a
+// read-only box, newest line at the bottom, selectable and copyable.
+// Modeless, one instance, no task-bar button; remembers its position.
+#pragma once
+
+// clang-format off
+#include <windows.h>
+// clang-format on
+
+#include <functional>
+
+#include "rules.h"
+#include "tape.h"
+#include "win_util.h"
+
+namespace tickwell::win {
+
+class frmTape : public RoutedWindow {
+public:
+    // Loads the window (restoring its place); `unloaded` runs once it has
+    // saved its place and is gone.
+    // The first time (no stored place) it stands beside `main`.
+    frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main,
+            std::function<void()> unloaded);
+    ~frmTape() override;
+    frmTape(const frmTape&) = delete;
+    frmTape& operator=(const frmTape&) = delete;
+
+    void Show();
+    void Unload();
+    void LineAdded();
+    HWND Handle() const { return mHwnd; }
+    bool Visible() const { return mHwnd && IsWindowVisible(mHwnd); }
+
+private:
+    LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
+    void Layout(UINT dpi);
+
+    forms::HelpPlacement mPlacement;
+    const Tape& mTape;
+    std::function<void()> mUnloaded;
+    HWND mText = nullptr;
+    HFONT mFont = nullptr;
+};
+
+}  // namespace tickwell::win

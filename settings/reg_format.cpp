@@ -313,11 +313,81 @@ bool Parse(const std::string& bytes, Hive& hive) {
 
 namespace {
 
-bool Printable(const std::string& s) {
-    return std::all_of(s.begin(), s.end(), [](char c) {
+// Text a quoted value can hold: no control characters; beyond ASCII only in
+// a Unicode (version 5) file, which regedit reads as UTF-16.
+bool Printable(const std::string& s, bool unicode) {
+    return std::all_of(s.begin(), s.end(), [unicode](char c) {
         const auto u = static_cast<unsigned char>(c);
-        return u >= 0x20 && u < 0x7F;
+        return u >= 0x20 && u != 0x7F && (u < 0x80 || unicode);
     });
+}
+
+// UTF-8 to UTF-16LE bytes; false for anything that is not well-formed UTF-8.
+bool Utf8ToUtf16(const std::string& in, std::string& out) {
+    out.clear();
+    auto unit = [&out](std::uint32_t u) {
+        out += static_cast<char>(u & 0xFF);
+        out += static_cast<char>(u >> 8);
+    };
+    for (std::size_t i = 0; i < in.size();) {
+        const auto lead = static_cast<unsigned char>(in[i]);
+        std::uint32_t cp = lead;
+        std::size_t extra = 0;
+        if (lead >= 0xF0 && lead <= 0xF4) {
+            cp = lead & 0x07, extra = 3;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            cp = lead & 0x0F, extra = 2;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            cp = lead & 0x1F, extra = 1;
+        } else if (lead >= 0x80) {
+            return false;
+        }
+        for (std::size_t k = 1; k <= extra; ++k) {
+            if (i + k >= in.size()) return false;
+            const auto next = static_cast<unsigned char>(in[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (next & 0x3F);
+        }
+        // No overlong forms, no surrogates, nothing past U+10FFFF.
+        if ((extra == 2 && cp < 0x800) || (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF)) ||
+            (cp >= 0xD800 && cp <= 0xDFFF))
+            return false;
+        if (cp >= 0x10000) {
+            cp -= 0x10000;
+            unit(0xD800 + (cp >> 10));
+            unit(0xDC00 + (cp & 0x3FF));
+        } else {
+            unit(cp);
+        }
+        i += extra + 1;
+    }
+    return true;
+}
+
+bool Ascii(const std::string& s) {
+    return std::none_of(s.begin(), s.end(), [](char c) { return c & 0x80; });
+}
+
+// Regedit reads a REGEDIT4 file in the system's ANSI code page, so text
+// beyond ASCII (names, paths, text values, kept here as UTF-8) would come
+// out garbled: such a hive is written as a Unicode (version 5) file, when
+// all of that text is well-formed UTF-8.
+bool NeedsUnicode(const Hive& hive) {
+    bool beyondAscii = false;
+    std::string scratch;
+    auto check = [&](const std::string& text) {
+        if (Ascii(text)) return true;
+        beyondAscii = true;
+        return Utf8ToUtf16(text, scratch);
+    };
+    for (const auto& entry : hive) {
+        if (!check(entry.second.path)) return false;
+        for (const auto& named : entry.second.values) {
+            const Value& v = named.second;
+            if (!check(v.name) || (IsTextType(v.type) && !check(v.data))) return false;
+        }
+    }
+    return beyondAscii;
 }
 
 // Escapes what the reader unescapes, so every name it accepts is written
@@ -367,7 +437,8 @@ std::string HexData(const std::string& data, std::size_t prefixLength) {
 }  // namespace
 
 std::string Serialize(const Hive& hive) {
-    std::string out = "REGEDIT4\r\n";
+    const bool unicode = NeedsUnicode(hive);
+    std::string out = unicode ? "Windows Registry Editor Version 5.00\r\n" : "REGEDIT4\r\n";
     for (const auto& entry : hive) {
         const Key& key = entry.second;
         out += "\r\n[" + key.path + "]\r\n";
@@ -376,7 +447,8 @@ std::string Serialize(const Hive& hive) {
             std::string line = v.name.empty() ? "@=" : Quote(v.name) + "=";
             const std::string body =
                 v.data.empty() ? std::string() : v.data.substr(0, v.data.size() - 1);
-            if (v.type == 1 && !v.data.empty() && v.data.back() == '\0' && Printable(body)) {
+            if (v.type == 1 && !v.data.empty() && v.data.back() == '\0' &&
+                Printable(body, unicode)) {
                 line += Quote(body);
             } else if (v.type == 4 && v.data.size() == 4) {
                 std::uint32_t d = 0;
@@ -390,12 +462,18 @@ std::string Serialize(const Hive& hive) {
                     type.erase(0, std::min(type.find_first_not_of('0'), type.size() - 1));
                     line += "hex(" + type + "):";
                 }
-                line += HexData(v.data, line.size());
+                std::string bytes;
+                if (!(unicode && IsTextType(v.type) && Utf8ToUtf16(v.data, bytes))) bytes = v.data;
+                line += HexData(bytes, line.size());
             }
             out += line + "\r\n";
         }
     }
-    return out;
+    if (!unicode) return out;
+    std::string wide = "\xFF\xFE";
+    std::string converted;
+    Utf8ToUtf16(out, converted);  // well-formed: NeedsUnicode checked every part
+    return wide + converted;
 }
 
 }  // namespace tickwell::regfile

@@ -48,6 +48,27 @@ TEST(RegFormat, EveryValueRoundTripsExactly) {
     }
 }
 
+// Fault caught: text beyond ASCII written into a REGEDIT4 file, which
+// regedit reads in the ANSI code page and garbles.
+TEST(RegFormat, TextBeyondAsciiIsWrittenAsUnicode) {
+    const Hive hive = OneKey("HKEY_CURRENT_USER\\Software\\Caf\xC3\xA9",
+                             {{"s", 1, std::string("\xE2\x88\x92 0:10\0", 9)},
+                              {"h", 1, std::string("line\nbreak \xF0\x9F\x98\x80\0", 16)}});
+    const std::string text = Serialize(hive);
+    ASSERT_EQ(text.substr(0, 2), "\xFF\xFE");
+    const std::string header = "W\0i\0n\0d\0o\0w\0s\0";
+    EXPECT_EQ(text.substr(2, header.size()), header);
+    EXPECT_NE(text.find(std::string("C\0a\0f\0\xE9\0", 8)), std::string::npos);  // é in UTF-16
+    Hive back;
+    ASSERT_TRUE(Parse(text, back));
+    const Key& key = back.at(Lower("HKEY_CURRENT_USER\\Software\\Caf\xC3\xA9"));
+    EXPECT_EQ(key.values.at("s").data, std::string("\xE2\x88\x92 0:10\0", 9));
+    EXPECT_EQ(key.values.at("h").data, std::string("line\nbreak \xF0\x9F\x98\x80\0", 16));
+    // Bytes that are not UTF-8 stay in the ANSI form, unchanged.
+    EXPECT_EQ(Serialize(OneKey("HKEY_CURRENT_USER\\A", {{"x", 1, "\xE9t\xE9"}})).substr(0, 8),
+              "REGEDIT4");
+}
+
 TEST(RegFormat, WritesTheFormRegeditImports) {
     const Hive hive = OneKey("HKEY_CURRENT_USER\\Software\\B",
                              {{"frmCalc Left", 4, std::string("\x0A\x0F\x00\x00", 4)},

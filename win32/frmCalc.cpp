@@ -426,9 +426,7 @@ LRESULT frmCalc::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         case WM_DPICHANGED: {
-            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
-            SetWindowPos(mHwnd, nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            MoveToSuggested(lp);
             Layout(HIWORD(wp));
             return 0;
         }

@@ -98,19 +98,14 @@ LRESULT frmHelp::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_PAINT: Paint(); return 0;
         case WM_DPICHANGED: {
-            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
-            SetWindowPos(mHwnd, nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            MoveToSuggested(lp);
             Resize(HIWORD(wp));
             InvalidateRect(mHwnd, nullptr, TRUE);
             return 0;
         }
         case WM_CLOSE: {
             Form_Unload();
-            HWND hwnd = mHwnd;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            mHwnd = nullptr;
-            DestroyWindow(hwnd);
+            DestroyDetached();
             if (mUnloaded) mUnloaded();  // may delete this object: nothing after it
             return 0;
         }

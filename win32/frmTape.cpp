@@ -88,9 +88,7 @@ void frmTape::Unload() { SendMessageW(mHwnd, WM_CLOSE, 0, 0); }
 LRESULT frmTape::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_DPICHANGED: {
-            const RECT* suggested = reinterpret_cast<const RECT*>(lp);
-            SetWindowPos(mHwnd, nullptr, suggested->left, suggested->top, 0, 0,
-                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            MoveToSuggested(lp);
             Layout(HIWORD(wp));
             return 0;
         }
@@ -104,10 +102,7 @@ LRESULT frmTape::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CLOSE: {
             Win32PlacedWindow window(mHwnd, forms::kTapeName);
             mPlacement.Form_Unload(window);
-            HWND hwnd = mHwnd;
-            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
-            mHwnd = nullptr;
-            DestroyWindow(hwnd);
+            DestroyDetached();
             if (mUnloaded) mUnloaded();  // may delete this object: nothing after it
             return 0;
         }

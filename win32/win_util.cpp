@@ -357,6 +357,18 @@ LRESULT CALLBACK RoutedWindow::Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return self ? self->Handle(msg, wp, lp) : DefWindowProcW(hwnd, msg, wp, lp);
 }
 
+void RoutedWindow::MoveToSuggested(LPARAM suggested) {
+    const RECT* r = reinterpret_cast<const RECT*>(suggested);
+    SetWindowPos(mHwnd, nullptr, r->left, r->top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void RoutedWindow::DestroyDetached() {
+    HWND hwnd = mHwnd;
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+    mHwnd = nullptr;
+    DestroyWindow(hwnd);
+}
+
 HWND HiddenOwner() {
     static const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr,
                                               nullptr, GetModuleHandleW(nullptr), nullptr);

@@ -59,6 +59,11 @@ protected:
     virtual ~RoutedWindow() = default;
     static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     virtual LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) = 0;
+    // WM_DPICHANGED: to the place Windows suggests (the caller lays the
+    // window out again at the new DPI, HIWORD of wParam).
+    void MoveToSuggested(LPARAM suggested);
+    // Destroys the window now, after which no message reaches this object.
+    void DestroyDetached();
     HWND mHwnd = nullptr;
 };
 

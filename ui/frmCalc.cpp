@@ -193,7 +193,7 @@ void frmCalc::UnloadHelp() {
     if (mHelp) mHelp->close();  // saves its position, then is deleted
 }
 
-// ---- Help menu ------------------------------------------------------------
+// ---- the tape window ------------------------------------------------------
 
 frmTape* frmCalc::TapeWindow() const { return mTape.data(); }
 

@@ -293,7 +293,7 @@ int frmCalc::MsgBox(const std::string& text, const std::string& title, int style
     return answer;
 }
 
-// ---- help window and lifecycle ---------------------------------------------
+// ---- help and tape windows, lifecycle ------------------------------------
 
 void frmCalc::ShowHelp() {
     if (!mHelp) {

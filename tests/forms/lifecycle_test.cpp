@@ -4,6 +4,8 @@
 
 #include "file_registry.h"
 #include "layout.h"
+#include "placement_fakes.h"
+#include "rules.h"
 #include "temp_dir.h"
 
 namespace tickwell::forms {
@@ -85,6 +87,34 @@ TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
         EXPECT_EQ(form.log, c.log) << c.what;
         EXPECT_EQ(life.Settings().AppName(), "Tickwell");
     }
+}
+
+// Faults caught: a modeless window's place saved again at a second unload
+// (after the user moved it on), the tape opening over the main window the
+// first time, or beside it again once it has a place of its own.
+TEST(MainLifecycle, ModelessWindowPlaces) {
+    TempDir dir;
+    Screen screen;
+    FileRegistry registry(dir.Path() + "/r.reg");
+    CRegSettings settings(registry);
+    MWindow placement(settings, screen);
+    FakeWindow main, tape, reopened;
+    main.left = 1500, main.top = 3000, main.width = 3600;
+    tape.name = reopened.name = kTapeName;
+
+    HelpPlacement first(placement);
+    first.Form_Load(tape, &main);
+    EXPECT_EQ(tape.left, 1500 + 3600 + 120);
+    EXPECT_EQ(tape.top, 3000);
+    tape.left = 9000;
+    EXPECT_TRUE(first.Form_Unload(tape));
+    tape.left = 100;
+    EXPECT_FALSE(first.Form_Unload(tape));
+    EXPECT_EQ(settings.GetSetting("Position", "frmTape Left", ""), "9000");
+
+    HelpPlacement again(placement);
+    again.Form_Load(reopened, &main);
+    EXPECT_EQ(reopened.left, 9000);
 }
 
 // Fault caught: Tab stopping on a button, or not wrapping round the boxes.

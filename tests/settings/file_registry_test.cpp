@@ -15,6 +15,7 @@
 #include <random>
 #include <thread>
 
+#include "placement_fakes.h"
 #include "reg_settings.h"
 #include "registry_contract.h"
 #include "temp_dir.h"
@@ -286,11 +287,12 @@ TEST_F(FileStore, KilledWritersLeaveTheOldOrTheNewFile) {
         const pid_t writer = Spawn([&] {
             FileRegistry registry(File());
             CRegSettings settings(registry);
+            FakeScreen screen;
+            MWindow placement(settings, screen);
+            FakeWindow window;
             for (int i = 0;; ++i) {
-                settings.BeginBatch();  // as a window saves its two edges
-                settings.SaveSetting("Position", "counter", "", round * 1000000 + i);
-                settings.SaveSetting("Position", "twin", "", round * 1000000 + i);
-                settings.EndBatch();
+                window.left = window.top = round * 1000000 + i;  // as closing saves a window
+                placement.SaveRestoreWindow(window, true);
                 settings.SaveSetting("Position", "filler " + std::to_string(i % 50), "padding", 0);
             }
         });
@@ -302,9 +304,10 @@ TEST_F(FileStore, KilledWritersLeaveTheOldOrTheNewFile) {
         ASSERT_TRUE(regfile::Parse(ReadFile(File()), hive)) << "torn file in round " << round;
         FileRegistry reader(File());
         CRegSettings settings(reader);
-        const int counter = std::atoi(settings.GetSetting("Position", "counter", "-1").c_str());
-        // Fault caught: a batch written value by value, torn by the kill.
-        EXPECT_EQ(settings.GetSetting("Position", "twin", "-1"), std::to_string(counter));
+        const int counter =
+            std::atoi(settings.GetSetting("Position", "frmCalc Left", "-1").c_str());
+        // Fault caught: a window's two edges written one by one, torn by the kill.
+        EXPECT_EQ(settings.GetSetting("Position", "frmCalc Top", "-1"), std::to_string(counter));
         EXPECT_GE(counter, lastSeen);
         lastSeen = counter;
     }

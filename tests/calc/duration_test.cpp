@@ -124,6 +124,10 @@ TEST(Tape, CopyAndPasteThroughTheEngine) {
     EXPECT_TRUE(host.Calc().CalculationInProgress());
     host.Type("=");
     EXPECT_EQ(host.GetText(Control::txtMinutes), "26");
+    HeadlessHost minus;  // the same in a subtraction
+    minus.Type("1/25/40-//50");
+    ASSERT_TRUE(minus.Calc().CopyDuration(text));
+    EXPECT_EQ(text, "1:24:50");
 
     HeadlessHost fresh;
     fresh.SetEntry("0", "-30", "");

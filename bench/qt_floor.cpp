@@ -18,10 +18,16 @@ int main(int argc, char** argv) {
     client->setFont(tickwell::ToFont(tickwell::forms::kDefaultFont));
     for (const tickwell::forms::ControlSpec& row : form) tickwell::CreateControl(client, row);
     window.setCentralWidget(client);
-    QMenu* menu = window.menuBar()->addMenu(tickwell::forms::kHelpMenuCaption);
-    for (auto item = tickwell::forms::HelpMenuBegin(); item != tickwell::forms::HelpMenuEnd();
-         ++item)
-        item->caption ? (void)menu->addAction(item->caption) : (void)menu->addSeparator();
+    auto addMenu = [&window](const char* caption, const tickwell::forms::MenuItemSpec* begin,
+                             const tickwell::forms::MenuItemSpec* end) {
+        QMenu* menu = window.menuBar()->addMenu(caption);
+        for (auto item = begin; item != end; ++item)
+            item->caption ? (void)menu->addAction(item->caption) : (void)menu->addSeparator();
+    };
+    addMenu(tickwell::forms::kEditMenuCaption, tickwell::forms::EditMenuBegin(),
+            tickwell::forms::EditMenuEnd());
+    addMenu(tickwell::forms::kHelpMenuCaption, tickwell::forms::HelpMenuBegin(),
+            tickwell::forms::HelpMenuEnd());
     window.layout()->setSizeConstraint(QLayout::SetFixedSize);
     window.show();
     return app.exec();

@@ -46,12 +46,19 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     HWND window =
         CreateWindowW(L"Floor", Wide(form.caption).c_str(), style, CW_USEDEFAULT, CW_USEDEFAULT,
                       r.right - r.left, r.bottom - r.top, nullptr, nullptr, instance, nullptr);
-    HMENU bar = CreateMenu(), help = CreatePopupMenu();
-    for (auto item = tickwell::forms::HelpMenuBegin(); item != tickwell::forms::HelpMenuEnd();
-         ++item)
-        AppendMenuW(help, item->caption ? MF_STRING : MF_SEPARATOR, 1,
-                    item->caption ? Wide(item->caption).c_str() : nullptr);
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
+    HMENU bar = CreateMenu();
+    auto addMenu = [bar](const char* caption, const tickwell::forms::MenuItemSpec* begin,
+                         const tickwell::forms::MenuItemSpec* end) {
+        HMENU menu = CreatePopupMenu();
+        for (auto item = begin; item != end; ++item)
+            AppendMenuW(menu, item->caption ? MF_STRING : MF_SEPARATOR, 1,
+                        item->caption ? Wide(item->caption).c_str() : nullptr);
+        AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(menu), Wide(caption).c_str());
+    };
+    addMenu(tickwell::forms::kEditMenuCaption, tickwell::forms::EditMenuBegin(),
+            tickwell::forms::EditMenuEnd());
+    addMenu(tickwell::forms::kHelpMenuCaption, tickwell::forms::HelpMenuBegin(),
+            tickwell::forms::HelpMenuEnd());
     SetMenu(window, bar);
     for (const auto& row : form) {
         const auto& t = row.rect;

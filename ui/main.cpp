@@ -192,10 +192,12 @@ int main(int argc, char** argv) {
     QApplication::setWindowIcon(icon);
 
     tickwell::frmCalc window;  // its Form_Load restores the position before the show
-    EndWithTheSession(app, window);
     AfterFirstPaint later(window, [&] {
         addSizes({64});
         QApplication::setWindowIcon(icon);
+        // Until the first frame nothing has moved that a session's end could
+        // lose, so the signal handling waits for it too.
+        EndWithTheSession(app, window);
     });
     window.show();
     return app.exec();

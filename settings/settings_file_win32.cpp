@@ -12,19 +12,11 @@
 #include "reg_format.h"
 #include "registry.h"
 #include "settings_file.h"
+#include "win32_text.h"
 
 namespace tickwell::settingsfile {
 
 namespace {
-
-std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    const int n =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring out(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), out.data(), n);
-    return out;
-}
 
 class Handle {
 public:

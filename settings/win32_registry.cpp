@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "file_registry.h"
+#include "win32_text.h"
 
 namespace tickwell {
 
@@ -69,12 +70,7 @@ std::unique_ptr<IRegistry> MakeUserRegistry() {
     const DWORD attributes = GetFileAttributesW(file.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return std::make_unique<Win32Registry>();
-    const int length = WideCharToMultiByte(CP_UTF8, 0, file.data(), static_cast<int>(file.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, file.data(), static_cast<int>(file.size()), utf8.data(), length,
-                        nullptr, nullptr);
-    return std::make_unique<FileRegistry>(utf8);
+    return std::make_unique<FileRegistry>(Utf8(file));
 }
 
 }  // namespace tickwell

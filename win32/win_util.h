@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "layout.h"
+#include "win32_text.h"
 
 namespace tickwell::win {
 
-std::wstring Wide(const std::string& utf8);
-std::string Utf8(const std::wstring& wide);
+using tickwell::Utf8;
+using tickwell::Wide;
 
 inline int Scale(int twips, UINT dpi) { return forms::TwipsToPixels(twips, static_cast<int>(dpi)); }
 RECT ToRect(const forms::TwipsRect& r, UINT dpi);

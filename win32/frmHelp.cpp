@@ -19,7 +19,7 @@ constexpr DWORD kExStyle = 0;
 }  // namespace
 
 frmHelp::frmHelp(MWindow& placement, std::function<void()> unloaded)
-    : mPlacement(placement), mUnloaded(std::move(unloaded)) {
+    : ModelessWindow(placement, forms::kHelpName, std::move(unloaded)) {
     static const bool registered = RegisterWindowClass(kClass, Proc, COLOR_MENU, true);
     (void)registered;
     const std::wstring caption = Wide(forms::kHelpCaption);
@@ -31,13 +31,6 @@ frmHelp::frmHelp(MWindow& placement, std::function<void()> unloaded)
     Form_Load();
 }
 
-frmHelp::~frmHelp() {
-    if (mHwnd) {
-        SetWindowLongPtrW(mHwnd, GWLP_USERDATA, 0);
-        DestroyWindow(mHwnd);
-    }
-}
-
 void frmHelp::Resize(UINT dpi) {
     mDpi = dpi;
     const SIZE size =
@@ -46,23 +39,13 @@ void frmHelp::Resize(UINT dpi) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void frmHelp::Form_Load() {
-    Win32PlacedWindow window(mHwnd, forms::kHelpName);
-    mPlacement.Form_Load(window);
-}
-
-void frmHelp::Form_Unload() {
-    Win32PlacedWindow window(mHwnd, forms::kHelpName);
-    mPlacement.Form_Unload(window);
-}
+void frmHelp::Form_Load() { RestorePlace(); }
 
 void frmHelp::Show() {
     if (IsIconic(mHwnd)) ShowWindow(mHwnd, SW_RESTORE);
     ShowWindow(mHwnd, SW_SHOW);
     SetForegroundWindow(mHwnd);
 }
-
-void frmHelp::Unload() { SendMessageW(mHwnd, WM_CLOSE, 0, 0); }
 
 void frmHelp::Paint() {
     PAINTSTRUCT ps;
@@ -103,12 +86,7 @@ LRESULT frmHelp::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             InvalidateRect(mHwnd, nullptr, TRUE);
             return 0;
         }
-        case WM_CLOSE: {
-            Form_Unload();
-            DestroyDetached();
-            if (mUnloaded) mUnloaded();  // may delete this object: nothing after it
-            return 0;
-        }
+        case WM_CLOSE: return Close();  // saves the place once
         default: break;
     }
     return DefWindowProcW(mHwnd, msg, wp, lp);

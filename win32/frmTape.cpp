@@ -29,7 +29,7 @@ LRESULT CALLBACK SelectAll(HWND box, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
 
 frmTape::frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main,
                  std::function<void()> unloaded)
-    : mPlacement(placement), mTape(tape), mUnloaded(std::move(unloaded)) {
+    : ModelessWindow(placement, forms::kTapeName, std::move(unloaded)), mTape(tape) {
     static const bool registered = RegisterWindowClass(kClass, Proc, COLOR_BTNFACE, true);
     (void)registered;
     const std::wstring caption = Wide(forms::kTapeCaption);
@@ -43,16 +43,12 @@ frmTape::frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main
     SetWindowSubclass(mText, SelectAll, 2, 0);
     SetAccessibleName(mText, forms::kTapeCaption);
     Layout(WindowDpi(mHwnd));
-    Win32PlacedWindow window(mHwnd, forms::kTapeName);
-    mPlacement.Form_Load(window, main);
+    RestorePlace(main);
     LineAdded();
 }
 
 frmTape::~frmTape() {
-    if (mHwnd) {
-        SetWindowLongPtrW(mHwnd, GWLP_USERDATA, 0);
-        DestroyWindow(mHwnd);
-    }
+    if (mHwnd) DestroyDetached();  // before the font its box uses
     if (mFont) DeleteObject(mFont);
 }
 
@@ -83,8 +79,6 @@ void frmTape::Show() {
     ShowWindow(mHwnd, SW_SHOWNOACTIVATE);
 }
 
-void frmTape::Unload() { SendMessageW(mHwnd, WM_CLOSE, 0, 0); }
-
 LRESULT frmTape::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_DPICHANGED: {
@@ -99,13 +93,7 @@ LRESULT frmTape::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             SetBkColor(dc, GetSysColor(COLOR_WINDOW));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
         }
-        case WM_CLOSE: {
-            Win32PlacedWindow window(mHwnd, forms::kTapeName);
-            mPlacement.Form_Unload(window);
-            DestroyDetached();
-            if (mUnloaded) mUnloaded();  // may delete this object: nothing after it
-            return 0;
-        }
+        case WM_CLOSE: return Close();
         default: break;
     }
     return DefWindowProcW(mHwnd, msg, wp, lp);

@@ -9,36 +9,31 @@
 
 #include <functional>
 
+#include "modeless.h"
 #include "rules.h"
 #include "tape.h"
 #include "win_util.h"
 
 namespace tickwell::win {
 
-class frmTape : public RoutedWindow {
+class frmTape : public ModelessWindow {
 public:
+    using ModelessWindow::Handle;
     // Loads the window (restoring its place); `unloaded` runs once it has
     // saved its place and is gone.
     // The first time (no stored place) it stands beside `main`.
     frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main,
             std::function<void()> unloaded);
     ~frmTape() override;
-    frmTape(const frmTape&) = delete;
-    frmTape& operator=(const frmTape&) = delete;
 
     void Show();
-    void Unload();
     void LineAdded();
-    HWND Handle() const { return mHwnd; }
-    bool Visible() const { return mHwnd && IsWindowVisible(mHwnd); }
 
 private:
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
     void Layout(UINT dpi);
 
-    forms::HelpPlacement mPlacement;
     const Tape& mTape;
-    std::function<void()> mUnloaded;
     HWND mText = nullptr;
     HFONT mFont = nullptr;
 };

@@ -138,7 +138,7 @@ void TimeCalculator::cmdEquals_Click() {
         }
         ApplyPending(GetEntrySeconds());
         DisplaySeconds(mlTotalSeconds);
-        Log([this](ITape& tape) { tape.Result(mlTotalSeconds); });
+        Log([this](ITape& tape) { tape.Result(0, mlTotalSeconds); });
         mlTotalSeconds = 0;
         mbSubtract = false;
         mbEntryTyped = false;
@@ -163,23 +163,22 @@ void TimeCalculator::EqualsNormalise() {
     mHost.SetText(Control::txtHours, DecimalText(h));
     mHost.SetText(Control::txtMinutes, IntegerText(IntMod(m, 60)));
     mHost.SetText(Control::txtSeconds, IntegerText(IntMod(s, 60)));
-    Log([&](ITape& tape) { tape.Result(h * 3600.0 + IntMod(m, 60) * 60.0 + IntMod(s, 60)); });
+    Log([&](ITape& tape) { tape.Result(h, IntMod(m, 60) * 60.0 + IntMod(s, 60)); });
 }
 
 bool TimeCalculator::CopyDuration(std::string& text) {
     try {
-        double seconds = 0;
+        // The same steps, and so the same failures, as "=".
         if (mbCalcInProgress) {
             const std::int32_t entry = GetEntrySeconds();
-            seconds =
-                mbSubtract ? CheckedSub(mlTotalSeconds, entry) : CheckedAdd(mlTotalSeconds, entry);
+            text = DurationText(mbSubtract ? CheckedSub(mlTotalSeconds, entry)
+                                           : CheckedAdd(mlTotalSeconds, entry));
         } else {
             double h = 0;
             std::int32_t m = 0, s = 0;
             Normalised(h, m, s);
-            seconds = FloatCheck(h * 3600.0 + IntMod(m, 60) * 60.0 + IntMod(s, 60));
+            text = DurationText(h, IntMod(m, 60) * 60.0 + IntMod(s, 60));
         }
-        text = DurationText(seconds);
         return true;
     } catch (...) {
         std::int32_t number = 0;

@@ -15,38 +15,56 @@ std::string TwoDigits(long long n) {
     return buffer;
 }
 
+// One less than a positive whole number written in digits.
+void Decrement(std::string& digits) {
+    for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+        if (*it != '0') {
+            --*it;
+            break;
+        }
+        *it = '9';
+    }
+    if (digits.size() > 1 && digits[0] == '0') digits.erase(0, 1);
+}
+
 }  // namespace
 
-std::string DurationText(double seconds) {
-    std::string sign = seconds < 0 ? "-" : "";
-    double total = std::fabs(seconds);
-    if (!std::isfinite(total)) return sign + "0:00:00";
-    // Exact to the microsecond while that fits in 64 bits (some 290,000
-    // years); beyond, whole seconds are all a double still holds.
-    if (total < 9e12) {
-        const long long micro = std::llround(total * 1e6);
-        if (micro == 0) sign.clear();  // no "-0:00:00"
-        const long long whole = micro / 1000000, fraction = micro % 1000000;
-        std::string text = sign + std::to_string(whole / 3600) + ":" + TwoDigits(whole / 60 % 60) +
-                           ":" + TwoDigits(whole % 60);
-        if (fraction != 0) {
-            char digits[8];
-            (void)std::snprintf(digits, sizeof digits, "%06lld", fraction);
-            std::string f = digits;
-            f.erase(f.find_last_not_of('0') + 1);
-            text += "." + f;
-        }
-        return text;
-    }
-    const double hours = std::floor(total / 3600);
-    const double rest = total - hours * 3600;
-    const long long minutes = std::min(59LL, static_cast<long long>(rest / 60));
-    const long long secs =
-        std::min(59LL, std::max(0LL, static_cast<long long>(rest - minutes * 60.0)));
+std::string DurationText(double hours, double seconds) {
+    if (!std::isfinite(hours) || !std::isfinite(seconds)) return "0:00:00";
+    constexpr long long kHour = 3600LL * 1000000;  // microseconds
+    // Whole hours apart from the rest, so no product overflows and the
+    // rest keeps its microseconds however large the hours are.
+    const double fromSeconds = std::trunc(seconds / 3600);
+    double whole = std::trunc(hours);
+    const double rest = (hours - whole) * 3600.0 + (seconds - fromSeconds * 3600);
+    whole += fromSeconds;
+    long long micro = std::llround(rest * 1e6);  // |rest| below two hours
+    whole += static_cast<double>(micro / kHour);
+    micro %= kHour;
+    // Hours and the rest to one sign; a borrowed hour is taken from the
+    // digits, where a double that large could not lose one.
+    bool borrow = false;
+    if (whole > 0 && micro < 0) micro += kHour, borrow = true;
+    if (whole < 0 && micro > 0) micro -= kHour, borrow = true;
+    const bool negative = whole < 0 || micro < 0;
     char buffer[400];
-    (void)std::snprintf(buffer, sizeof buffer, "%.0f", hours);
-    return sign + buffer + ":" + TwoDigits(minutes) + ":" + TwoDigits(secs);
+    (void)std::snprintf(buffer, sizeof buffer, "%.0f", std::fabs(whole));
+    std::string text = buffer;
+    if (borrow) Decrement(text);
+    micro = std::llabs(micro);
+    const long long secs = micro / 1000000, fraction = micro % 1000000;
+    text = (negative ? "-" : "") + text + ":" + TwoDigits(secs / 60) + ":" + TwoDigits(secs % 60);
+    if (fraction != 0) {
+        char digits[8];
+        (void)std::snprintf(digits, sizeof digits, "%06lld", fraction);
+        std::string f = digits;
+        f.erase(f.find_last_not_of('0') + 1);
+        text += "." + f;
+    }
+    return text;
 }
+
+std::string DurationText(double seconds) { return DurationText(0, seconds); }
 
 namespace {
 
@@ -136,13 +154,18 @@ bool ReadClock(Reader& in, std::string fields[3]) {
 bool ReadUnits(Reader& in, std::string fields[3]) {
     bool seen[3] = {false, false, false};
     bool any = false;
+    int last = -1;
     while (!in.AtEnd()) {
         std::string number;
         if (!in.Number(number, true)) return false;
         in.SkipBlanks();
-        const int unit = UnitOf(in.Word());
+        const std::string word = in.Word();
+        // "1h30", "1m30": a last number without a unit takes the next one
+        // down, as people write it.
+        const int unit = word.empty() && in.AtEnd() && last >= 0 && last < 2 ? last + 1 : UnitOf(word);
         if (unit < 0 || seen[unit]) return false;
         seen[unit] = true;
+        last = unit;
         fields[unit] = number;
         any = true;
         in.SkipBlanks();
@@ -150,6 +173,68 @@ bool ReadUnits(Reader& in, std::string fields[3]) {
         in.SkipBlanks();
     }
     return any;
+}
+
+// Unsigned decimal text as its whole digits and fraction digits.
+struct Decimal {
+    std::string whole, fraction;
+};
+
+Decimal SplitDecimal(const std::string& text) {
+    const auto dot = text.find('.');
+    if (dot == std::string::npos) return {text, ""};
+    return {text.substr(0, dot), text.substr(dot + 1)};
+}
+
+// Adds b to a, digit by digit, so no pasted digit is rounded away.
+Decimal Add(Decimal a, Decimal b) {
+    const std::size_t f = std::max(a.fraction.size(), b.fraction.size());
+    a.fraction.resize(f, '0'), b.fraction.resize(f, '0');
+    const std::size_t w = std::max(a.whole.size(), b.whole.size());
+    a.whole.insert(0, w - a.whole.size(), '0'), b.whole.insert(0, w - b.whole.size(), '0');
+    std::string x = a.whole + a.fraction;
+    const std::string y = b.whole + b.fraction;
+    int carry = 0;
+    for (std::size_t i = x.size(); i-- > 0;) {
+        const int v = (x[i] - '0') + (y[i] - '0') + carry;
+        x[i] = static_cast<char>('0' + v % 10);
+        carry = v / 10;
+    }
+    if (carry) x.insert(0, 1, '1');
+    return {x.substr(0, x.size() - f), x.substr(x.size() - f)};
+}
+
+// A fraction of a unit in the next unit down (times 60): its whole part
+// (below 60) and its fraction.
+Decimal Times60(const std::string& fraction) {
+    std::string digits = fraction;
+    int carry = 0;
+    for (std::size_t i = digits.size(); i-- > 0;) {
+        const int v = (digits[i] - '0') * 60 + carry;
+        digits[i] = static_cast<char>('0' + v % 10);
+        carry = v / 10;
+    }
+    return {std::to_string(carry), digits};
+}
+
+std::string Text(Decimal d) {
+    d.fraction.erase(d.fraction.find_last_not_of('0') + 1);
+    if (d.whole.empty()) d.whole = "0";
+    return d.fraction.empty() ? d.whole : d.whole + "." + d.fraction;
+}
+
+// The boxes round hours and minutes to whole ones when "=" normalises, so
+// a fraction of an hour or a minute goes down into the next box; only the
+// seconds keep one ("2.5 min" is 2 minutes 30 seconds).
+void CarryFractionsDown(std::string fields[3]) {
+    for (int i = 0; i < 2; ++i) {
+        Decimal d = SplitDecimal(fields[i]);
+        if (d.fraction.find_first_not_of('0') == std::string::npos) continue;
+        const Decimal down = Times60(d.fraction);
+        d.fraction.clear();
+        fields[i] = Text(d);
+        fields[i + 1] = Text(Add(SplitDecimal(fields[i + 1]), down));
+    }
 }
 
 }  // namespace
@@ -175,6 +260,7 @@ bool ParseDuration(std::string_view text, PastedEntry& entry) {
         Reader units(rest);
         if (!ReadUnits(units, fields)) return false;
     }
+    CarryFractionsDown(fields);
     if (negative)
         for (std::string& field : fields)
             if (!field.empty()) field.insert(0, "-");

@@ -9,7 +9,15 @@ namespace tickwell {
 
 // "1:26:30", "0:00:02.5", "-0:30:00", "596523:14:07": hours unpadded,
 // minutes and seconds two digits, fractional seconds with only the digits
-// they need (to the microsecond).
+// they need, rounded to the microsecond; never "-0:00:00".
+// `hours` hours and `seconds` seconds together: the hours are written in
+// full however large (a box's 306 digits), with no product that overflows.
+// What is exact: the whole hours a double holds, and the rest (the hours'
+// fraction and the seconds, below two hours once whole hours are taken out)
+// to the microsecond. `seconds` alone above about 2^33 s (272 years) holds
+// no microseconds any more, so its fraction is what the double kept.
+// Not a number or infinity (never given by the engine) reads "0:00:00".
+std::string DurationText(double hours, double seconds);
 std::string DurationText(double seconds);
 
 // The three boxes as a user would have typed a pasted duration.

@@ -23,10 +23,10 @@ void Tape::Operand(bool subtract, std::int32_t seconds) {
     Add((subtract ? "\u2212 " : "+ ") + DurationText(seconds));
 }
 
-void Tape::Result(double seconds) {
-    char hours[64];
-    (void)std::snprintf(hours, sizeof hours, "%.4f", seconds / 3600.0);
-    Add("= " + DurationText(seconds) + " (" + hours + " h)");
+void Tape::Result(double hours, double seconds) {
+    char decimal[400];  // the largest double's 309 digits and four decimals
+    (void)std::snprintf(decimal, sizeof decimal, "%.4f", hours + seconds / 3600.0);
+    Add("= " + DurationText(hours, seconds) + " (" + decimal + " h)");
 }
 
 void Tape::Converted(Control button, const std::string& minutes, const std::string& seconds) {

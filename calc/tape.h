@@ -17,8 +17,9 @@ public:
     virtual ~ITape() = default;
     // An entry taken into the chain with the operator it was entered with.
     virtual void Operand(bool subtract, std::int32_t seconds) = 0;
-    // What "=" showed, as a duration.
-    virtual void Result(double seconds) = 0;
+    // What "=" showed, as a duration: `hours` hours and `seconds` seconds
+    // (apart, so a result of a 306-digit hours box is written whole).
+    virtual void Result(double hours, double seconds) = 0;
     // A conversion, as its boxes now show it (MS: minutes and seconds; S: seconds).
     virtual void Converted(Control button, const std::string& minutes,
                            const std::string& seconds) = 0;
@@ -43,7 +44,7 @@ public:
     void OnChanged(std::function<void()> changed) { mChanged = std::move(changed); }
 
     void Operand(bool subtract, std::int32_t seconds) override;
-    void Result(double seconds) override;
+    void Result(double hours, double seconds) override;
     void Converted(Control button, const std::string& minutes, const std::string& seconds) override;
     void ClearedEntry() override;
     void ClearedAll() override;

@@ -1,5 +1,7 @@
 #include "lifecycle.h"
 
+#include <utility>
+
 namespace tickwell {
 
 namespace forms {
@@ -14,15 +16,23 @@ void MainLifecycle::Form_Load(std::unique_ptr<IRegistry> registry, const IScreen
 
 void MainLifecycle::Form_Resize() {
     if (mForm.WindowState() == 1) {
+        if (mbMinimized) return;  // a second event for the same minimize
+        mbMinimized = true;
         mbHelpWasVisible = mForm.HelpVisible();
         mbTapeWasVisible = mForm.TapeVisible();
         if (mbHelpWasVisible) mForm.UnloadHelp();
         if (mbTapeWasVisible) mForm.UnloadTape();
         return;
     }
-    // The flags stay; the next minimize sets them afresh.
-    if (mbTapeWasVisible) mForm.ShowTape();
-    if (mbHelpWasVisible) mForm.ShowHelp();
+    // Only the restore after a minimize brings back what it closed; other
+    // size events (a move to a screen of another scale sends one) leave the
+    // windows as the user left them. The flags are used once.
+    if (!mbMinimized) return;
+    mbMinimized = false;
+    const bool tape = std::exchange(mbTapeWasVisible, false);
+    const bool help = std::exchange(mbHelpWasVisible, false);
+    if (tape) mForm.ShowTape();
+    if (help) mForm.ShowHelp();
 }
 
 void MainLifecycle::Form_Unload() {

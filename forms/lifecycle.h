@@ -1,6 +1,6 @@
 // The main window's life: at load it makes the settings store and restores
 // the window's place; minimizing closes open help and tape windows and
-// restoring brings them back; closing unloads them, then saves the main
+// the restore that follows brings them back; closing unloads them, then saves the main
 // window's place. Front ends supply the window through IMainForm.
 #pragma once
 
@@ -76,6 +76,7 @@ private:
     std::unique_ptr<MWindow> mPlacement;
     bool mbHelpWasVisible = false;
     bool mbTapeWasVisible = false;
+    bool mbMinimized = false;  // between a minimize and the restore that ends it
     Tape mTape;
     bool mUnloaded = false;
 };

@@ -68,8 +68,7 @@ void HelpPlacement::Form_Load(IPlacedWindow& window, const IPlacedWindow* beside
     mPlacement.SaveRestoreWindow(window, false);
     if (!firstTime || beside->WindowState() != 0) return;
     constexpr double kGap = 120;  // twips
-    window.SetLeft(beside->Left() + beside->Width() + kGap);
-    window.SetTop(beside->Top());
+    mPlacement.PlaceBeside(window, *beside, kGap);
 }
 
 bool HelpPlacement::Form_Unload(IPlacedWindow& window) {

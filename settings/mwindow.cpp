@@ -57,6 +57,51 @@ void MWindow::GetWorkArea() {
                                (static_cast<double>(mrcWorkArea.bottom) - mrcWorkArea.top));
 }
 
+void MWindow::Centred(double width, double height, double& left, double& top) const {
+    // Wherever the primary work area starts on the desktop (a primary screen
+    // right of or below another one).
+    left = mrcWorkArea.left * mScreen.TwipsPerPixelX() +
+           (width > mlWorkWidth ? (mScreen.Width() - width) / 2 : (mlWorkWidth - width) / 2);
+    top = mrcWorkArea.top * mScreen.TwipsPerPixelY() +
+          (height > mlWorkHeight ? (mScreen.Height() - height) / 2 : (mlWorkHeight - height) / 2);
+}
+
+std::vector<PixelRect> MWindow::WorkAreas() const {
+    std::vector<PixelRect> areas = mScreen.AllWorkAreas();
+    if (areas.empty()) {
+        const double tx = mScreen.TwipsPerPixelX(), ty = mScreen.TwipsPerPixelY();
+        areas.push_back({0, 0, static_cast<std::int32_t>(PixelOf(mScreen.Width(), tx)),
+                         static_cast<std::int32_t>(PixelOf(mScreen.Height(), ty))});
+    }
+    return areas;
+}
+
+void MWindow::PlaceBeside(IPlacedWindow& frm, const IPlacedWindow& other, double gap) {
+    if (!mScreen.CanPlaceWindows()) return;
+    GetWorkArea();
+    const double tx = mScreen.TwipsPerPixelX(), ty = mScreen.TwipsPerPixelY();
+    const long w = PixelOf(frm.Width(), tx), h = PixelOf(frm.Height(), ty);
+    const std::vector<PixelRect> areas = WorkAreas();
+    auto whole = [&](double l, double t) {
+        const long x = PixelOf(l, tx), y = PixelOf(t, ty);
+        for (const PixelRect& a : areas)
+            if (x >= a.left && x + w <= a.right && y >= a.top && y + h <= a.bottom) return true;
+        return false;
+    };
+    const double top = other.Top();
+    for (const double left : {other.Left() + other.Width() + gap, other.Left() - gap - frm.Width()}) {
+        if (whole(left, top)) {
+            frm.SetLeft(RoundOrZero(left));
+            frm.SetTop(RoundOrZero(top));
+            return;
+        }
+    }
+    double left = 0, centredTop = 0;
+    Centred(frm.Width(), frm.Height(), left, centredTop);
+    frm.SetLeft(RoundOrZero(left));
+    frm.SetTop(RoundOrZero(centredTop));
+}
+
 bool MWindow::HasPlace(const std::string& name) const {
     return !mSettings.GetSetting(kSection, name + " Left", "").empty();
 }
@@ -78,14 +123,8 @@ void MWindow::SaveRestoreWindow(IPlacedWindow& frm, bool bSave) {
     GetWorkArea();
     const double width = frm.Width(), height = frm.Height();
     const double tx = mScreen.TwipsPerPixelX(), ty = mScreen.TwipsPerPixelY();
-    // Centred in the primary work area, wherever that starts on the desktop
-    // (a primary screen right of or below another one).
-    const double defaultLeft =
-        mrcWorkArea.left * tx +
-        (width > mlWorkWidth ? (mScreen.Width() - width) / 2 : (mlWorkWidth - width) / 2);
-    const double defaultTop =
-        mrcWorkArea.top * ty +
-        (height > mlWorkHeight ? (mScreen.Height() - height) / 2 : (mlWorkHeight - height) / 2);
+    double defaultLeft = 0, defaultTop = 0;
+    Centred(width, height, defaultLeft, defaultTop);
     const std::int32_t centredLeft = RoundOrZero(defaultLeft);
     const std::int32_t centredTop = RoundOrZero(defaultTop);
 
@@ -99,11 +138,7 @@ void MWindow::SaveRestoreWindow(IPlacedWindow& frm, bool bSave) {
     // A window restored where no screen shows a pixel of it (a monitor was
     // unplugged, the resolution changed) would be lost: centre it instead.
     // Judged in the whole pixels the window will really cover.
-    std::vector<PixelRect> areas = mScreen.AllWorkAreas();
-    if (areas.empty()) {
-        areas.push_back({0, 0, static_cast<std::int32_t>(PixelOf(mScreen.Width(), tx)),
-                         static_cast<std::int32_t>(PixelOf(mScreen.Height(), ty))});
-    }
+    const std::vector<PixelRect> areas = WorkAreas();
     const long w = PixelOf(width, tx), h = PixelOf(height, ty);
     auto visible = [&](std::int32_t l, std::int32_t t) {
         const long x = PixelOf(l, tx), y = PixelOf(t, ty);

@@ -61,8 +61,17 @@ public:
     // Whether a place for the named window is stored.
     bool HasPlace(const std::string& name) const;
 
+    // A first place for a window that opens beside `other`: `gap` twips right
+    // of it where one screen shows the window whole, else as far left of it,
+    // else centred in the primary work area.
+    void PlaceBeside(IPlacedWindow& frm, const IPlacedWindow& other, double gap);
+
 private:
     void GetWorkArea();
+    // Where a window of that size stands centred in the primary work area.
+    void Centred(double width, double height, double& left, double& top) const;
+    // Every screen's work area; the whole screen when none is known.
+    std::vector<PixelRect> WorkAreas() const;
 
     CRegSettings& mSettings;
     const IScreen& mScreen;

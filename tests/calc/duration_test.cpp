@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "headless_host.h"
 #include "tape.h"
 
@@ -20,8 +22,26 @@ TEST(Duration, Text) {
         {0.1 * 3600, "0:06:00"},
         {2147483647, "596523:14:07"},
         {36000.125, "10:00:00.125"},
+        // Fault caught: microseconds lost to a product past 2^53.
+        {1099511627776.25, "305419896:36:16.25"},
+        {-INFINITY, "0:00:00"},
     };
     for (const auto& [seconds, text] : rows) EXPECT_EQ(DurationText(seconds), text) << seconds;
+    // Hours and seconds apart, as "=" shows them. Faults caught: an hours
+    // fraction dropped, an hour borrowed from a double too large to lose one
+    // (so the hours and the minutes disagree), a product that overflows.
+    struct Apart {
+        double hours, seconds;
+        const char* text;
+    };
+    const Apart apart[] = {
+        {1.5, 0, "1:30:00"},
+        {1e20, -1800, "99999999999999999999:30:00"},
+        {-1e20, 59, "-99999999999999999999:59:01"},
+        {0.5, -1800, "0:00:00"},
+        {-2, 7170, "-0:00:30"},
+    };
+    for (const Apart& a : apart) EXPECT_EQ(DurationText(a.hours, a.seconds), a.text) << a.hours;
 }
 
 // Faults caught: a partial read of what is no duration (never silent), a
@@ -42,7 +62,19 @@ TEST(Duration, Pasted) {
         {"1h 25m 40s", true, {"1", "25", "40"}},
         {"1 h 25 min", true, {"1", "25", ""}},
         {"90 min", true, {"", "90", ""}},
-        {"2.5h", true, {"2.5", "", ""}},
+        // Faults caught: a fraction of an hour or minute left in its box,
+        // where "=" rounds it to a whole one (2.5 min became 0:02:00), or
+        // rounded on its way down; a bare last number refused.
+        {"2.5h", true, {"2", "30", ""}},
+        {"2.5 min", true, {"", "2", "30"}},
+        {"1.25 h 10 s", true, {"1", "15", "10"}},
+        {"0.123h 30m", true, {"0", "37", "22.8"}},
+        {"-1.5m", true, {"", "-1", "-30"}},
+        {"1h30", true, {"1", "30", ""}},
+        {"1h30m", true, {"1", "30", ""}},
+        {"1m30.5", true, {"", "1", "30.5"}},
+        {"1s30", false, {}},
+        {"1h30 5", false, {}},
         {"40 s", true, {"", "", "40"}},
         {"1 hour 5 minutes", true, {"1", "5", ""}},
         {"40sec 2HRS", true, {"2", "", "40"}},
@@ -142,6 +174,22 @@ TEST(Tape, CopyAndPasteThroughTheEngine) {
     ASSERT_EQ(overflow.MsgBoxes().size(), 1u);
     EXPECT_EQ(overflow.MsgBoxes()[0].text, "Error Number: 6\r\nOverflow");
     EXPECT_EQ(overflow.GetText(Control::txtSeconds), "1");
+
+    // Faults caught: Copy reporting Overflow for an entry "=" shows, and
+    // the tape writing "inf" for it.
+    HeadlessHost huge;
+    Tape hugeTape;
+    huge.Calc().SetTape(&hugeTape);
+    huge.SetEntry("1e306", "-30", "");
+    ASSERT_TRUE(huge.Calc().CopyDuration(text));
+    EXPECT_EQ(text.substr(0, 16), "1000000000000000");
+    EXPECT_EQ(text.size(), 307u + 6u);
+    EXPECT_EQ(text.substr(text.size() - 6), ":30:00");
+    huge.Type("=");
+    EXPECT_EQ(huge.GetText(Control::txtHours), "1E+306");
+    ASSERT_EQ(hugeTape.Lines().size(), 1u);
+    EXPECT_EQ(hugeTape.Lines()[0].find("inf"), std::string::npos) << hugeTape.Lines()[0];
+    EXPECT_TRUE(huge.MsgBoxes().empty());
 
     HeadlessHost pasted;
     pasted.Calc().PasteEntry({"1", "25", "40"});

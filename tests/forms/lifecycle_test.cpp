@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "file_registry.h"
 #include "layout.h"
 #include "placement_fakes.h"
@@ -53,7 +55,7 @@ struct RecordingForm : IMainForm {
 TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
     struct Step {
         const char*
-            what;  // m minimize, r restore, c user closes help, o open help, t open tape, u unload
+            what;  // m minimize, r restore, c/x user closes help/tape, o open help, t open tape, u unload
         const char* log;
     };
     const Step cases[] = {
@@ -67,6 +69,11 @@ TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
         // its place lost at unload.
         {"tmr", "restore tape untape tape "},
         {"otu", "restore show tape untape unload save "},
+        // Faults caught: a restore that follows no minimize (a move to a
+        // screen of another scale) reopening a tape the user closed since,
+        // and a second minimize event forgetting what the first one closed.
+        {"tmrxr", "restore tape untape tape untape "},
+        {"ommr", "restore show unload show "},
     };
     for (const Step& c : cases) {
         TempDir dir;
@@ -79,6 +86,7 @@ TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
                 case 'm': form.state = 1, life.Form_Resize(); break;
                 case 'r': form.state = 0, life.Form_Resize(); break;
                 case 'c': form.UnloadHelp(); break;
+                case 'x': form.UnloadTape(); break;
                 case 'o': form.ShowHelp(); break;
                 case 't': form.ShowTape(); break;
                 case 'u': life.Form_Unload(); break;
@@ -115,6 +123,24 @@ TEST(MainLifecycle, ModelessWindowPlaces) {
     HelpPlacement again(placement);
     again.Form_Load(reopened, &main);
     EXPECT_EQ(reopened.left, 9000);
+
+    // Fault caught: a first tape placed beyond the screen's edge, where on
+    // Windows no task-bar button finds it. Main window at the right edge:
+    // left of it; no room either side: centred in the work area.
+    struct Side {
+        double mainLeft, mainWidth, left;
+    };
+    const Side sides[] = {
+        {19200 - 3600, 3600, 19200 - 3600 - 120 - 4515},
+        {3000, 13200, (19200 - 4515) / 2},
+    };
+    for (const Side& side : sides) {
+        FakeWindow fresh, beside;
+        fresh.name = "frmFresh";
+        beside.left = side.mainLeft, beside.width = side.mainWidth, beside.top = 3000;
+        HelpPlacement(placement).Form_Load(fresh, &beside);
+        EXPECT_EQ(fresh.left, std::nearbyint(side.left)) << side.mainLeft;
+    }
 }
 
 // Fault caught: Tab stopping on a button, or not wrapping round the boxes.

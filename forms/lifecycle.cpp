@@ -35,6 +35,12 @@ void MainLifecycle::Form_Resize() {
     if (help) mForm.ShowHelp();
 }
 
+void MainLifecycle::SaveSession() {
+    if (mUnloaded) return;
+    mForm.SaveModelessPlaces();
+    mPlacement->SaveRestoreWindow(mForm, true);
+}
+
 void MainLifecycle::Form_Unload() {
     if (mUnloaded) return;
     mUnloaded = true;

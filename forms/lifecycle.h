@@ -28,6 +28,8 @@ public:
     virtual bool TapeVisible() const = 0;
     virtual void ShowTape() = 0;
     virtual void UnloadTape() = 0;
+    // Saves the places of the open help and tape windows, leaving them open.
+    virtual void SaveModelessPlaces() = 0;
 };
 
 // An IMainForm whose place and state are those of another window object, so
@@ -61,6 +63,10 @@ public:
     // Nothing on this path asks the user anything, so it never holds the
     // session's end; the front end then ends the program.
     void EndSession() { Form_Unload(); }
+    // The session manager asks for everything to be saved before a logout
+    // that the user may still cancel: every place is saved, and every window
+    // stays open. The program ends only when the session really ends.
+    void SaveSession();
 
     // Shared with the help window, which restores and saves through it.
     MWindow& Placement() { return *mPlacement; }

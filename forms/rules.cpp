@@ -54,6 +54,14 @@ void RunMenuCommand(MenuCommand command, IMenuCommands& menu) {
     }
 }
 
+bool EditCopy(TimeCalculator& calc, const std::string& boxSelection, std::string& text) {
+    if (!boxSelection.empty()) {
+        text = boxSelection;
+        return true;
+    }
+    return calc.CopyDuration(text);
+}
+
 void EditPaste(TimeCalculator& calc, ICalcHost& host, const std::string& clipboard) {
     PastedEntry entry;
     if (ParseDuration(clipboard, entry)) {
@@ -69,6 +77,10 @@ void HelpPlacement::Form_Load(IPlacedWindow& window, const IPlacedWindow* beside
     if (!firstTime || beside->WindowState() != 0) return;
     constexpr double kGap = 120;  // twips
     mPlacement.PlaceBeside(window, *beside, kGap);
+}
+
+void HelpPlacement::SavePlace(IPlacedWindow& window) {
+    if (!mUnloaded) mPlacement.SaveRestoreWindow(window, true);
 }
 
 bool HelpPlacement::Form_Unload(IPlacedWindow& window) {

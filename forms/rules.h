@@ -82,6 +82,11 @@ public:
 };
 void RunMenuCommand(MenuCommand command, IMenuCommands& menu);
 
+// Edit > Copy: text selected in a box is copied as the box itself would
+// copy it; otherwise the duration "=" would show now. False when nothing is
+// to go on the clipboard (the engine has shown why).
+bool EditCopy(TimeCalculator& calc, const std::string& boxSelection, std::string& text);
+
 // Edit > Paste: a clipboard text that holds a duration fills the boxes;
 // anything else leaves them and says so. (Copy is the engine's CopyDuration.)
 void EditPaste(TimeCalculator& calc, ICalcHost& host, const std::string& clipboard);
@@ -97,6 +102,9 @@ public:
     void Form_Load(IPlacedWindow& window, const IPlacedWindow* beside = nullptr);
     // True the first time, when the place was saved.
     bool Form_Unload(IPlacedWindow& window);
+    // Saves the place of the open window, which stays open (a session
+    // manager asks before a logout the user may still cancel).
+    void SavePlace(IPlacedWindow& window);
 
 private:
     MWindow& mPlacement;

@@ -1,7 +1,6 @@
 #include "file_registry.h"
 
 #include <cstdlib>
-#include <iostream>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -53,8 +52,8 @@ bool LockWait::Acquire(const std::function<int()>& tryLock) {
 }
 
 void ReportKeptAside(const std::string& file, const std::string& aside) {
-    std::cerr << "tickwell: the settings file " << file << " could not be read; it was kept as "
-              << aside << " and a new one was started.\n";
+    Report("tickwell: the settings file " + file + " could not be read; it was kept as " + aside +
+           " and a new one was started.");
 }
 
 }  // namespace settingsfile
@@ -78,7 +77,7 @@ std::string FileRegistry::DefaultPath() {
 void FileRegistry::Warn(const std::string& problem) const {
     if (mWarned || problem.empty()) return;
     mWarned = true;
-    std::cerr << "tickwell: window positions are not saved: " << problem << ".\n";
+    settingsfile::Report("tickwell: window positions are not saved: " + problem + ".");
 }
 
 const regfile::Hive& FileRegistry::Current() const {
@@ -87,7 +86,7 @@ const regfile::Hive& FileRegistry::Current() const {
     settingsfile::Stamp stamp;
     std::string bytes, problem;
     const settingsfile::State state = settingsfile::Read(
-        mPath, mSnapshot.valid ? &mSnapshot.stamp : nullptr, stamp, bytes, problem);
+        mPath, mFolder, mSnapshot.valid ? &mSnapshot.stamp : nullptr, stamp, bytes, problem);
     Warn(problem);
     if (state == settingsfile::State::Unchanged) return mSnapshot.hive;
     mSnapshot.valid = false;
@@ -127,7 +126,7 @@ long FileRegistry::Commit(const Change& change) {
     if (mPath.empty()) return kErrorAccessDenied;
     std::string problem;
     const long status = settingsfile::Replace(
-        mPath, mLockWait,
+        mPath, mFolder, mLockWait,
         [&](settingsfile::State state, const std::string& bytes, settingsfile::Rewrite& rewrite) {
             regfile::Hive hive;
             // An empty file (made with touch) is an empty store.
@@ -142,9 +141,8 @@ long FileRegistry::Commit(const Change& change) {
                 return result;
             rewrite.contents = regfile::Serialize(hive);
             if (rewrite.contents.size() > regfile::kMaxFileBytes) {
-                std::cerr << "tickwell: a setting was not saved: the settings file would grow "
-                             "past "
-                          << (regfile::kMaxFileBytes >> 20) << " MiB.\n";
+                settingsfile::Report("tickwell: a setting was not saved: the settings file would grow past " +
+                       std::to_string(regfile::kMaxFileBytes >> 20) + " MiB.");
                 return kErrorFileTooLarge;
             }
             rewrite.write = true;

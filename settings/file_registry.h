@@ -58,6 +58,7 @@ private:
 
     std::string mPath;
     settingsfile::LockWait mLockWait;
+    mutable settingsfile::FolderCache mFolder;
     mutable bool mWarned = false;
     struct Snapshot {
         bool valid = false;

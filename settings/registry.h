@@ -39,6 +39,7 @@ constexpr long kErrorDiskFull = 112;
 constexpr long kErrorBadPathname = 161;
 constexpr long kErrorMoreData = 234;
 constexpr long kErrorKeyDeleted = 1018;
+constexpr long kErrorDiskQuotaExceeded = 1295;
 
 class IRegistry {
 public:

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace tickwell::settingsfile {
@@ -41,10 +42,23 @@ private:
     std::chrono::steady_clock::time_point mNoWaitUntil{};
 };
 
+// Where the file was found last: the folder that holds it, kept open between
+// lookups so a lookup opens the file alone, and renewed by every save, which
+// walks the whole path afresh. Each platform fills it in its own way.
+class FolderCache {
+public:
+    FolderCache();
+    ~FolderCache();
+    FolderCache(const FolderCache&) = delete;
+    FolderCache& operator=(const FolderCache&) = delete;
+    struct Impl;
+    std::unique_ptr<Impl> impl;
+};
+
 // The file's bytes, unless `known` (when not null) still describes it.
-// `problem` is set when the place was refused.
-State Read(const std::string& path, const Stamp* known, Stamp& stamp, std::string& bytes,
-           std::string& problem);
+// `problem` is set when the place was refused or could not be reached.
+State Read(const std::string& path, FolderCache& cache, const Stamp* known, Stamp& stamp,
+           std::string& bytes, std::string& problem);
 
 // What a save makes of the file it found.
 struct Rewrite {
@@ -57,9 +71,15 @@ using Update = std::function<long(State state, const std::string& bytes, Rewrite
 // Locks, reads the file afresh, asks `update`, and replaces the file
 // atomically when it says so. Returns a Win32 status; `problem` is set when
 // the place was refused.
-long Replace(const std::string& path, LockWait& wait, const Update& update, std::string& problem);
+long Replace(const std::string& path, FolderCache& cache, LockWait& wait, const Update& update,
+             std::string& problem);
 
-// One line on standard error about a settings file kept aside.
+// One line about the store's problems, where the platform's diagnostics are
+// read: standard error on Linux, the debugger's output on Windows (a GUI
+// program has no console).
+void Report(const std::string& line);
+
+// One line about a settings file kept aside.
 void ReportKeptAside(const std::string& file, const std::string& aside);
 
 }  // namespace tickwell::settingsfile

@@ -127,7 +127,14 @@ long WriteAtomically(const std::wstring& path, const std::string& contents) {
 
 }  // namespace
 
-State Read(const std::string& path, const Stamp* known, Stamp& stamp, std::string& bytes,
+void Report(const std::string& line) { OutputDebugStringW(Wide(line + "\n").c_str()); }
+
+// Windows opens the file by its full path each time: nothing to keep.
+struct FolderCache::Impl {};
+FolderCache::FolderCache() = default;
+FolderCache::~FolderCache() = default;
+
+State Read(const std::string& path, FolderCache&, const Stamp* known, Stamp& stamp, std::string& bytes,
            std::string&) {
     Handle file(OpenForReading(Wide(path)));
     if (!file.Valid()) {
@@ -144,7 +151,7 @@ State Read(const std::string& path, const Stamp* known, Stamp& stamp, std::strin
     return state;
 }
 
-long Replace(const std::string& path, LockWait& wait, const Update& update, std::string&) {
+long Replace(const std::string& path, FolderCache&, LockWait& wait, const Update& update, std::string&) {
     const std::wstring wide = Wide(path);
     // The lock is a file of its own, so the settings file can be replaced
     // while another copy waits; Windows drops the lock when a process dies.

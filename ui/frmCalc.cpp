@@ -38,6 +38,10 @@ public:
     bool TapeVisible() const override { return mWindow.mTape && mWindow.mTape->isVisible(); }
     void ShowTape() override { mWindow.ShowTape(); }
     void UnloadTape() override { mWindow.UnloadTape(); }
+    void SaveModelessPlaces() override {
+        if (mWindow.mHelp) mWindow.mHelp->SavePlace();
+        if (mWindow.mTape) mWindow.mTape->SavePlace();
+    }
 
 private:
     frmCalc& mWindow;
@@ -215,8 +219,11 @@ void frmCalc::UnloadTape() {
 // ---- Edit menu --------------------------------------------------------------
 
 void frmCalc::mnuCopy_Click() {
+    std::string selection;
+    if (auto* box = qobject_cast<QLineEdit*>(focusWidget()))  // only the boxes are line edits
+        selection = box->selectedText().toStdString();
     std::string text;
-    if (mCalc.CopyDuration(text))
+    if (forms::EditCopy(mCalc, selection, text))
         QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
 

@@ -36,6 +36,8 @@ public:
     void Form_Unload();
     // The session ends: both windows' places saved as a close saves them.
     void EndSession() { mLifecycle.EndSession(); }
+    // The session manager's save request: every place saved, nothing closed.
+    void SaveSession() { mLifecycle.SaveSession(); }
 
     // Edit menu.
     void mnuCopy_Click() override;

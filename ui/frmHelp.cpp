@@ -39,6 +39,11 @@ void frmHelp::Form_Unload() {
     if (mPlacement.Form_Unload(window)) emit unloaded();
 }
 
+void frmHelp::SavePlace() {
+    QtPlacedWindow window(*this, objectName());
+    mPlacement.SavePlace(window);
+}
+
 void frmHelp::closeEvent(QCloseEvent* event) {
     Form_Unload();
     event->accept();

@@ -19,6 +19,7 @@ public:
 
     void Form_Load();    // restores the saved position
     void Form_Unload();  // saves it
+    void SavePlace();    // saves it and stays open
 
     // Draws the help page; `only`, when not negative, draws that one text
     // element alone (for measuring what each paints).

@@ -20,7 +20,9 @@ frmTape::frmTape(MWindow& placement, const Tape& tape)
     setWindowTitle(forms::kTapeCaption);
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);  // typing goes on in the main window
-    setFixedSize(Px(forms::kTapeClientWidth), Px(forms::kTapeClientHeight));
+    // Resizable, so a long tape can be read at once; the size is not kept.
+    resize(Px(forms::kTapeClientWidth), Px(forms::kTapeClientHeight));
+    setMinimumSize(Px(forms::kTapeClientWidth) / 2, Px(forms::kTapeClientHeight) / 4);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(mText);
@@ -43,13 +45,23 @@ void frmTape::Form_Load(const IPlacedWindow* main) {
 
 void frmTape::LineAdded() {
     if (mTape.Lines().empty()) return;
+    // The view follows new lines only while it is at the bottom; a
+    // selection and a scroll position the user chose stay as they are.
+    QScrollBar* bar = mText->verticalScrollBar();
+    const bool atBottom = bar->value() == bar->maximum();
+    const int scrolled = bar->value();
     mText->appendPlainText(QString::fromStdString(mTape.Lines().back()));
-    mText->verticalScrollBar()->setValue(mText->verticalScrollBar()->maximum());
+    bar->setValue(atBottom ? bar->maximum() : scrolled);
 }
 
 void frmTape::Form_Unload() {
     QtPlacedWindow window(*this, objectName());
     if (mPlacement.Form_Unload(window)) emit unloaded();
+}
+
+void frmTape::SavePlace() {
+    QtPlacedWindow window(*this, objectName());
+    mPlacement.SavePlace(window);
 }
 
 void frmTape::closeEvent(QCloseEvent* event) {

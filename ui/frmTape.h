@@ -21,6 +21,7 @@ public:
     // every line.
     void Form_Load(const IPlacedWindow* main);
     void Form_Unload();  // saves the position
+    void SavePlace();    // saves it and stays open
     void LineAdded();    // the tape grew
 
     QPlainTextEdit* Text() const { return mText; }

@@ -111,8 +111,11 @@ void EndWithTheSession(QApplication& app, tickwell::frmCalc& window) {
         window.EndSession();
         QCoreApplication::quit();  // every event loop, a modal box's too
     };
+    // Before a logout the session manager asks for everything to be saved;
+    // the user may still cancel it, so Tickwell stays open. When the session
+    // does end, it ends the program (a signal, or Qt's own quit).
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
-                     [end](QSessionManager&) { end(); });
+                     [&window](QSessionManager&) { window.SaveSession(); });
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, gEndSignals) != 0)
         return;
     auto* notifier = new QSocketNotifier(gEndSignals[0], QSocketNotifier::Read, &app);
@@ -200,5 +203,7 @@ int main(int argc, char** argv) {
         EndWithTheSession(app, window);
     });
     window.show();
-    return app.exec();
+    const int code = app.exec();
+    window.EndSession();  // a quit that closed no window (the session's end) saves too
+    return code;
 }

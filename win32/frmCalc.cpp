@@ -264,14 +264,7 @@ void frmCalc::SendTab() {
 
 // ---- the engine's host -------------------------------------------------------
 
-std::string frmCalc::GetText(Control box) const {
-    HWND control = ControlWindow(box);
-    const int length = GetWindowTextLengthW(control);
-    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
-    const int got = GetWindowTextW(control, text.data(), length + 1);
-    text.resize(static_cast<std::size_t>(got));
-    return Utf8(text);
-}
+std::string frmCalc::GetText(Control box) const { return Utf8(WindowText(ControlWindow(box))); }
 
 void frmCalc::SetText(Control box, const std::string& text) {
     SetWindowTextW(ControlWindow(box), Wide(text).c_str());
@@ -327,9 +320,25 @@ void frmCalc::UnloadTape() {
 
 // ---- Edit menu --------------------------------------------------------------
 
+void frmCalc::SaveModelessPlaces() {
+    if (mHelp) mHelp->SaveOpenPlace();
+    if (mTape) mTape->SaveOpenPlace();
+}
+
 void frmCalc::mnuCopy_Click() {
+    // Text selected in a box is copied as the box would copy it.
+    std::string selection;
+    HWND focus = GetFocus();
+    for (Control box : {Control::txtHours, Control::txtMinutes, Control::txtSeconds}) {
+        if (focus != ControlWindow(box)) continue;
+        DWORD from = 0, to = 0;
+        SendMessageW(focus, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                     reinterpret_cast<LPARAM>(&to));
+        const std::wstring all = WindowText(focus);
+        if (from < to && to <= all.size()) selection = Utf8(all.substr(from, to - from));
+    }
     std::string text;
-    if (!mCalc.CopyDuration(text) || !OpenClipboard(mHwnd)) return;
+    if (!forms::EditCopy(mCalc, selection, text) || !OpenClipboard(mHwnd)) return;
     const std::wstring wide = Wide(text);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
     if (void* bytes = memory ? GlobalLock(memory) : nullptr) {
@@ -456,7 +465,11 @@ LRESULT frmCalc::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             mLifecycle.Form_Unload();  // the help window first, then this one's place
             DestroyWindow(mHwnd);
             return 0;
-        case WM_QUERYENDSESSION: return TRUE;  // never hold up a sign-out or shutdown
+        case WM_QUERYENDSESSION:
+            // Never hold up a sign-out or shutdown; save every place now, in
+            // case another program cancels it and the windows stay open.
+            mLifecycle.SaveSession();
+            return TRUE;
         case WM_ENDSESSION:
             // Windows ends the process once this returns: unload the windows
             // now, as closing would, so both places are saved.

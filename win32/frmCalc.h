@@ -60,6 +60,7 @@ public:
     bool TapeVisible() const override { return mTape && mTape->Visible(); }
     void ShowTape() override;
     void UnloadTape() override;
+    void SaveModelessPlaces() override;
 
 private:
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;

@@ -12,8 +12,9 @@ namespace tickwell::win {
 namespace {
 
 constexpr wchar_t kClass[] = L"TickwellTape";
-// A normal title bar with the icon and system menu.
-constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
+// A normal title bar with the icon and system menu, and a sizing border so
+// a long tape can be read at once (the size is not kept).
+constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME;
 
 // Ctrl+A selects every line; a read-only box would only beep.
 LRESULT CALLBACK SelectAll(HWND box, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
@@ -44,7 +45,7 @@ frmTape::frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main
     SetAccessibleName(mText, forms::kTapeCaption);
     Layout(WindowDpi(mHwnd));
     RestorePlace(main);
-    LineAdded();
+    FillText();
 }
 
 frmTape::~frmTape() {
@@ -57,21 +58,57 @@ void frmTape::Layout(UINT dpi) {
         OuterSize(forms::kTapeClientWidth, forms::kTapeClientHeight, kStyle, 0, false, dpi);
     SetWindowPos(mHwnd, nullptr, 0, 0, size.cx, size.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    SetWindowPos(mText, nullptr, 0, 0, Scale(forms::kTapeClientWidth, dpi),
-                 Scale(forms::kTapeClientHeight, dpi), SWP_NOZORDER | SWP_NOACTIVATE);
     HFONT old = mFont;
     mFont = MakeFont(forms::kDefaultFont, dpi);
     SendMessageW(mText, WM_SETFONT, reinterpret_cast<WPARAM>(mFont), TRUE);
     if (old) DeleteObject(old);  // only once the box uses the new one
 }
 
-void frmTape::LineAdded() {
+void frmTape::FillText() {
     std::string text;
     for (const std::string& line : mTape.Lines()) text += (text.empty() ? "" : "\r\n") + line;
     SetWindowTextW(mText, Wide(text).c_str());
     const LPARAM end = GetWindowTextLengthW(mText);
     SendMessageW(mText, EM_SETSEL, static_cast<WPARAM>(end), end);
     SendMessageW(mText, EM_SCROLLCARET, 0, 0);  // the newest line in view
+}
+
+void frmTape::LineAdded() {
+    if (mTape.Lines().empty()) return;
+    // Appended where it ends, so the user's selection and scroll position
+    // stay; the view follows new lines only while it is at the bottom.
+    SCROLLINFO bar{sizeof bar, SIF_ALL, 0, 0, 0, 0, 0};
+    const bool scrollable = GetScrollInfo(mText, SB_VERT, &bar) && bar.nMax > 0;
+    const bool atBottom =
+        !scrollable || bar.nPos + static_cast<int>(bar.nPage) > bar.nMax || bar.nPage == 0;
+    DWORD from = 0, to = 0;
+    SendMessageW(mText, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+    const LRESULT firstLine = SendMessageW(mText, EM_GETFIRSTVISIBLELINE, 0, 0);
+    SendMessageW(mText, WM_SETREDRAW, FALSE, 0);
+    const int length = GetWindowTextLengthW(mText);
+    const std::wstring line = (length > 0 ? L"\r\n" : L"") + Wide(mTape.Lines().back());
+    SendMessageW(mText, EM_SETSEL, static_cast<WPARAM>(length), length);
+    SendMessageW(mText, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
+    // As many lines as the tape keeps: the oldest goes.
+    LRESULT dropped = 0;
+    if (SendMessageW(mText, EM_GETLINECOUNT, 0, 0) > static_cast<LRESULT>(Tape::kMaxLines)) {
+        dropped = SendMessageW(mText, EM_LINEINDEX, 1, 0);
+        SendMessageW(mText, EM_SETSEL, 0, dropped);
+        SendMessageW(mText, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
+    }
+    auto shift = [dropped](DWORD at) {
+        return static_cast<WPARAM>(at > static_cast<DWORD>(dropped) ? at - dropped : 0);
+    };
+    SendMessageW(mText, EM_SETSEL, shift(from), static_cast<LPARAM>(shift(to)));
+    const LRESULT nowFirst = SendMessageW(mText, EM_GETFIRSTVISIBLELINE, 0, 0);
+    if (atBottom) {
+        SendMessageW(mText, WM_VSCROLL, SB_BOTTOM, 0);
+    } else {
+        const LRESULT want = firstLine - (dropped > 0 ? 1 : 0);
+        SendMessageW(mText, EM_LINESCROLL, 0, want - nowFirst);
+    }
+    SendMessageW(mText, WM_SETREDRAW, TRUE, 0);
+    InvalidateRect(mText, nullptr, TRUE);
 }
 
 void frmTape::Show() {
@@ -84,6 +121,16 @@ LRESULT frmTape::Handle(UINT msg, WPARAM wp, LPARAM lp) {
         case WM_DPICHANGED: {
             MoveToSuggested(lp);
             Layout(HIWORD(wp));
+            return 0;
+        }
+        case WM_SIZE:  // the box fills the window, however it is sized
+            MoveWindow(mText, 0, 0, LOWORD(lp), HIWORD(lp), TRUE);
+            return 0;
+        case WM_GETMINMAXINFO: {
+            auto* limits = reinterpret_cast<MINMAXINFO*>(lp);
+            const UINT dpi = WindowDpi(mHwnd);
+            limits->ptMinTrackSize = {Scale(forms::kTapeClientWidth / 2, dpi),
+                                      Scale(forms::kTapeClientHeight / 4, dpi)};
             return 0;
         }
         case WM_SETFOCUS: SetFocus(mText); return 0;

@@ -1,6 +1,7 @@
 // The tape window on Win32: the running record of the calculation in a
 // read-only box, newest line at the bottom, selectable and copyable.
-// Modeless, one instance, no task-bar button; remembers its position.
+// Modeless, one instance, no task-bar button, resizable; remembers its
+// position.
 #pragma once
 
 // clang-format off
@@ -32,6 +33,7 @@ public:
 private:
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
     void Layout(UINT dpi);
+    void FillText();  // every line, at load
 
     const Tape& mTape;
     HWND mText = nullptr;

@@ -18,6 +18,12 @@ void ModelessWindow::SavePlace() {
     mPlacement.Form_Unload(window);
 }
 
+void ModelessWindow::SaveOpenPlace() {
+    if (!mHwnd) return;
+    Win32PlacedWindow window(mHwnd, mName);
+    mPlacement.SavePlace(window);
+}
+
 LRESULT ModelessWindow::Close() {
     SavePlace();
     DestroyDetached();

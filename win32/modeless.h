@@ -22,6 +22,8 @@ public:
     void Unload() { SendMessageW(mHwnd, WM_CLOSE, 0, 0); }
     HWND Handle() const { return mHwnd; }
     bool Visible() const { return mHwnd && IsWindowVisible(mHwnd); }
+    // Saves the place of the open window, which stays open.
+    void SaveOpenPlace();
 
 protected:
     // `unloaded` runs once the window has saved its place and is gone.

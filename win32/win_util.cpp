@@ -139,6 +139,14 @@ void PaintLines(HDC dc, const forms::FormSpec& form, UINT dpi) {
     }
 }
 
+std::wstring WindowText(HWND window) {
+    const int length = GetWindowTextLengthW(window);
+    std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+    const int got = GetWindowTextW(window, text.data(), length + 1);
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+}
+
 UINT WindowDpi(HWND window) {
     using Get = UINT(WINAPI*)(HWND);
     static const Get get = User32<Get>("GetDpiForWindow");

@@ -26,6 +26,9 @@ COLORREF ToColor(const forms::ColorSpec& row, COLORREF inherit);
 void PaintLines(HDC dc, const forms::FormSpec& form, UINT dpi);
 
 UINT WindowDpi(HWND window);
+
+// A control's whole text.
+std::wstring WindowText(HWND window);
 // The system DPI; 96 where Windows cannot say.
 UINT SystemDpi();
 // COM on this thread, started on first use.

@@ -47,6 +47,7 @@ struct RecordingForm : IMainForm {
     bool TapeVisible() const override { return tapeOpen; }
     void ShowTape() override { log += "tape ", tapeOpen = true; }
     void UnloadTape() override { log += tapeOpen ? "untape " : "", tapeOpen = false; }
+    void SaveModelessPlaces() override { log += "keep "; }
 };
 
 // Faults caught: help not closed on minimize or not reopened on restore, a
@@ -55,7 +56,7 @@ struct RecordingForm : IMainForm {
 TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
     struct Step {
         const char*
-            what;  // m minimize, r restore, c/x user closes help/tape, o open help, t open tape, u unload
+            what;  // m minimize, r restore, c/x user closes help/tape, o open help, t open tape, k session save, u unload
         const char* log;
     };
     const Step cases[] = {
@@ -74,6 +75,10 @@ TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
         // and a second minimize event forgetting what the first one closed.
         {"tmrxr", "restore tape untape tape untape "},
         {"ommr", "restore show unload show "},
+        // Faults caught: the session manager's save request closing the
+        // windows (a cancelled logout would lose them) or saving nothing,
+        // and the later close not saving again.
+        {"otku", "restore show tape keep save untape unload save "},
     };
     for (const Step& c : cases) {
         TempDir dir;
@@ -90,6 +95,7 @@ TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
                 case 'o': form.ShowHelp(); break;
                 case 't': form.ShowTape(); break;
                 case 'u': life.Form_Unload(); break;
+                case 'k': life.SaveSession(); break;
             }
         }
         EXPECT_EQ(form.log, c.log) << c.what;

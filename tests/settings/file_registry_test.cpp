@@ -7,6 +7,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -247,6 +248,17 @@ TEST_F(FileStore, FailedWritesReturnFalseAndKeepTheOldFile) {
         const int status = Wait(child);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the write claimed success";
         EXPECT_EQ(ReadFile(File()), before);
+        // Fault caught: an unreadable file kept aside before the new one was
+        // written, so a full disk left no settings file at all.
+        WriteFile(File(), "not settings");
+        const pid_t again = Spawn([&] {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{4, 4};
+            setrlimit(RLIMIT_FSIZE, &limit);
+            _exit(settings.SaveSetting("Position", "v", "", 7) ? 1 : 0);
+        });
+        EXPECT_EQ(Wait(again), 0);
+        EXPECT_EQ(ReadFile(File()), "not settings");
     }
     if (geteuid() != 0) {  // permissions do not bind root
         TempDir dir;
@@ -349,19 +361,150 @@ TEST_F(FileStore, TwoProcessesSavingAtOnceLoseNothing) {
 // folder others control, replacing a linked settings file with a plain one,
 // hanging on a FIFO, overwriting a read-only file, writing a file too large
 // to be read back.
-TEST_F(FileStore, HostileFilesAndFolders) {
-    struct Case {
-        const char* name;
-        std::function<void(const std::string& dir)> plant;
-        bool saves;
-        std::function<void(const std::string& dir)> check;
-        bool needsRoot = false;  // hands a file to another user
+struct HostileCase {
+    const char* name;
+    std::function<void(const std::string& dir)> plant;
+    bool saves;
+    std::function<void(const std::string& dir)> check;
+};
+
+void PlayHostile(const HostileCase& c, const std::string& file) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    const std::string path = dir.Path() + file;
+    FileRegistry registry(path, 200ms);
+    CRegSettings settings(registry);
+    ASSERT_TRUE(settings.SaveSetting("Position", "v", "", 1)) << c.name;
+    c.plant(dir.Path());
+    const std::string before = c.saves ? "" : ReadFile(path);
+    alarm(20);  // a blocking open would hang here
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(settings.GetSetting("Position", "x", "dflt"), "dflt") << c.name;
+    EXPECT_EQ(settings.SaveSetting("Position", "v", "", 42), c.saves) << c.name;
+    ::testing::internal::GetCapturedStderr();
+    alarm(0);
+    if (c.saves) {
+        EXPECT_EQ(settings.GetSetting("Position", "v", ""), "42") << c.name;
+    } else {
+        EXPECT_EQ(ReadFile(path), before) << c.name;
+    }
+    if (c.check) c.check(dir.Path());
+}
+
+// Runs `body` as the unprivileged user 65534 in a child, with its standard
+// error in `said`; returns the child's exit code.
+int AsAnotherUser(const std::function<bool()>& body, std::string& said) {
+    TempDir out;
+    const std::string log = out.Path() + "/stderr";
+    chmod(out.Path().c_str(), 0777);
+    const pid_t child = Spawn([&] {
+        const int fd = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
+        dup2(fd, 2);
+        if (setgid(65534) != 0 || setuid(65534) != 0) _exit(3);
+        _exit(body() ? 0 : 1);
+    });
+    const int status = Wait(child);
+    said = ReadFile(log);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Rows that hand files and folders to another user, which only root can.
+TEST_F(FileStore, HostileFilesAndFoldersOfOtherUsers) {
+    if (geteuid() != 0) GTEST_SKIP() << "only root can hand files to another user";
+    const std::string file = "/tickwell/registry.reg";
+    const HostileCase cases[] = {
+        {"folder writable by a group not the user's own",
+         [](const std::string& d) {
+             ASSERT_EQ(chown((d + "/tickwell").c_str(), geteuid(), 65534), 0);
+             chmod((d + "/tickwell").c_str(), 0770);
+         },
+         false, nullptr},
+        {"lock file of another user",
+         [&](const std::string& d) {
+             ASSERT_EQ(chown((d + file + ".lock").c_str(), 65534, 65534), 0);
+         },
+         false, nullptr},
     };
+    for (const HostileCase& c : cases) PlayHostile(c, file);
+
+    {  // a refusal is said once, not at every save
+        TempDir dir;
+        FileRegistry registry(dir.Path() + file);
+        CRegSettings settings(registry);
+        ASSERT_TRUE(settings.SaveSetting("Position", "v", "", 1));
+        ASSERT_EQ(chown((dir.Path() + "/tickwell").c_str(), 65534, 65534), 0);
+        ::testing::internal::CaptureStderr();
+        EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 2));
+        EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 3));
+        const std::string said = ::testing::internal::GetCapturedStderr();
+        EXPECT_NE(said.find("belongs to another user"), std::string::npos);
+        EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line, not one per save";
+    }
+
+    // Fault caught: folders opened for reading, so a root-owned 0711 folder
+    // above the homes of a shared host made every save fail.
+    TempDir shared;
+    chmod(shared.Path().c_str(), 0711);
+    const std::string home = shared.Path() + "/home";
+    ASSERT_EQ(mkdir(home.c_str(), 0700), 0);
+    ASSERT_EQ(chown(home.c_str(), 65534, 65534), 0);
+    std::string said;
+    EXPECT_EQ(AsAnotherUser(
+                  [&] {
+                      setenv("HOME", home.c_str(), 1);
+                      FileRegistry registry(home + "/.config" + file);
+                      CRegSettings settings(registry);
+                      return settings.SaveSetting("Position", "v", "", 5) &&
+                             settings.GetSetting("Position", "v", "") == "5";
+                  },
+                  said),
+              0)
+        << said;
+
+    // Fault caught: a folder that cannot be opened failing without a word.
+    const std::string closed = shared.Path() + "/closed";
+    ASSERT_EQ(mkdir(closed.c_str(), 0700), 0);
+    EXPECT_EQ(AsAnotherUser(
+                  [&] {
+                      FileRegistry registry(closed + file);
+                      CRegSettings settings(registry);
+                      (void)settings.GetSetting("Position", "v", "");
+                      return !settings.SaveSetting("Position", "v", "", 5);
+                  },
+                  said),
+              0);
+    EXPECT_NE(said.find(closed + "/tickwell cannot be opened"), std::string::npos) << said;
+    EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+}
+
+// Fault caught: a folder's group bits taken at their word when they are an
+// access list's mask, which may give another user write.
+TEST_F(FileStore, AccessListsAreNotPrivate) {
+    FileRegistry registry(File());
+    CRegSettings settings(registry);
+    ASSERT_TRUE(settings.SaveSetting("Position", "v", "", 1));
+    const std::string folder = mDir.Path() + "/tickwell";
+    ASSERT_EQ(chown(folder.c_str(), geteuid(), getegid()), 0);
+    chmod(folder.c_str(), 0770);
+    if (!settings.SaveSetting("Position", "v", "", 2))
+        GTEST_SKIP() << "the user's primary group is not private here";
+    // user::rwx, user:65534:rwx, group::rwx, mask::rwx, other::---
+    const std::uint32_t acl[] = {2,          0x00070001, 0xFFFFFFFFu, 0x00070002, 65534,
+                                 0x00070004, 0xFFFFFFFFu, 0x00070010, 0xFFFFFFFFu, 0x00000020,
+                                 0xFFFFFFFFu};
+    if (setxattr(folder.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) != 0)
+        GTEST_SKIP() << "no access lists on this file system";
+    ::testing::internal::CaptureStderr();
+    EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 3));
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("access list"), std::string::npos);
+}
+
+TEST_F(FileStore, HostileFilesAndFolders) {
     const std::string file = "/tickwell/registry.reg";
     auto noBadFile = [](const std::string& d) {
         EXPECT_NE(std::system(("ls " + d + "/tickwell | grep -q bad-").c_str()), 0);
     };
-    const Case cases[] = {
+    const HostileCase cases[] = {
         // Fault caught: only the link's target folder checked, so another
         // user's folder could point the save at the victim's files.
         {"link planted in a folder others may write",
@@ -374,17 +517,6 @@ TEST_F(FileStore, HostileFilesAndFolders) {
          false, [](const std::string& d) { EXPECT_EQ(ReadFile(d + "/victim"), "notes"); }},
         {"an ancestor folder others may write",
          [](const std::string& d) { chmod(d.c_str(), 0777); }, false, nullptr},
-        {"folder writable by a group not the user's own",
-         [](const std::string& d) {
-             ASSERT_EQ(chown((d + "/tickwell").c_str(), geteuid(), 65534), 0);
-             chmod((d + "/tickwell").c_str(), 0770);
-         },
-         false, nullptr, true},
-        {"lock file of another user",
-         [&](const std::string& d) {
-             ASSERT_EQ(chown((d + file + ".lock").c_str(), 65534, 65534), 0);
-         },
-         false, nullptr, true},
         // Fault caught: a read-only file that does not parse was moved aside and replaced.
         {"read-only file that does not parse",
          [&](const std::string& d) {
@@ -401,13 +533,18 @@ TEST_F(FileStore, HostileFilesAndFolders) {
              ASSERT_EQ(stat((d + file).c_str(), &st), 0);
              EXPECT_EQ(st.st_mode & 0777, 0644u);
          }},
-        {"temporary name linked to a victim",
+        // Fault caught: a stale temporary name followed into its target
+        // when stale temporaries are cleared.
+        {"stale temporary name linked to a victim",
          [&](const std::string& d) {
              WriteFile(d + "/victim", "notes");
-             symlink((d + "/victim").c_str(),
-                     (d + file + ".tmp-" + std::to_string(getpid())).c_str());
+             symlink((d + "/victim").c_str(), (d + file + ".tmp-planted").c_str());
          },
-         true, [](const std::string& d) { EXPECT_EQ(ReadFile(d + "/victim"), "notes"); }},
+         true,
+         [&](const std::string& d) {
+             EXPECT_EQ(ReadFile(d + "/victim"), "notes");
+             EXPECT_FALSE(Exists(d + file + ".tmp-planted"));
+         }},
         {"lock file linked elsewhere",
          [&](const std::string& d) {
              unlink((d + file + ".lock").c_str());
@@ -440,43 +577,7 @@ TEST_F(FileStore, HostileFilesAndFolders) {
         {"file made read-only", [&](const std::string& d) { chmod((d + file).c_str(), 0400); },
          false, nullptr},
     };
-    for (const Case& c : cases) {
-        if (c.needsRoot && geteuid() != 0) continue;
-        SCOPED_TRACE(c.name);
-        TempDir dir;
-        const std::string path = dir.Path() + file;
-        FileRegistry registry(path, 200ms);
-        CRegSettings settings(registry);
-        ASSERT_TRUE(settings.SaveSetting("Position", "v", "", 1)) << c.name;
-        c.plant(dir.Path());
-        const std::string before = c.saves ? "" : ReadFile(path);
-        alarm(20);  // a blocking open would hang here
-        ::testing::internal::CaptureStderr();
-        EXPECT_EQ(settings.GetSetting("Position", "x", "dflt"), "dflt") << c.name;
-        EXPECT_EQ(settings.SaveSetting("Position", "v", "", 42), c.saves) << c.name;
-        ::testing::internal::GetCapturedStderr();
-        alarm(0);
-        if (c.saves) {
-            EXPECT_EQ(settings.GetSetting("Position", "v", ""), "42") << c.name;
-        } else {
-            EXPECT_EQ(ReadFile(path), before) << c.name;
-        }
-        if (c.check) c.check(dir.Path());
-    }
-
-    if (geteuid() == 0) {  // only root can hand a folder to another user
-        TempDir dir;
-        FileRegistry registry(dir.Path() + file);
-        CRegSettings settings(registry);
-        ASSERT_TRUE(settings.SaveSetting("Position", "v", "", 1));
-        ASSERT_EQ(chown((dir.Path() + "/tickwell").c_str(), 65534, 65534), 0);
-        ::testing::internal::CaptureStderr();
-        EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 2));
-        EXPECT_FALSE(settings.SaveSetting("Position", "v", "", 3));
-        const std::string said = ::testing::internal::GetCapturedStderr();
-        EXPECT_NE(said.find("belongs to another user"), std::string::npos);
-        EXPECT_EQ(said.find('\n'), said.size() - 1) << "one line, not one per save";
-    }
+    for (const HostileCase& c : cases) PlayHostile(c, file);
 
     // One limit for writing and reading: a save that would make the file
     // unreadable fails and keeps the old one.

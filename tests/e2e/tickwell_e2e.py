@@ -130,10 +130,18 @@ class Desktop:
         subprocess.run(["dbus-send", "--session", "--dest=org.a11y.Bus", "--print-reply",
                         "/org/a11y/bus", "org.a11y.Bus.GetAddress"], env=self.env, check=True,
                        stdout=subprocess.DEVNULL, timeout=20)
-        wm_log = self._log("openbox.log")
-        wm = self._spawn(["openbox", "--sm-disable"], stdout=wm_log, stderr=subprocess.STDOUT)
-        self._await("the window manager", wm, wm_log, ["wmctrl", "-m"])
+        self.start_wm()
         os.environ.update({k: self.env[k] for k in ("DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR")})
+
+    def start_wm(self):
+        wm_log = self._log("openbox.log")
+        self.wm = self._spawn(["openbox", "--sm-disable"], stdout=wm_log, stderr=subprocess.STDOUT)
+        self._await("the window manager", self.wm, wm_log, ["wmctrl", "-m"])
+
+    def stop_wm(self):
+        self.wm.terminate()
+        self.wm.wait(timeout=WAIT)
+        wait_for("the window manager to go", lambda: self.run(["wmctrl", "-m"], check=False).returncode != 0)
 
     def type(self, text, delay_ms):
         """Real keystrokes into the focused window; \r is Enter, \x1b Escape."""
@@ -278,6 +286,27 @@ class Tickwell:
                  for t in titles]
         return [(b.x, b.y, b.x + b.width, b.y + b.height) for b in boxes]
 
+    def tape_visible(self):
+        frame = self.frame("Tickwell Tape")
+        return frame is not None and frame.getState().contains(pyatspi.STATE_SHOWING)
+
+    def restore_without_minimize(self):
+        """A window-state change that is no restore from a minimize."""
+        for _ in range(2):
+            self.desktop.run(["wmctrl", "-i", "-r", self.wid, "-b", "toggle,fullscreen"])
+            time.sleep(0.3)
+
+    def save_place(self, name, left, top):
+        path = os.path.join(self.config, "tickwell", "registry.reg")
+        os.makedirs(os.path.dirname(path), exist_ok=True)
+        with open(path, "w") as out:
+            out.write("REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Brenholt\\Tickwell\\Position]\r\n"
+                      f'"{name} Left"=dword:{left:08x}\r\n"{name} Top"=dword:{top:08x}\r\n')
+
+    def geometry_size(self, wid):
+        out = self.desktop.run(["xdotool", "getwindowgeometry", wid]).stdout
+        return tuple(int(v) for v in re.search(r"Geometry: (\d+)x(\d+)", out).groups())
+
     def tape(self):
         frame = self.frame("Tickwell Tape")
         text = frame and self.find(frame, role=pyatspi.ROLE_TEXT)
@@ -376,8 +405,15 @@ EDIT = {
         ("clipboard_is", "1:26:30")],
     "Paste fills the boxes with a duration": [
         ("paste", "1:25:40", ("1", "25", "40")), ("paste", "1h 25m", ("1", "25", "")),
-        ("paste", "-0:30", ("-0", "-30", "")), ("paste", "2.5h", ("2.5", "", "")),
-        ("keys", "\r"), ("expect", ("2.5", "0", "0"), "Equals")],
+        ("paste", "-0:30", ("-0", "-30", "")), ("paste", "2.5h", ("2", "30", "")),
+        ("keys", "\r"), ("expect", ("2", "30", "0"), "Equals")],
+    # Fault caught: a pasted fraction of a minute rounded away by "=".
+    "Paste keeps every second": [
+        ("paste", "2.5 min", ("", "2", "30")), ("keys", "\r"), ("expect", ("0", "2", "30"), "Equals"),
+        ("paste", "1h30", ("1", "30", ""))],
+    # Fault caught: Ctrl+C copying the duration over the text the user selected.
+    "Copy with text selected in a box copies that text": [
+        ("keys", "125"), ("press", "ctrl+a"), ("press", "ctrl+c"), ("clipboard_is", "125")],
     "Paste of no duration says so and changes nothing": [
         ("keys", "7"), ("paste_refused", "hello"), ("expect", ("7", "", ""), "Hours")],
     "the tape shows the chain": [
@@ -386,11 +422,27 @@ EDIT = {
         ("tape_beside",)],
 }
 
+# The tape window around minimizing and at a screen's edge; the Windows
+# harness plays them too.
+TAPE = {
+    # Fault caught: the flags of a minimize kept, so a later size event (a
+    # move to a screen of another scale) reopened a tape the user had closed.
+    "a closed tape stays closed after a restore that follows no minimize": [
+        ("press", "ctrl+t"), ("tape_open", True), ("minimize_and_restore",), ("tape_open", True),
+        ("press", "ctrl+t"), ("tape_open", False), ("restore_without_minimize",),
+        ("pause",), ("tape_open", False)],
+    # Fault caught: the first tape placed right of a main window at the
+    # screen's right edge, beyond the screen.
+    "the first tape opens on the screen beside a main window at its right edge": [
+        ("main_at_right_edge",), ("tape_on_screen",)],
+}
+
 SCENARIOS = {
     **TYPED,
     **BURST,
     **MODIFIED,
     **EDIT,
+    **TAPE,
     "help window opens once with F1": [("help_once",)],
     "about box closed with Escape": [("about",)],
     "position remembered across runs": [("position_memory",)],
@@ -443,6 +495,48 @@ def tape_beside(app):
 
 def tape_shows(app, lines):
     wait_for(f"the tape to show {lines}", lambda: tuple(app.tape()[-len(lines):]) == tuple(lines))
+
+
+def tape_open(app, want):
+    wait_for(f"the tape {'open' if want else 'closed'}", lambda: app.tape_visible() == want)
+
+
+def pause(app):
+    time.sleep(1)  # what is to stay the same has had time to change
+
+
+def minimize_and_restore(app):
+    app.desktop.run(["xdotool", "windowminimize", "--sync", app.wid])
+    wait_for("the tape to close with the minimize", lambda: not app.tape_visible())
+    app.desktop.run(["wmctrl", "-i", "-a", app.wid])
+
+
+def restore_without_minimize(app):
+    app.restore_without_minimize()
+
+
+def main_at_right_edge(app, context):
+    """Restarts the program with its window saved 10 pixels from the screen's right edge."""
+    width = app.geometry_size(app.wid)[0]
+    app.close()
+    app.save_place("frmCalc", (1280 - width - 10) * 15, 300 * 15)
+    return context["launch"]()
+
+
+def tape_on_screen(app):
+    """Opens the tape with no window manager running, which would move a window it found
+    off the screen, so the place is the program's own."""
+    app.desktop.stop_wm()
+    try:
+        app.desktop.run(["xdotool", "windowfocus", "--sync", app.wid])
+        app.key("ctrl+t")
+        main, tape = app.rects("Tickwell", "Tickwell Tape")
+    finally:
+        app.desktop.start_wm()
+    if tape[0] < 0 or tape[2] > 1280 or tape[1] < 0 or tape[3] > 1024:
+        raise Failure(f"the tape {tape} is not wholly on the 1280x1024 screen")
+    if tape[0] < main[2] and tape[2] > main[0]:
+        raise Failure(f"the tape {tape} opened over the main window {main}")
 
 
 def expect(app, boxes, focus):

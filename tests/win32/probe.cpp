@@ -170,6 +170,14 @@ int main(int argc, char** argv) {
     const DWORD thread = GetWindowThreadProcessId(main, &pid);
     Boxes boxes{pid, {}, nullptr};
     EnumWindows(FindBoxes, reinterpret_cast<LPARAM>(&boxes));
+    if (argc == 2 && std::string(argv[1]) == "restored") {
+        // A size event that follows no minimize, as a move to a screen of
+        // another scale sends.
+        RECT r{};
+        GetClientRect(main, &r);
+        SendMessageW(main, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
+        return 0;
+    }
     if (argc == 3 && std::string(argv[1]) == "answer") {
         if (!boxes.first) return 1;
         PostMessageW(boxes.first, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), BN_CLICKED), 0);

@@ -20,9 +20,10 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from tickwell_e2e import (BURST, EDIT, MODIFIED, TYPED, WAIT, Desktop, Failure, burst,  # noqa: E402
-                          clipboard_is, paste, play, play_all, press, tape_beside, tape_shows,
-                          wait_for)
+from tickwell_e2e import (BURST, EDIT, MODIFIED, TAPE, TYPED, WAIT, Desktop, Failure,  # noqa: E402
+                          burst, clipboard_is, main_at_right_edge, minimize_and_restore, paste, pause,
+                          play, play_all, press, restore_without_minimize, tape_beside, tape_on_screen,
+                          tape_open, tape_shows, wait_for)
 
 NAMES = {"txtHours": "Hours", "txtMinutes": "Minutes", "txtSeconds": "Seconds", "cmdPlus": "Add",
          "cmdMinus": "Subtract", "cmdEquals": "Equals", "cmdMinutes": "Convert to minutes and seconds",
@@ -111,6 +112,22 @@ class Tickwell:
 
     def tape(self):
         return (self.state().get("tape") or "").split("\r\n")
+
+    def tape_visible(self):
+        return bool(self.state().get("tapeRect"))
+
+    def restore_without_minimize(self):
+        """The WM_SIZE a move to a screen of another scale sends, with no minimize before it."""
+        self.wine.run(self.wine.probe_exe, "restored")
+
+    def save_place(self, name, left, top):
+        for edge, value in (("Left", left), ("Top", top)):
+            self.wine.run("reg", "add", r"HKCU\Software\Brenholt\Tickwell\Position", "/v", f"{name} {edge}",
+                          "/t", "REG_DWORD", "/d", str(value), "/f")
+
+    def geometry_size(self, wid):
+        left, top, right, bottom = self.state()["main"]
+        return right - left, bottom - top
 
     def rects(self, *titles):
         state = wait_for("the tape window", lambda: (lambda s: s if s.get("tapeRect") else None)(self.state()))
@@ -303,7 +320,7 @@ CONTROL = {"Hours": "txtHours", "Minutes": "txtMinutes", "Seconds": "txtSeconds"
 
 SCENARIOS = {
     **{name: [(step[0], step[1], CONTROL[step[2]]) if step[0] == "expect" else step
-              for step in steps] for name, steps in {**TYPED, **BURST, **MODIFIED, **EDIT}.items()},
+              for step in steps] for name, steps in {**TYPED, **BURST, **MODIFIED, **EDIT, **TAPE}.items()},
     "clear all": [("keys", "5+7c"), ("expect", ("", "", ""), "txtHours")],
     "other keys are swallowed": [("swallowed",)],
     "screen readers name every control": [("screen_reader_names",)],

@@ -296,6 +296,10 @@ class Tickwell:
             self.desktop.run(["wmctrl", "-i", "-r", self.wid, "-b", "toggle,fullscreen"])
             time.sleep(0.3)
 
+    def open_tape(self):
+        self.desktop.run(["xdotool", "windowfocus", "--sync", self.wid])
+        self.key("ctrl+t")
+
     def save_place(self, name, left, top):
         path = os.path.join(self.config, "tickwell", "registry.reg")
         os.makedirs(os.path.dirname(path), exist_ok=True)
@@ -528,8 +532,7 @@ def tape_on_screen(app):
     off the screen, so the place is the program's own."""
     app.desktop.stop_wm()
     try:
-        app.desktop.run(["xdotool", "windowfocus", "--sync", app.wid])
-        app.key("ctrl+t")
+        app.open_tape()
         main, tape = app.rects("Tickwell", "Tickwell Tape")
     finally:
         app.desktop.start_wm()

@@ -178,6 +178,14 @@ int main(int argc, char** argv) {
         SendMessageW(main, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
         return 0;
     }
+    if (argc == 2 && std::string(argv[1]) == "tape") {
+        // Edit > Tape, as the menu sends it (no keyboard focus needed).
+        constexpr int kMenuBase = 1000;
+        PostMessageW(main, WM_COMMAND,
+                     MAKEWPARAM(kMenuBase + static_cast<int>(tickwell::forms::MenuCommand::Tape), 0),
+                     0);
+        return 0;
+    }
     if (argc == 3 && std::string(argv[1]) == "answer") {
         if (!boxes.first) return 1;
         PostMessageW(boxes.first, WM_COMMAND, MAKEWPARAM(std::atoi(argv[2]), BN_CLICKED), 0);

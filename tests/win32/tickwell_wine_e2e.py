@@ -118,7 +118,12 @@ class Tickwell:
 
     def restore_without_minimize(self):
         """The WM_SIZE a move to a screen of another scale sends, with no minimize before it."""
-        self.wine.run(self.wine.probe_exe, "restored")
+        done = self.wine.run(self.wine.probe_exe, "restored", check=False)
+        if done.returncode != 0:
+            raise Failure(f"the probe could not send the size event: {done.stdout} {done.stderr}")
+
+    def open_tape(self):
+        self.wine.run(self.wine.probe_exe, "tape")
 
     def save_place(self, name, left, top):
         for edge, value in (("Left", left), ("Top", top)):

@@ -5,13 +5,17 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextCursor>
 #include <QTest>
 #include <memory>
 
 #include "file_registry.h"
 #include "frmCalc.h"
 #include "frmHelp.h"
+#include "frmTape.h"
 #include "gui_support.h"
 #include "reg_settings.h"
 #include "temp_dir.h"
@@ -365,6 +369,45 @@ TEST_F(MainWindow, HelpClosesAndReopensAroundAMinimize) {
     mWindow->showNormal();
     QCoreApplication::processEvents();
     EXPECT_EQ(mWindow->HelpWindow(), nullptr);
+}
+
+// Faults caught: a new line throwing away the text the user selected on the
+// tape, or pulling a view they scrolled back down to the bottom; a tape
+// window of one fixed size.
+TEST_F(MainWindow, TapeGrowsWithoutDisturbingTheReader) {
+    mWindow->mnuTape_Click();
+    frmTape* tape = mWindow->TapeWindow();
+    ASSERT_NE(tape, nullptr);
+    mWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(mWindow.get()));
+    for (int i = 0; i < 60; ++i) Type("1+");
+    QCoreApplication::processEvents();
+    QPlainTextEdit* text = tape->Text();
+    QScrollBar* bar = text->verticalScrollBar();
+    ASSERT_GT(bar->maximum(), 0) << text->blockCount() << " lines";
+    EXPECT_EQ(bar->value(), bar->maximum());  // following the newest line
+
+    QTextCursor selection(text->document());
+    selection.setPosition(2);
+    selection.setPosition(9, QTextCursor::KeepAnchor);
+    text->setTextCursor(selection);
+    bar->setValue(3);
+    Type("2+");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(text->textCursor().selectionStart(), 2);
+    EXPECT_EQ(text->textCursor().selectionEnd(), 9);
+    EXPECT_EQ(bar->value(), 3);
+
+    bar->setValue(bar->maximum());
+    Type("3+");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(bar->value(), bar->maximum());
+    EXPECT_TRUE(text->toPlainText().endsWith("+ 3:00:00"));
+
+    EXPECT_NE(tape->minimumSize(), tape->maximumSize());
+    tape->resize(tape->width() + 80, tape->height() + 120);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(text->width(), tape->width());
 }
 
 }  // namespace

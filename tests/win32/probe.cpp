@@ -178,6 +178,14 @@ int main(int argc, char** argv) {
         SendMessageW(main, WM_SIZE, SIZE_RESTORED, MAKELPARAM(r.right, r.bottom));
         return 0;
     }
+    if (argc == 4 && std::string(argv[1]) == "tapeselect") {
+        // Selects part of the tape's text, as a user dragging over it would.
+        HWND tape = FindWindowW(L"TickwellTape", nullptr);
+        HWND box = tape ? FindWindowExW(tape, nullptr, L"EDIT", nullptr) : nullptr;
+        if (!box) return 1;
+        SendMessageW(box, EM_SETSEL, std::atoi(argv[2]), std::atoi(argv[3]));
+        return 0;
+    }
     if (argc == 2 && std::string(argv[1]) == "tape") {
         // Edit > Tape, as the menu sends it (no keyboard focus needed).
         constexpr int kMenuBase = 1000;
@@ -224,7 +232,13 @@ int main(int argc, char** argv) {
     out += ",\"tape\":" + (tape && IsWindowVisible(tape)
                                ? Json(Text(FindWindowExW(tape, nullptr, L"EDIT", nullptr)))
                                : std::string("null"));
-    if (tape && IsWindowVisible(tape)) out += ",\"tapeRect\":" + Rect(tape);
+    if (tape && IsWindowVisible(tape)) {
+        HWND box = FindWindowExW(tape, nullptr, L"EDIT", nullptr);
+        DWORD from = 0, to = 0;
+        SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        out += ",\"tapeRect\":" + Rect(tape) + ",\"tapeBox\":" + Rect(box) + ",\"tapeSel\":[" +
+               std::to_string(from) + "," + std::to_string(to) + "]";
+    }
     Tips tips{pid, {}};
     EnumWindows(FindTip, reinterpret_cast<LPARAM>(&tips));
     out += ",\"tip\":" + Json(tips.text);

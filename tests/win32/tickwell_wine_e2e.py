@@ -197,6 +197,30 @@ def swallowed(app):
     expect(app, ("12", "", ""), "txtHours")
 
 
+def tape_reader(app):
+    """Faults caught: every new line rebuilding the tape's text, which threw away the
+    user's selection; a tape window of one fixed size."""
+    app.keys("1+1+1+")
+    app.key("ctrl+t")
+    wait_for("the tape window", lambda: app.state().get("tapeRect"))
+    app.wine.run(app.wine.probe_exe, "tapeselect", "2", "9")
+    wait_for("the selection", lambda: app.state().get("tapeSel") == [2, 9])
+    app.activate()
+    app.keys("2+")
+    wait_for("the new line", lambda: app.tape()[-1] == "+ 2:00:00")
+    if app.state().get("tapeSel") != [2, 9]:
+        raise Failure(f"the selection moved to {app.state().get('tapeSel')}")
+    before = app.state()["tapeRect"]
+    wid = app.xwindow("Tickwell Tape")
+    app.desktop.run(["xdotool", "windowsize", "--sync", wid, str(before[2] - before[0] + 80),
+                     str(before[3] - before[1] + 120)])
+    grown = wait_for("the tape to grow", lambda: (lambda s: s if s["tapeRect"][2] - s["tapeRect"][0]
+                                                  > before[2] - before[0] else None)(app.state()))
+    box, frame = grown["tapeBox"], grown["tapeRect"]
+    if box[2] - box[0] < frame[2] - frame[0] - 20:
+        raise Failure(f"the tape's text {box} did not follow its window {frame}")
+
+
 def screen_reader_names(app):
     controls = app.state()["controls"]
     wrong = {n: controls[n]["name"] for n, want in NAMES.items() if controls[n]["name"] != want}
@@ -329,6 +353,7 @@ SCENARIOS = {
     "clear all": [("keys", "5+7c"), ("expect", ("", "", ""), "txtHours")],
     "other keys are swallowed": [("swallowed",)],
     "screen readers name every control": [("screen_reader_names",)],
+    "the tape keeps the user's selection and resizes": [("tape_reader",)],
     "help window opens once with F1": [("help_once",)],
     "about box closed with Escape": [("about",)],
     "position remembered across runs in the registry": [("position_memory",)],

@@ -139,11 +139,15 @@ void TimeCalculator::cmdEquals_Click() {
         ApplyPending(GetEntrySeconds());
         DisplaySeconds(mlTotalSeconds);
         Log([this](ITape& tape) { tape.Result(0, mlTotalSeconds); });
-        mlTotalSeconds = 0;
-        mbSubtract = false;
-        mbEntryTyped = false;
-        mbCalcInProgress = false;
+        EndCalculation();
     });
+}
+
+void TimeCalculator::EndCalculation() {
+    mlTotalSeconds = 0;
+    mbSubtract = false;
+    mbEntryTyped = false;
+    mbCalcInProgress = false;
 }
 
 void TimeCalculator::Normalised(double& h, std::int32_t& m, std::int32_t& s) const {
@@ -166,27 +170,65 @@ void TimeCalculator::EqualsNormalise() {
     Log([&](ITape& tape) { tape.Result(h, IntMod(m, 60) * 60.0 + IntMod(s, 60)); });
 }
 
+void TimeCalculator::ShownDuration(double& hours, double& seconds) const {
+    // The same steps, and so the same failures, as "=".
+    if (mbCalcInProgress) {
+        const std::int32_t entry = GetEntrySeconds();
+        hours = 0;
+        seconds = mbSubtract ? CheckedSub(mlTotalSeconds, entry) : CheckedAdd(mlTotalSeconds, entry);
+        return;
+    }
+    std::int32_t m = 0, s = 0;
+    Normalised(hours, m, s);
+    seconds = IntMod(m, 60) * 60.0 + IntMod(s, 60);
+}
+
+bool TimeCalculator::CopyFailed() {
+    std::int32_t number = 0;
+    std::string description;
+    CurrentError(number, description);
+    IgnoringFailure([&] { ShowCalcError(number, description); });
+    return false;
+}
+
 bool TimeCalculator::CopyDuration(std::string& text) {
     try {
-        // The same steps, and so the same failures, as "=".
-        if (mbCalcInProgress) {
-            const std::int32_t entry = GetEntrySeconds();
-            text = DurationText(mbSubtract ? CheckedSub(mlTotalSeconds, entry)
-                                           : CheckedAdd(mlTotalSeconds, entry));
-        } else {
-            double h = 0;
-            std::int32_t m = 0, s = 0;
-            Normalised(h, m, s);
-            text = DurationText(h, IntMod(m, 60) * 60.0 + IntMod(s, 60));
-        }
+        double hours = 0, seconds = 0;
+        ShownDuration(hours, seconds);
+        text = DurationText(hours, seconds);
         return true;
     } catch (...) {
-        std::int32_t number = 0;
-        std::string description;
-        CurrentError(number, description);
-        IgnoringFailure([&] { ShowCalcError(number, description); });
-        return false;
+        return CopyFailed();
     }
+}
+
+bool TimeCalculator::CopyHours(std::string& text) {
+    try {
+        double hours = 0, seconds = 0;
+        ShownDuration(hours, seconds);
+        text = HoursText(hours + seconds / 3600.0);
+        return true;
+    } catch (...) {
+        return CopyFailed();
+    }
+}
+
+void TimeCalculator::MultiplyDivide(bool divide, double factor) {
+    RunWithErrorPath([&] {
+        if (divide && factor == 0) throw CalcError(11, "Division by zero");
+        double hours = 0, seconds = 0;
+        ShownDuration(hours, seconds);
+        const double total = FloatCheck(hours * 3600.0 + seconds);
+        const std::int32_t result = WholeNumber(FloatCheck(divide ? total / factor : total * factor));
+        if (mbCalcInProgress) {  // the pending entry, as "=" records it
+            const std::int32_t entry = GetEntrySeconds();
+            Log([&](ITape& tape) { tape.Operand(mbSubtract, entry); });
+        }
+        Log([&](ITape& tape) { tape.Scaled(divide, factor); });
+        DisplaySeconds(result);
+        Log([&](ITape& tape) { tape.Result(0, result); });
+        EndCalculation();
+    });
 }
 
 void TimeCalculator::PasteEntry(const PastedEntry& entry) {
@@ -300,7 +342,9 @@ void TimeCalculator::Form_KeyPress(std::uint16_t& KeyAscii) {
         case '-': focusAndPress(Control::cmdMinus); break;
         case '=':
         case 13: focusAndPress(Control::cmdEquals); break;
-        case '/': IgnoringFailure([this] { mHost.SendTab(); }); break;
+        case '/':
+        case ':': IgnoringFailure([this] { mHost.SendTab(); }); break;  // "1:25:40" as written
+        case '*': IgnoringFailure([this] { mHost.AskFactor(); }); break;
         default: break;
     }
     KeyAscii = 0;

@@ -43,6 +43,14 @@ public:
     // fills the boxes as if the user had typed them.
     bool CopyDuration(std::string& text);
     void PasteEntry(const PastedEntry& entry);
+    // Copy as hours: the same duration in decimal hours, up to four decimals
+    // without trailing zeros ("1.5", "1.2611", "-0.5"); the same errors.
+    bool CopyHours(std::string& text);
+
+    // The duration "=" would show now, times or divided by `factor`, shown as
+    // "=" shows a result (whole seconds, ties to even, normalised); the
+    // calculation ends as after "=". Errors as "=" reports them.
+    void MultiplyDivide(bool divide, double factor);
 
     std::int32_t TotalSeconds() const { return mlTotalSeconds; }
     bool Subtracting() const { return mbSubtract; }
@@ -55,6 +63,12 @@ private:
     // What "=" shows for an entry outside a chain: hours (with any fraction),
     // minutes and seconds within the hour.
     void Normalised(double& hours, std::int32_t& minutes, std::int32_t& seconds) const;
+    // What "=" would show now, as hours and seconds apart (the hours may be
+    // far beyond what seconds could hold). Throws as "=" would fail.
+    void ShownDuration(double& hours, double& seconds) const;
+    // Copy's error path: the error box, and false.
+    bool CopyFailed();
+    void EndCalculation();
     template <typename Event>
     void Log(Event event);
     template <typename Command>

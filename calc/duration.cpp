@@ -66,6 +66,17 @@ std::string DurationText(double hours, double seconds) {
 
 std::string DurationText(double seconds) { return DurationText(0, seconds); }
 
+std::string HoursText(double hours) {
+    if (!std::isfinite(hours)) return "0";
+    char buffer[400];  // the largest double's 309 digits and four decimals
+    (void)std::snprintf(buffer, sizeof buffer, "%.4f", hours);
+    std::string text = buffer;
+    text.erase(text.find_last_not_of('0') + 1);
+    if (text.back() == '.') text.pop_back();
+    if (text == "-0") text = "0";
+    return text;
+}
+
 namespace {
 
 // A pasted duration is short; anything longer is no duration, and is not

@@ -20,6 +20,10 @@ namespace tickwell {
 std::string DurationText(double hours, double seconds);
 std::string DurationText(double seconds);
 
+// Decimal hours for timesheets: up to four decimals, no trailing zeros, no
+// "-0" ("1.5", "1.2611", "-0.5", "0").
+std::string HoursText(double hours);
+
 // The three boxes as a user would have typed a pasted duration.
 struct PastedEntry {
     std::string hours, minutes, seconds;

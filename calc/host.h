@@ -55,6 +55,10 @@ public:
     virtual int MsgBox(const std::string& text, const std::string& title, int style) = 0;
     // Queues one Tab keystroke, handled after the current key has been handled.
     virtual void SendTab() = 0;
+    // "*": asks for a number to multiply or divide by (a modal box, which
+    // runs TimeCalculator::MultiplyDivide). A host without that box does
+    // nothing.
+    virtual void AskFactor() {}
 };
 
 }  // namespace tickwell

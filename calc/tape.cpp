@@ -37,6 +37,10 @@ void Tape::Converted(Control button, const std::string& minutes, const std::stri
     }
 }
 
+void Tape::Scaled(bool divide, double factor) {
+    Add((divide ? "\u00F7 " : "\u00D7 ") + DecimalText(factor));
+}
+
 void Tape::ClearedEntry() { Add("CE"); }
 
 void Tape::ClearedAll() {

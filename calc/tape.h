@@ -23,13 +23,15 @@ public:
     // A conversion, as its boxes now show it (MS: minutes and seconds; S: seconds).
     virtual void Converted(Control button, const std::string& minutes,
                            const std::string& seconds) = 0;
+    // The duration "=" would show, multiplied or divided (its result follows).
+    virtual void Scaled(bool divide, double factor) = 0;
     virtual void ClearedEntry() = 0;
     virtual void ClearedAll() = 0;
     virtual void Error(std::int32_t number, const std::string& description) = 0;
 };
 
 // The lines people read, newest last: "+ 1:25:40", "− 0:10:00",
-// "= 1:15:40 (1.2611 h)", "MS 62 min 5 s", "S 3725 s", "CE",
+// "= 1:15:40 (1.2611 h)", "× 3", "÷ 4", "MS 62 min 5 s", "S 3725 s", "CE",
 // "Error 6: Overflow", and a rule where C started a new group.
 class Tape : public ITape {
 public:
@@ -46,6 +48,7 @@ public:
     void Operand(bool subtract, std::int32_t seconds) override;
     void Result(double hours, double seconds) override;
     void Converted(Control button, const std::string& minutes, const std::string& seconds) override;
+    void Scaled(bool divide, double factor) override;
     void ClearedEntry() override;
     void ClearedAll() override;
     void Error(std::int32_t number, const std::string& description) override;

@@ -146,10 +146,36 @@ constexpr FormSpec kAboutForm{"frmAbout",
 
 constexpr MenuItemSpec kEditMenu[] = {
     {"mnuCopy", "&Copy", MenuCommand::Copy, false, 'C'},
+    {"mnuCopyHours", "Copy as &Hours", MenuCommand::CopyHours, false, 'C', true},
     {"mnuPaste", "&Paste", MenuCommand::Paste, false, 'V'},
     {"mnuEditSep1", nullptr, MenuCommand::None, false},
+    {"mnuMultiplyDivide", "Multiply or &Divide...", MenuCommand::MultiplyDivide, false, 0, false,
+     "*"},
+    {"mnuEditSep2", nullptr, MenuCommand::None, false},
     {"mnuTape", "&Tape", MenuCommand::Tape, false, 'T'},
 };
+
+constexpr ControlSpec kMultiplyControls[] = {
+    Label("lblFactor", "&Number (put / before it to divide):", {120, 120, 3600, 255},
+          kDefaultFont, kInherit, Align::Left, false, 0),
+    {"txtFactor", Kind::TextBox, "", {120, 405, 3600, 285}, kDefaultFont, kInherit, Align::Left,
+     false, 1, true, nullptr, "Number to multiply or divide by"},
+    Label("lblProblem", "", {120, 780, 3600, 420}, kDefaultFont, kDarkRed, Align::Left, true, 2),
+    {"cmdOK", Kind::Button, "OK", {1320, 1290, 1140, 375}, kDefaultFont, kInherit, Align::Centre,
+     false, 3, true, nullptr, "OK"},
+    {"cmdCancel", Kind::Button, "Cancel", {2580, 1290, 1140, 375}, kDefaultFont, kInherit,
+     Align::Centre, false, 4, true, nullptr, "Cancel"},
+};
+
+constexpr FormSpec kMultiplyForm{"frmMultiply",
+                                 "Multiply or Divide",
+                                 3840,
+                                 1785,
+                                 {ColorKind::ButtonFace, 0, 0, 0},
+                                 kMultiplyControls,
+                                 std::size(kMultiplyControls),
+                                 nullptr,
+                                 0};
 
 constexpr MenuItemSpec kHelpMenu[] = {
     {"mnuUsing", "Using Tickwell...", MenuCommand::Using, true},
@@ -200,6 +226,7 @@ bool EngineControl(const char* controlName, Control& control) {
 
 const MenuItemSpec* HelpMenuBegin() { return std::begin(kHelpMenu); }
 const MenuItemSpec* HelpMenuEnd() { return std::end(kHelpMenu); }
+const FormSpec& MultiplyForm() { return kMultiplyForm; }
 const MenuItemSpec* EditMenuBegin() { return std::begin(kEditMenu); }
 const MenuItemSpec* EditMenuEnd() { return std::end(kEditMenu); }
 

@@ -106,19 +106,33 @@ const ControlSpec* NextTabStop(const FormSpec& form, const char* current, bool b
 // The engine's control behind a main-window control name; false for labels.
 bool EngineControl(const char* controlName, Control& control);
 
-enum class MenuCommand { None, Using, WebSite, Sharewell, About, Copy, Paste, Tape };
+enum class MenuCommand {
+    None,
+    Using,
+    WebSite,
+    Sharewell,
+    About,
+    Copy,
+    Paste,
+    Tape,
+    CopyHours,
+    MultiplyDivide
+};
 struct MenuItemSpec {
     const char* name;
     const char* caption;  // null: a separator
     MenuCommand command;
-    bool f1;        // F1 is its shortcut
-    char ctrl = 0;  // Ctrl with this letter is its shortcut
+    bool f1;             // F1 is its shortcut
+    char ctrl = 0;       // Ctrl with this letter is its shortcut
+    bool shift = false;  // ... with Shift too
+    const char* key = nullptr;  // a plain key that does the same, shown beside it
 };
 constexpr const char* kHelpMenuName = "mnuHelp";
 constexpr const char* kHelpMenuCaption = "&Help";
 const MenuItemSpec* HelpMenuBegin();
 const MenuItemSpec* HelpMenuEnd();
-// The Edit menu, left of Help: Copy, Paste and the tape window.
+// The Edit menu, left of Help: Copy, Copy as Hours, Paste, Multiply or
+// Divide, and the tape window.
 constexpr const char* kEditMenuName = "mnuEdit";
 constexpr const char* kEditMenuCaption = "&Edit";
 const MenuItemSpec* EditMenuBegin();
@@ -130,5 +144,12 @@ constexpr const char* kTapeCaption = "Tickwell Tape";
 constexpr int kTapeClientWidth = 3600;
 constexpr int kTapeClientHeight = 4320;
 constexpr const char* kNoDurationText = "The clipboard holds no duration.";
+
+// The multiply-or-divide box ("*"): one number field, OK and Cancel, and a
+// line that says why a text was refused.
+const FormSpec& MultiplyForm();
+constexpr const char* kFactorNotANumber =
+    "Type a number to multiply by, or / and a number to divide by.";
+constexpr const char* kFactorZero = "A duration cannot be divided by zero.";
 
 }  // namespace tickwell::forms

@@ -1,5 +1,6 @@
 #include "rules.h"
 
+#include "factor.h"
 #include "texts.h"
 
 namespace tickwell::forms {
@@ -46,6 +47,8 @@ void RunMenuCommand(MenuCommand command, IMenuCommands& menu) {
         case MenuCommand::Copy: menu.mnuCopy_Click(); break;
         case MenuCommand::Paste: menu.mnuPaste_Click(); break;
         case MenuCommand::Tape: menu.mnuTape_Click(); break;
+        case MenuCommand::CopyHours: menu.mnuCopyHours_Click(); break;
+        case MenuCommand::MultiplyDivide: menu.mnuMultiplyDivide_Click(); break;
         case MenuCommand::Using: menu.mnuUsing_Click(); break;
         case MenuCommand::WebSite: menu.mnuHelpWebSite_Click(); break;
         case MenuCommand::Sharewell: menu.mnuHelpSharewell_Click(); break;
@@ -60,6 +63,20 @@ bool EditCopy(TimeCalculator& calc, const std::string& boxSelection, std::string
         return true;
     }
     return calc.CopyDuration(text);
+}
+
+bool ApplyFactor(TimeCalculator& calc, const std::string& text, std::string& refusal) {
+    Factor factor;
+    if (!ParseFactor(text, factor)) {
+        refusal = kFactorNotANumber;
+        return false;
+    }
+    if (factor.divide && factor.value == 0) {
+        refusal = kFactorZero;
+        return false;
+    }
+    calc.MultiplyDivide(factor.divide, factor.value);
+    return true;
 }
 
 void EditPaste(TimeCalculator& calc, ICalcHost& host, const std::string& clipboard) {

@@ -75,6 +75,8 @@ public:
     virtual void mnuCopy_Click() = 0;
     virtual void mnuPaste_Click() = 0;
     virtual void mnuTape_Click() = 0;
+    virtual void mnuCopyHours_Click() = 0;
+    virtual void mnuMultiplyDivide_Click() = 0;
     virtual void mnuUsing_Click() = 0;
     virtual void mnuHelpWebSite_Click() = 0;
     virtual void mnuHelpSharewell_Click() = 0;
@@ -86,6 +88,11 @@ void RunMenuCommand(MenuCommand command, IMenuCommands& menu);
 // copy it; otherwise the duration "=" would show now. False when nothing is
 // to go on the clipboard (the engine has shown why).
 bool EditCopy(TimeCalculator& calc, const std::string& boxSelection, std::string& text);
+
+// The multiply-or-divide box's OK: the field's text multiplies or divides
+// the duration "=" would show. False, with the sentence the box shows, for
+// a text that is no number or a division by zero; nothing changes then.
+bool ApplyFactor(TimeCalculator& calc, const std::string& text, std::string& refusal);
 
 // Edit > Paste: a clipboard text that holds a duration fills the boxes;
 // anything else leaves them and says so. (Copy is the engine's CopyDuration.)

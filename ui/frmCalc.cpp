@@ -18,6 +18,7 @@
 #include "desktop_open.h"
 #include "frmAbout.h"
 #include "frmHelp.h"
+#include "frmMultiply.h"
 #include "frmTape.h"
 #include "msgbox.h"
 #include "qt_forms.h"
@@ -49,6 +50,13 @@ private:
 };
 
 namespace {
+
+// A menu item's Ctrl (and Shift) accelerator.
+QKeySequence MenuShortcut(const forms::MenuItemSpec& item) {
+    Qt::KeyboardModifiers modifiers = Qt::ControlModifier;
+    if (item.shift) modifiers |= Qt::ShiftModifier;
+    return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(item.ctrl)));
+}
 
 // The client area, which draws the two rules across it.
 class CalcClient : public QWidget {
@@ -134,12 +142,14 @@ void frmCalc::BuildMenu(const char* name, const char* caption, const forms::Menu
             menu->addSeparator()->setObjectName(item->name);
             continue;
         }
-        QAction* action = menu->addAction(item->caption);
+        // A plain key that does the same is shown, not bound: it goes through
+        // the dispatcher like every typed key.
+        QAction* action = menu->addAction(item->key ? QString(item->caption) + "\t" + item->key
+                                                    : QString(item->caption));
         action->setObjectName(item->name);
         // Menu accelerators: they act wherever the focus is in this window.
         if (item->f1) action->setShortcut(QKeySequence(Qt::Key_F1));
-        if (item->ctrl)
-            action->setShortcut(QKeySequence(Qt::CTRL | static_cast<Qt::Key>(item->ctrl)));
+        if (item->ctrl) action->setShortcut(MenuShortcut(*item));
         action->setShortcutContext(Qt::WindowShortcut);
         const forms::MenuCommand command = item->command;
         connect(action, &QAction::triggered, this,
@@ -225,6 +235,18 @@ void frmCalc::mnuCopy_Click() {
     std::string text;
     if (forms::EditCopy(mCalc, selection, text))
         QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void frmCalc::mnuCopyHours_Click() {
+    std::string text;
+    if (mCalc.CopyHours(text)) QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void frmCalc::mnuMultiplyDivide_Click() { AskFactor(); }
+
+void frmCalc::AskFactor() {
+    frmMultiply box(mCalc, this);
+    box.exec();
 }
 
 void frmCalc::mnuPaste_Click() {
@@ -368,7 +390,7 @@ bool frmCalc::eventFilter(QObject* watched, QEvent* event) {
         auto* key = static_cast<QKeyEvent*>(event);
         const QKeySequence pressed(key->keyCombination());
         for (auto item = forms::EditMenuBegin(); item != forms::EditMenuEnd(); ++item)
-            if (item->ctrl && pressed == QKeySequence(Qt::CTRL | static_cast<Qt::Key>(item->ctrl)))
+            if (item->ctrl && pressed == MenuShortcut(*item))
                 return true;  // not accepted: the shortcut fires
         return QMainWindow::eventFilter(watched, event);
     }

@@ -43,6 +43,8 @@ public:
     void mnuCopy_Click() override;
     void mnuPaste_Click() override;
     void mnuTape_Click() override;
+    void mnuCopyHours_Click() override;
+    void mnuMultiplyDivide_Click() override;
     // Help menu.
     void mnuUsing_Click() override;
     void mnuHelpWebSite_Click() override;
@@ -60,6 +62,7 @@ public:
     void Press(Control button) override;
     int MsgBox(const std::string& text, const std::string& title, int style) override;
     void SendTab() override;
+    void AskFactor() override;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "frmAbout.h"
+#include "frmMultiply.h"
 #include "layout.h"
 #include "registry.h"
 #include "texts.h"
@@ -112,9 +113,15 @@ HMENU frmCalc::BuildMenu(const forms::MenuItemSpec* begin, const forms::MenuItem
             accelerators.push_back({FVIRTKEY, VK_F1, id});
         }
         if (item->ctrl) {
-            caption += L"\tCtrl+" + std::wstring(1, static_cast<wchar_t>(item->ctrl));
-            accelerators.push_back({FVIRTKEY | FCONTROL, static_cast<WORD>(item->ctrl), id});
+            caption += std::wstring(L"\tCtrl+") + (item->shift ? L"Shift+" : L"") +
+                       static_cast<wchar_t>(item->ctrl);
+            const BYTE shift = item->shift ? FSHIFT : 0;
+            accelerators.push_back(
+                {static_cast<BYTE>(FVIRTKEY | FCONTROL | shift), static_cast<WORD>(item->ctrl), id});
         }
+        // A plain key that does the same is shown, not bound: it goes through
+        // the dispatcher like every typed key.
+        if (item->key) caption += L"\t" + Wide(item->key);
         AppendMenuW(menu, MF_STRING, id, caption.c_str());
     }
     return menu;
@@ -338,7 +345,25 @@ void frmCalc::mnuCopy_Click() {
         if (from < to && to <= all.size()) selection = Utf8(all.substr(from, to - from));
     }
     std::string text;
-    if (!forms::EditCopy(mCalc, selection, text) || !OpenClipboard(mHwnd)) return;
+    if (forms::EditCopy(mCalc, selection, text)) PutOnClipboard(text);
+}
+
+void frmCalc::mnuCopyHours_Click() {
+    std::string text;
+    if (mCalc.CopyHours(text)) PutOnClipboard(text);
+}
+
+void frmCalc::mnuMultiplyDivide_Click() { AskFactor(); }
+
+void frmCalc::AskFactor() {
+    ShowMultiplyBox(mHwnd, mTape ? mTape->Handle() : nullptr,
+                    [this](const std::string& text, std::string& refusal) {
+                        return forms::ApplyFactor(mCalc, text, refusal);
+                    });
+}
+
+void frmCalc::PutOnClipboard(const std::string& text) {
+    if (!OpenClipboard(mHwnd)) return;
     const std::wstring wide = Wide(text);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
     if (void* bytes = memory ? GlobalLock(memory) : nullptr) {

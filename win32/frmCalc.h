@@ -40,6 +40,8 @@ public:
     void mnuCopy_Click() override;
     void mnuPaste_Click() override;
     void mnuTape_Click() override;
+    void mnuCopyHours_Click() override;
+    void mnuMultiplyDivide_Click() override;
     void mnuUsing_Click() override;
     void mnuHelpWebSite_Click() override;
     void mnuHelpSharewell_Click() override;
@@ -52,6 +54,7 @@ public:
     void Press(Control button) override;
     int MsgBox(const std::string& text, const std::string& title, int style) override;
     void SendTab() override;
+    void AskFactor() override;
 
     // forms::IMainForm
     bool HelpVisible() const override { return mHelp && mHelp->Visible(); }
@@ -70,6 +73,7 @@ private:
                     std::vector<ACCEL>& accelerators);
     void Layout(UINT dpi);
     void MoveTab(bool backward);
+    void PutOnClipboard(const std::string& text);
     HWND ControlWindow(Control control) const;
     const forms::ControlSpec* SpecOf(HWND control) const;
 

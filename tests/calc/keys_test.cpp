@@ -20,6 +20,7 @@ public:
         return 1;
     }
     void SendTab() override { calls.push_back("tab"); }
+    void AskFactor() override { calls.push_back("factor"); }
     std::vector<std::string> calls;
 };
 
@@ -28,12 +29,14 @@ public:
 // nothing.
 struct KeyRow {
     const char* keys;
-    const char* does;  // "types" (passed on, entry typed), "tab", or the button pressed
+    // "types" (passed on, entry typed), "tab", "factor" (the multiply-or-divide
+    // box asked for), or the button pressed
+    const char* does;
 };
 const KeyRow kKeys[] = {
     {"0123456789", "types"}, {"\b", "types"},       {"mM", "cmdMinutes"}, {"sS", "cmdSeconds"},
     {"eE", "cmdClearEntry"}, {"cC", "cmdClearAll"}, {"+", "cmdPlus"},     {"-", "cmdMinus"},
-    {"=\r", "cmdEquals"},    {"/", "tab"},
+    {"=\r", "cmdEquals"},    {"/:", "tab"},           {"*", "factor"},
 };
 
 // Faults caught: a key bound to the wrong button, a command key passed on
@@ -51,8 +54,8 @@ TEST(KeyDispatcher, EveryCharacterCode) {
                 std::string(row.keys).find(static_cast<char>(code)) != std::string::npos)
                 does = row.does;
         std::vector<std::string> expected;
-        if (does == "tab") {
-            expected = {"tab"};
+        if (does == "tab" || does == "factor") {
+            expected = {does};
         } else if (does != "types" && does != "nothing") {
             expected = {"focus " + does, "press " + does};
         }

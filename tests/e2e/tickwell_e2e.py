@@ -296,6 +296,25 @@ class Tickwell:
             self.desktop.run(["wmctrl", "-i", "-r", self.wid, "-b", "toggle,fullscreen"])
             time.sleep(0.3)
 
+    def factor_box(self):
+        """None while the multiply-or-divide box is closed, else the sentence it shows."""
+        box = self.frame("Multiply or Divide")
+        if box is None or not box.getState().contains(pyatspi.STATE_SHOWING):
+            return None
+        problem = self.find(box, role=pyatspi.ROLE_LABEL, predicate=lambda n: n.name.startswith(("A ", "Type")))
+        return problem.name if problem is not None else ""
+
+    def factor_field_name(self):
+        field = self.find(self.frame("Multiply or Divide"), role=pyatspi.ROLE_TEXT)
+        return field.name if field is not None else None
+
+    def factor_ready(self):
+        box = self.frame("Multiply or Divide")
+        field = box and self.find(box, role=pyatspi.ROLE_TEXT,
+                                  predicate=lambda n: n.getState().contains(pyatspi.STATE_FOCUSED))
+        return field is not None and self.desktop.run(["xdotool", "getwindowfocus"], check=False).stdout.strip() \
+            == self.xwindow("Multiply or Divide")
+
     def open_tape(self):
         self.desktop.run(["xdotool", "windowfocus", "--sync", self.wid])
         self.key("ctrl+t")
@@ -368,6 +387,9 @@ TYPED = {
     "clear entry in the middle of a chain": [
         ("keys", "1+/30"), ("expect", ("", "30", ""), "Minutes"),
         ("keys", "e"), ("expect", ("1", "0", "0"), "Clear entry")],
+    # Fault caught: ":" swallowed, so "1:25:40" ran on into 12540 hours.
+    "colons move to the next box": [
+        ("keys", "1:25:40"), ("expect", ("1", "25", "40"), "Seconds")],
     "overflow message then clear entry": [
         ("keys", "596523/14/7+//1\r"), ("alert", "Error Number: 6\nOverflow"),
         ("expect", ("596523", "14", "7"), "Clear entry")],
@@ -418,12 +440,36 @@ EDIT = {
     # Fault caught: Ctrl+C copying the duration over the text the user selected.
     "Copy with text selected in a box copies that text": [
         ("keys", "125"), ("press", "ctrl+a"), ("press", "ctrl+c"), ("clipboard_is", "125")],
+    "Copy as hours puts decimal hours on the clipboard": [
+        ("keys", "1/30/0="), ("expect", ("1", "30", "0"), "Equals"), ("press", "ctrl+shift+c"),
+        ("clipboard_is", "1.5")],
     "Paste of no duration says so and changes nothing": [
         ("keys", "7"), ("paste_refused", "hello"), ("expect", ("7", "", ""), "Hours")],
     "the tape shows the chain": [
         ("keys", "1/25/40-0/10/0="), ("press", "ctrl+t"),
         ("tape_shows", ("+ 1:25:40", "\u2212 0:10:00", "= 1:15:40 (1.2611 h)")),
         ("tape_beside",)],
+}
+
+# "*" and its box, typed; the Windows harness plays them too. Faults caught:
+# "*" swallowed, the box acting on the entry instead of what "=" would show,
+# a refused text changing anything, the tape missing the factor.
+MULTIPLY = {
+    "multiply a duration": [
+        ("keys", "1/25/40*"), ("factor", "3"), ("expect", ("4", "17", "0"), "Seconds"),
+        ("press", "ctrl+t"), ("tape_shows", ("\u00d7 3", "= 4:17:00 (4.2833 h)"))],
+    "divide a duration": [
+        ("keys", "1/25/40*"), ("factor", "/4"), ("expect", ("0", "21", "25"), "Seconds"),
+        ("press", "ctrl+t"), ("tape_shows", ("\u00f7 4", "= 0:21:25 (0.3569 h)"))],
+    "multiply by a decimal": [
+        ("keys", "0/10/0*"), ("factor", "1.5"), ("expect", ("0", "15", "0"), "Seconds")],
+    "multiply a chain": [
+        ("keys", "1/25/40+0/10/0*"), ("factor", "3"), ("expect", ("4", "47", "0"), "Seconds"),
+        ("press", "ctrl+t"),
+        ("tape_shows", ("+ 1:25:40", "+ 0:10:00", "\u00d7 3", "= 4:47:00 (4.7833 h)"))],
+    "a division by zero is refused in the box": [
+        ("keys", "1/25/40*"), ("factor_refused", "/0", "A duration cannot be divided by zero."),
+        ("expect", ("1", "25", "40"), "Seconds"), ("keys", "+"), ("expect", ("", "", ""), "Hours")],
 }
 
 # The tape window around minimizing and at a screen's edge; the Windows
@@ -447,6 +493,7 @@ SCENARIOS = {
     **MODIFIED,
     **EDIT,
     **TAPE,
+    **MULTIPLY,
     "help window opens once with F1": [("help_once",)],
     "about box closed with Escape": [("about",)],
     "position remembered across runs": [("position_memory",)],
@@ -459,7 +506,8 @@ SCENARIOS = {
 }
 
 
-KEYSYMS = {"/": "slash", "+": "plus", "-": "minus", "=": "equal", "\r": "Return", " ": "space"}
+KEYSYMS = {"/": "slash", "+": "plus", "-": "minus", "=": "equal", "\r": "Return", " ": "space",
+           ":": "colon", "*": "asterisk"}
 
 
 def burst(app, text):
@@ -499,6 +547,24 @@ def tape_beside(app):
 
 def tape_shows(app, lines):
     wait_for(f"the tape to show {lines}", lambda: tuple(app.tape()[-len(lines):]) == tuple(lines))
+
+
+def factor(app, text):
+    """Types into the multiply-or-divide box once its field has the keyboard focus, then Enter."""
+    wait_for("the multiply-or-divide box's field to take the keys", app.factor_ready)
+    app.keys(text + "\r")
+    wait_for("the box to close", lambda: app.factor_box() is None)
+
+
+def factor_refused(app, text, sentence):
+    wait_for("the multiply-or-divide box's field to take the keys", app.factor_ready)
+    # Fault caught: a field a screen reader cannot name.
+    if app.factor_field_name() != "Number to multiply or divide by":
+        raise Failure(f"the box's field is named {app.factor_field_name()!r}")
+    app.keys(text + "\r")
+    wait_for(f"the box to say {sentence!r}", lambda: app.factor_box() == sentence)
+    app.key("Escape")
+    wait_for("the box to close", lambda: app.factor_box() is None)
 
 
 def tape_open(app, want):

@@ -1,6 +1,7 @@
 // The pasted-duration reader on untrusted clipboard text: whatever it
 // accepts is one line of a duration whose fields the boxes read whole, and
-// what Copy writes always pastes back to the same duration.
+// what Copy writes always pastes back to the same duration. The
+// multiply-or-divide field's reader runs on the same texts.
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -9,6 +10,7 @@
 #include <string>
 
 #include "duration.h"
+#include "factor.h"
 #include "numbers.h"
 
 namespace {
@@ -54,6 +56,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!Field(entry.hours) || !Field(entry.minutes) || !Field(entry.seconds) ||
             (entry.hours + entry.minutes + entry.seconds).empty())
             Fail("accepted a field no box reads whole", text);
+    }
+    // The multiply-or-divide field: what it accepts is a finite number that
+    // strtod reads from the same digits (with "," as the point), and never
+    // longer than a field's limit.
+    tickwell::Factor factor;
+    if (tickwell::ParseFactor(text, factor)) {
+        if (text.size() > 100 || !std::isfinite(factor.value)) Fail("accepted no number", text);
+        std::string digits;
+        for (const char c : text)
+            if ((c >= '0' && c <= '9') || c == '-') digits += c;
+            else if (c == '.' || c == ',') digits += '.';
+        if (std::strtod(digits.c_str(), nullptr) != factor.value) Fail("read another number", text);
     }
     // Copy's text of any duration pastes back as the same duration.
     if (size >= sizeof(double)) {

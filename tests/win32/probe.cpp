@@ -242,6 +242,14 @@ int main(int argc, char** argv) {
     Tips tips{pid, {}};
     EnumWindows(FindTip, reinterpret_cast<LPARAM>(&tips));
     out += ",\"tip\":" + Json(tips.text);
+    HWND multiply = FindWindowW(L"TickwellMultiply", nullptr);
+    out += ",\"multiply\":" +
+           (multiply && IsWindowVisible(multiply)
+                ? "{\"problem\":" + Json(Text(GetDlgItem(multiply, 102))) +
+                      ",\"field\":" + Json(AccName(GetDlgItem(multiply, 101))) +
+                      ",\"focused\":" + (gui.hwndFocus == GetDlgItem(multiply, 101) ? "true" : "false") +
+                      "}"
+                : std::string("null"));
     HWND about = FindWindowW(L"TickwellAbout", nullptr);
     if (about && IsWindowVisible(about)) {
         out += ",\"about\":{\"title\":" + Json(Text(about));

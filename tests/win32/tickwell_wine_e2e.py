@@ -20,8 +20,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from tickwell_e2e import (BURST, EDIT, MODIFIED, TAPE, TYPED, WAIT, Desktop, Failure,  # noqa: E402
-                          burst, clipboard_is, main_at_right_edge, minimize_and_restore, paste, pause,
+from tickwell_e2e import (BURST, EDIT, MODIFIED, MULTIPLY, TAPE, TYPED, WAIT, Desktop,  # noqa: E402
+                          Failure, burst, clipboard_is, factor, factor_refused, main_at_right_edge, minimize_and_restore, paste, pause,
                           play, play_all, press, restore_without_minimize, tape_beside, tape_on_screen,
                           tape_open, tape_shows, wait_for)
 
@@ -121,6 +121,18 @@ class Tickwell:
         done = self.wine.run(self.wine.probe_exe, "restored", check=False)
         if done.returncode != 0:
             raise Failure(f"the probe could not send the size event: {done.stdout} {done.stderr}")
+
+    def factor_field_name(self):
+        return (self.state().get("multiply") or {}).get("field")
+
+    def factor_ready(self):
+        box = self.state().get("multiply")
+        return bool(box and box["focused"]) and self.desktop.run(
+            ["xdotool", "getwindowfocus"], check=False).stdout.strip() == self.xwindow("Multiply or Divide")
+
+    def factor_box(self):
+        box = self.state().get("multiply")
+        return None if box is None else box["problem"]
 
     def open_tape(self):
         self.wine.run(self.wine.probe_exe, "tape")
@@ -349,7 +361,7 @@ CONTROL = {"Hours": "txtHours", "Minutes": "txtMinutes", "Seconds": "txtSeconds"
 
 SCENARIOS = {
     **{name: [(step[0], step[1], CONTROL[step[2]]) if step[0] == "expect" else step
-              for step in steps] for name, steps in {**TYPED, **BURST, **MODIFIED, **EDIT, **TAPE}.items()},
+              for step in steps] for name, steps in {**TYPED, **BURST, **MODIFIED, **EDIT, **TAPE, **MULTIPLY}.items()},
     "clear all": [("keys", "5+7c"), ("expect", ("", "", ""), "txtHours")],
     "other keys are swallowed": [("swallowed",)],
     "screen readers name every control": [("screen_reader_names",)],

@@ -39,8 +39,9 @@ std::string DurationText(double hours, double seconds) {
     const double rest = (hours - whole) * 3600.0 + (seconds - fromSeconds * 3600);
     whole += fromSeconds;
     long long micro = std::llround(rest * 1e6);  // |rest| below two hours
-    whole += static_cast<double>(micro / kHour);
-    micro %= kHour;
+    const long long carried = micro / kHour;  // whole hours in the rest
+    whole += static_cast<double>(carried);
+    micro -= carried * kHour;
     // Hours and the rest to one sign; a borrowed hour is taken from the
     // digits, where a double that large could not lose one.
     bool borrow = false;

@@ -24,6 +24,7 @@ int StartingShow(int show) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+    tickwell::win::RestrictLibrarySearch();  // before anything can load a library
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     int code = 0;

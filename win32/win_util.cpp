@@ -55,16 +55,40 @@ Function User32(const char* name) {
 }
 
 // The shell, COM and accessibility libraries are loaded on first use, not at
-// every start: most runs never open a link or meet a screen reader.
+// every start: most runs never open a link or meet a screen reader. Always
+// from the system folder (see LoadSystemLibrary).
 template <typename Function>
 Function Later(const wchar_t* library, const char* name) {
-    HMODULE module = LoadLibraryW(library);
+    HMODULE module = LoadSystemLibrary(library);
     return module
                ? reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(module, name)))
                : nullptr;
 }
 
 }  // namespace
+
+HMODULE LoadSystemLibrary(const wchar_t* name) {
+    // Windows 8 and later, and 7 with KB2533623; elsewhere the flag is an
+    // invalid parameter.
+    HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return nullptr;
+    // A full path, whose own dependencies are looked for beside it first.
+    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+    return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+void RestrictLibrarySearch() {
+    SetDllDirectoryW(L"");  // not the current folder
+    using SetDefault = BOOL(WINAPI*)(DWORD);
+    HMODULE kernel32 = GetModuleHandleW(L"kernel32.dll");
+    const auto set = kernel32 ? reinterpret_cast<SetDefault>(reinterpret_cast<void*>(
+                                    GetProcAddress(kernel32, "SetDefaultDllDirectories")))
+                              : nullptr;
+    if (set) set(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
 
 UINT SystemDpi() {
     using Get = UINT(WINAPI*)();

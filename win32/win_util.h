@@ -31,6 +31,14 @@ UINT WindowDpi(HWND window);
 std::wstring WindowText(HWND window);
 // The system DPI; 96 where Windows cannot say.
 UINT SystemDpi();
+
+// A system library loaded from the system folder alone, never from the
+// program's folder or the current one: a portable copy unpacked into
+// Downloads may have a planted DLL of that name beside it.
+HMODULE LoadSystemLibrary(const wchar_t* name);
+// At start: later loads by any part of the process search the system folder
+// alone, where Windows offers that (8, and 7 with its update).
+void RestrictLibrarySearch();
 // COM on this thread, started on first use.
 void EnsureCom();
 // Opens a web address as the shell does; false when it could not.

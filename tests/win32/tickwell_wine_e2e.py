@@ -68,11 +68,12 @@ class Wine:
 
 
 class Tickwell:
-    def __init__(self, wine, exe, minimized=False):
+    def __init__(self, wine, exe, minimized=False, env=None):
         """`exe`: the program's path, or a list of arguments to wine that start it."""
         self.wine, self.desktop = wine, wine.desktop
         command = exe if isinstance(exe, list) else [exe]
-        self.proc = subprocess.Popen(["wine", *command], env=wine.env, start_new_session=True,
+        self.proc = subprocess.Popen(["wine", *command], env=dict(wine.env, **(env or {})),
+                                     start_new_session=True,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         self.desktop.procs.append(self.proc)
         wait_for("the window to be ready", lambda: self.state().get("running"), timeout=60)
@@ -207,6 +208,26 @@ def paste_refused(app, text):
 def swallowed(app):
     app.keys("1x2 ")
     expect(app, ("12", "", ""), "txtHours")
+
+
+def planted_library(app, context):
+    """Fault caught: a system library loaded by its bare name, which searches the program's
+    own folder first: a portable copy in Downloads then runs a stranger's oleacc.dll the
+    first time a screen reader asks for a name."""
+    if not context.get("planted"):
+        raise Failure("no planted library was built (--planted)")
+    app.close()
+    folder = tempfile.mkdtemp(prefix="portable-", dir=app.desktop.workdir)
+    exe = os.path.join(folder, "Tickwell.exe")
+    shutil.copy(context["exe"], exe)
+    shutil.copy(context["planted"], os.path.join(folder, "oleacc.dll"))
+    # Native first, as Windows searches a library that is no known DLL.
+    again = Tickwell(app.wine, exe, env={"WINEDLLOVERRIDES": app.wine.env["WINEDLLOVERRIDES"] + ";oleacc=n,b"})
+    context["others"].append(again)
+    screen_reader_names(again)
+    if os.path.exists(os.path.join(folder, "planted-library-was-loaded")):
+        raise Failure("the program loaded the oleacc.dll planted beside it")
+    return again
 
 
 def tape_reader(app):
@@ -366,6 +387,7 @@ SCENARIOS = {
     "other keys are swallowed": [("swallowed",)],
     "screen readers name every control": [("screen_reader_names",)],
     "the tape keeps the user's selection and resizes": [("tape_reader",)],
+    "a library planted beside the program is never loaded": [("planted_library",)],
     "help window opens once with F1": [("help_once",)],
     "about box closed with Escape": [("about",)],
     "position remembered across runs in the registry": [("position_memory",)],
@@ -377,9 +399,15 @@ SCENARIOS = {
 }
 
 
-def run_scenario(wine, exe, name, steps):
+def run_scenario(wine, exe, name, steps, planted=None):
     wine.run("reg", "delete", r"HKCU\Software\Brenholt", "/f", check=False)
-    play(wine.desktop, lambda: Tickwell(wine, exe), steps, globals(), {"exe": exe}, f"wine-{name}")
+    others = []
+    try:
+        play(wine.desktop, lambda: Tickwell(wine, exe), steps, globals(),
+             {"exe": exe, "planted": planted, "others": others}, f"wine-{name}")
+    finally:
+        for app in others:
+            app.kill()
 
 
 def main():
@@ -389,6 +417,7 @@ def main():
     parser.add_argument("--repeat", type=int, default=1)
     parser.add_argument("--only")
     parser.add_argument("--keep", action="store_true")
+    parser.add_argument("--planted", help="a DLL to plant beside a copy of the program")
     args = parser.parse_args()
     for tool in ("wine", "wineserver", "Xvfb", "openbox", "xdotool", "wmctrl"):
         if not shutil.which(tool):
@@ -403,7 +432,8 @@ def main():
         desktop.start()
         wine = Wine(desktop, os.path.abspath(args.probe))
         passed, failed = play_all(SCENARIOS, args, lambda name, steps:
-                                  run_scenario(wine, os.path.abspath(args.exe), name, steps))
+                                  run_scenario(wine, os.path.abspath(args.exe), name, steps,
+                                               args.planted and os.path.abspath(args.planted)))
     finally:
         if wine:
             wine.stop()

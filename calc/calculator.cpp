@@ -175,7 +175,8 @@ void TimeCalculator::ShownDuration(double& hours, double& seconds) const {
     if (mbCalcInProgress) {
         const std::int32_t entry = GetEntrySeconds();
         hours = 0;
-        seconds = mbSubtract ? CheckedSub(mlTotalSeconds, entry) : CheckedAdd(mlTotalSeconds, entry);
+        seconds =
+            mbSubtract ? CheckedSub(mlTotalSeconds, entry) : CheckedAdd(mlTotalSeconds, entry);
         return;
     }
     std::int32_t m = 0, s = 0;
@@ -219,7 +220,8 @@ void TimeCalculator::MultiplyDivide(bool divide, double factor) {
         double hours = 0, seconds = 0;
         ShownDuration(hours, seconds);
         const double total = FloatCheck(hours * 3600.0 + seconds);
-        const std::int32_t result = WholeNumber(FloatCheck(divide ? total / factor : total * factor));
+        const std::int32_t result =
+            WholeNumber(FloatCheck(divide ? total / factor : total * factor));
         if (mbCalcInProgress) {  // the pending entry, as "=" records it
             const std::int32_t entry = GetEntrySeconds();
             Log([&](ITape& tape) { tape.Operand(mbSubtract, entry); });

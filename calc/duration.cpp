@@ -39,7 +39,7 @@ std::string DurationText(double hours, double seconds) {
     const double rest = (hours - whole) * 3600.0 + (seconds - fromSeconds * 3600);
     whole += fromSeconds;
     long long micro = std::llround(rest * 1e6);  // |rest| below two hours
-    const long long carried = micro / kHour;  // whole hours in the rest
+    const long long carried = micro / kHour;     // whole hours in the rest
     whole += static_cast<double>(carried);
     micro -= carried * kHour;
     // Hours and the rest to one sign; a borrowed hour is taken from the
@@ -174,7 +174,8 @@ bool ReadUnits(Reader& in, std::string fields[3]) {
         const std::string word = in.Word();
         // "1h30", "1m30": a last number without a unit takes the next one
         // down, as people write it.
-        const int unit = word.empty() && in.AtEnd() && last >= 0 && last < 2 ? last + 1 : UnitOf(word);
+        const int unit =
+            word.empty() && in.AtEnd() && last >= 0 && last < 2 ? last + 1 : UnitOf(word);
         if (unit < 0 || seen[unit]) return false;
         seen[unit] = true;
         last = unit;

@@ -122,9 +122,9 @@ struct MenuItemSpec {
     const char* name;
     const char* caption;  // null: a separator
     MenuCommand command;
-    bool f1;             // F1 is its shortcut
-    char ctrl = 0;       // Ctrl with this letter is its shortcut
-    bool shift = false;  // ... with Shift too
+    bool f1;                    // F1 is its shortcut
+    char ctrl = 0;              // Ctrl with this letter is its shortcut
+    bool shift = false;         // ... with Shift too
     const char* key = nullptr;  // a plain key that does the same, shown beside it
 };
 constexpr const char* kHelpMenuName = "mnuHelp";
@@ -144,6 +144,9 @@ constexpr const char* kTapeCaption = "Tickwell Tape";
 constexpr int kTapeClientWidth = 3600;
 constexpr int kTapeClientHeight = 4320;
 constexpr const char* kNoDurationText = "The clipboard holds no duration.";
+// Windows only: another program keeps the clipboard open.
+constexpr const char* kClipboardBusyText =
+    "Another program is using the clipboard. Try again in a moment.";
 
 // The multiply-or-divide box ("*"): one number field, OK and Cancel, and a
 // line that says why a text was refused.

@@ -141,8 +141,9 @@ long FileRegistry::Commit(const Change& change) {
                 return result;
             rewrite.contents = regfile::Serialize(hive);
             if (rewrite.contents.size() > regfile::kMaxFileBytes) {
-                settingsfile::Report("tickwell: a setting was not saved: the settings file would grow past " +
-                       std::to_string(regfile::kMaxFileBytes >> 20) + " MiB.");
+                settingsfile::Report(
+                    "tickwell: a setting was not saved: the settings file would grow past " +
+                    std::to_string(regfile::kMaxFileBytes >> 20) + " MiB.");
                 return kErrorFileTooLarge;
             }
             rewrite.write = true;

@@ -89,7 +89,8 @@ void MWindow::PlaceBeside(IPlacedWindow& frm, const IPlacedWindow& other, double
         return false;
     };
     const double top = other.Top();
-    for (const double left : {other.Left() + other.Width() + gap, other.Left() - gap - frm.Width()}) {
+    for (const double left :
+         {other.Left() + other.Width() + gap, other.Left() - gap - frm.Width()}) {
         if (whole(left, top)) {
             frm.SetLeft(RoundOrZero(left));
             frm.SetTop(RoundOrZero(top));

@@ -3,18 +3,18 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <grp.h>
-#include <sys/xattr.h>
 #include <pwd.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <cstring>
+#include <ctime>
 #include <deque>
 #include <map>
 #include <optional>
@@ -323,7 +323,8 @@ private:
         if ((st.st_mode & S_IWOTH) && !rootSticky) return "may be written by other users";
         if ((st.st_mode & S_IWGRP) && !rootSticky) {
             auto known = mPrivate.find(st.st_gid);
-            if (known == mPrivate.end()) known = mPrivate.emplace(st.st_gid, PrivateGroup(st.st_gid)).first;
+            if (known == mPrivate.end())
+                known = mPrivate.emplace(st.st_gid, PrivateGroup(st.st_gid)).first;
             if (!known->second) return "may be written by other users";
             if (mAcl[i]) return "may be written by other users (it has an access list)";
         }
@@ -643,7 +644,8 @@ long Replace(const std::string& path, FolderCache& cache, LockWait& wait, const 
     // survive a crash, and says so.
     FileDescriptor folder(OpenListable(dir));
     if (folder.Get() < 0 || fsync(folder.Get()) != 0) {
-        problem = "the folder " + place.shown + " cannot be flushed to disk (" + Reason(errno) + ")";
+        problem =
+            "the folder " + place.shown + " cannot be flushed to disk (" + Reason(errno) + ")";
         return kErrorWriteFault;
     }
     return kErrorSuccess;

@@ -134,8 +134,8 @@ struct FolderCache::Impl {};
 FolderCache::FolderCache() = default;
 FolderCache::~FolderCache() = default;
 
-State Read(const std::string& path, FolderCache&, const Stamp* known, Stamp& stamp, std::string& bytes,
-           std::string&) {
+State Read(const std::string& path, FolderCache&, const Stamp* known, Stamp& stamp,
+           std::string& bytes, std::string&) {
     Handle file(OpenForReading(Wide(path)));
     if (!file.Valid()) {
         const DWORD error = GetLastError();
@@ -151,7 +151,8 @@ State Read(const std::string& path, FolderCache&, const Stamp* known, Stamp& sta
     return state;
 }
 
-long Replace(const std::string& path, FolderCache&, LockWait& wait, const Update& update, std::string&) {
+long Replace(const std::string& path, FolderCache&, LockWait& wait, const Update& update,
+             std::string&) {
     const std::wstring wide = Wide(path);
     // The lock is a file of its own, so the settings file can be replaced
     // while another copy waits; Windows drops the lock when a process dies.

@@ -116,8 +116,8 @@ HMENU frmCalc::BuildMenu(const forms::MenuItemSpec* begin, const forms::MenuItem
             caption += std::wstring(L"\tCtrl+") + (item->shift ? L"Shift+" : L"") +
                        static_cast<wchar_t>(item->ctrl);
             const BYTE shift = item->shift ? FSHIFT : 0;
-            accelerators.push_back(
-                {static_cast<BYTE>(FVIRTKEY | FCONTROL | shift), static_cast<WORD>(item->ctrl), id});
+            accelerators.push_back({static_cast<BYTE>(FVIRTKEY | FCONTROL | shift),
+                                    static_cast<WORD>(item->ctrl), id});
         }
         // A plain key that does the same is shown, not bound: it goes through
         // the dispatcher like every typed key.
@@ -201,11 +201,31 @@ forms::KeyPress KeyDown(WPARAM vk, bool inBox) {
         case VK_PRIOR:
         case VK_NEXT:
         case VK_INSERT: press.key = forms::Key::Editing; break;
+        // Characters without a key of their own: typed Unicode (on-screen
+        // keyboards, remote sessions, password managers) and the IME's
+        // composition. Windows makes the character; the rule judges it then.
+        case VK_PACKET:
+        case VK_PROCESSKEY: press.key = forms::Key::Character; break;
         default: {
             const UINT c = MapVirtualKeyW(static_cast<UINT>(vk), MAPVK_VK_TO_CHAR) & 0x7FFF;
             press.key = c ? forms::Key::Character : forms::Key::Other;
             press.character = static_cast<std::uint16_t>(c);
         }
+    }
+    return press;
+}
+
+// The shared rule's view of a character Windows has made. Ctrl+letter comes
+// as its control code, which is the letter again to the rule; Ctrl+Alt is
+// AltGr (or Alt+numpad digits) and types the character as Windows made it.
+forms::KeyPress CharPress(WPARAM ch, bool inBox) {
+    forms::KeyPress press;
+    press.inBox = inBox;
+    press.character = static_cast<std::uint16_t>(ch);
+    const bool ctrl = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
+    if (ctrl && !alt && ch >= 1 && ch <= 26) {
+        press.ctrl = true;
+        press.character = static_cast<std::uint16_t>('a' + ch - 1);
     }
     return press;
 }
@@ -223,7 +243,6 @@ bool frmCalc::PreTranslate(MSG& msg) {
         case WM_KEYDOWN: {
             const forms::KeyPress press = KeyDown(msg.wParam, inBox);
             const forms::KeyRoute route = forms::RouteKey(press);
-            mPassNextChar = route.action == A::Native;  // Ctrl+A: the box's own
             if (route.action == A::TabForward || route.action == A::TabBackward) {
                 MoveTab(route.action == A::TabBackward);
                 return true;
@@ -242,10 +261,14 @@ bool frmCalc::PreTranslate(MSG& msg) {
         }
         case WM_KEYUP: return onButton;
         case WM_CHAR: {
-            if (std::exchange(mPassNextChar, false)) return false;
-            // Every character, Enter (13) included, reaches the dispatcher
-            // before the focused box or button, which may swallow it.
-            auto code = static_cast<std::uint16_t>(msg.wParam);
+            // Every character, Enter (13) included, goes by the shared rule
+            // and then reaches the dispatcher before the focused box or
+            // button, which may swallow it. Judged on the character itself,
+            // so nothing carries over from one key to the next.
+            const forms::KeyRoute route = forms::RouteKey(CharPress(msg.wParam, inBox));
+            if (route.action == A::Native) return false;  // Ctrl+A: the box's own
+            if (route.action != A::Dispatch) return true;
+            auto code = route.code;
             for (int tabs = mPreview.Dispatch(code); tabs > 0; --tabs) MoveTab(false);
             if (code == 0) return true;
             msg.wParam = code;
@@ -362,8 +385,19 @@ void frmCalc::AskFactor() {
                     });
 }
 
+// Another program may hold the clipboard open for a moment (a clipboard
+// manager, a remote session): try for half a second, then say so.
+bool frmCalc::OpenClipboardPatiently() {
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        if (OpenClipboard(mHwnd)) return true;
+        Sleep(25);
+    }
+    MsgBox(forms::kClipboardBusyText, forms::kAppTitle, msgbox::kOkOnly | msgbox::kInformation);
+    return false;
+}
+
 void frmCalc::PutOnClipboard(const std::string& text) {
-    if (!OpenClipboard(mHwnd)) return;
+    if (!OpenClipboardPatiently()) return;
     const std::wstring wide = Wide(text);
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, (wide.size() + 1) * sizeof(wchar_t));
     if (void* bytes = memory ? GlobalLock(memory) : nullptr) {
@@ -379,19 +413,18 @@ void frmCalc::PutOnClipboard(const std::string& text) {
 
 void frmCalc::mnuPaste_Click() {
     std::string text;
-    if (OpenClipboard(mHwnd)) {
-        if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
-            if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
-                // Never past the clipboard's own block, even without a terminator.
-                const std::size_t room = GlobalSize(data) / sizeof(wchar_t);
-                std::size_t length = 0;
-                while (length < room && chars[length]) ++length;
-                text = Utf8(std::wstring(chars, length));
-                GlobalUnlock(data);
-            }
+    if (!OpenClipboardPatiently()) return;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(GlobalLock(data))) {
+            // Never past the clipboard's own block, even without a terminator.
+            const std::size_t room = GlobalSize(data) / sizeof(wchar_t);
+            std::size_t length = 0;
+            while (length < room && chars[length]) ++length;
+            text = Utf8(std::wstring(chars, length));
+            GlobalUnlock(data);
         }
-        CloseClipboard();
     }
+    CloseClipboard();
     forms::EditPaste(mCalc, *this, text);
 }
 

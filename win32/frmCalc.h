@@ -74,6 +74,7 @@ private:
     void Layout(UINT dpi);
     void MoveTab(bool backward);
     void PutOnClipboard(const std::string& text);
+    bool OpenClipboardPatiently();
     HWND ControlWindow(Control control) const;
     const forms::ControlSpec* SpecOf(HWND control) const;
 
@@ -89,7 +90,6 @@ private:
     std::unique_ptr<frmTape> mTape;
     HWND mLastFocus = nullptr;  // the control that gets the focus back on activation
     forms::KeyPreview mPreview{mCalc};
-    bool mPassNextChar = false;  // the key going down was the box's own
 };
 
 }  // namespace tickwell::win

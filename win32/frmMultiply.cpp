@@ -54,9 +54,9 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
             // High contrast keeps its own colours, so the refusal stays readable.
             HIGHCONTRASTW contrast{sizeof contrast, 0, nullptr};
-            const bool high = SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast,
-                                                    &contrast, 0) &&
-                              (contrast.dwFlags & HCF_HIGHCONTRASTON);
+            const bool high =
+                SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0) &&
+                (contrast.dwFlags & HCF_HIGHCONTRASTON);
             SetTextColor(dc, index < form.controlCount && !high
                                  ? ToColor(form.controls[index].color, GetSysColor(COLOR_BTNTEXT))
                                  : GetSysColor(COLOR_BTNTEXT));
@@ -109,10 +109,9 @@ void ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply)
             style |= row.wrap ? SS_LEFT : SS_LEFTNOWORDWRAP;  // "&Number" gives Alt+N
         }
         const std::wstring text = Wide(row.caption ? row.caption : "");
-        HWND control = CreateWindowExW(exStyle, cls, text.c_str(), style, r.left, r.top,
-                                       r.right - r.left, r.bottom - r.top, box,
-                                       reinterpret_cast<HMENU>(id), GetModuleHandleW(nullptr),
-                                       nullptr);
+        HWND control = CreateWindowExW(
+            exStyle, cls, text.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+            box, reinterpret_cast<HMENU>(id), GetModuleHandleW(nullptr), nullptr);
         HFONT font = MakeFont(row.font, state.dpi);
         state.fonts.push_back(font);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);

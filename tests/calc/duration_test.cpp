@@ -213,12 +213,12 @@ TEST(Factor, Field) {
         double value;
     };
     const Row rows[] = {
-        {"3", true, false, 3},       {"*3", true, false, 3},     {" x 1.5 ", true, false, 1.5},
-        {"\u00D72", true, false, 2}, {"/4", true, true, 4},      {"\u00F7 4", true, true, 4},
-        {"1,5", true, false, 1.5},   {"/0", true, true, 0},      {"-2", true, false, -2},
-        {".5", true, false, 0.5},    {"", false, false, 0},      {"x", false, false, 0},
-        {"3x", false, false, 0},     {"1e3", false, false, 0},   {"1.2.3", false, false, 0},
-        {"//4", false, false, 0},    {"1 2", false, false, 0},   {"abc", false, false, 0},
+        {"3", true, false, 3},       {"*3", true, false, 3},   {" x 1.5 ", true, false, 1.5},
+        {"\u00D72", true, false, 2}, {"/4", true, true, 4},    {"\u00F7 4", true, true, 4},
+        {"1,5", true, false, 1.5},   {"/0", true, true, 0},    {"-2", true, false, -2},
+        {".5", true, false, 0.5},    {"", false, false, 0},    {"x", false, false, 0},
+        {"3x", false, false, 0},     {"1e3", false, false, 0}, {"1.2.3", false, false, 0},
+        {"//4", false, false, 0},    {"1 2", false, false, 0}, {"abc", false, false, 0},
     };
     for (const Row& r : rows) {
         Factor f{false, 99};
@@ -245,12 +245,20 @@ TEST(Factor, MultiplyAndDivide) {
         {"1/25/40", false, 3, "4|17|0", {"\u00D7 3", "= 4:17:00 (4.2833 h)"}, nullptr},
         {"1/25/40", true, 4, "0|21|25", {"\u00F7 4", "= 0:21:25 (0.3569 h)"}, nullptr},
         {"0/10/0", false, 1.5, "0|15|0", {"\u00D7 1.5", "= 0:15:00 (0.2500 h)"}, nullptr},
-        {"1/25/40+0/10/0", false, 3, "4|47|0",
-         {"+ 1:25:40", "+ 0:10:00", "\u00D7 3", "= 4:47:00 (4.7833 h)"}, nullptr},
+        {"1/25/40+0/10/0",
+         false,
+         3,
+         "4|47|0",
+         {"+ 1:25:40", "+ 0:10:00", "\u00D7 3", "= 4:47:00 (4.7833 h)"},
+         nullptr},
         {"//5", true, 2, "0|0|2", {"\u00F7 2", "= 0:00:02 (0.0006 h)"}, nullptr},  // 2.5: to even
         {"//7", true, 2, "0|0|4", {"\u00F7 2", "= 0:00:04 (0.0011 h)"}, nullptr},  // 3.5: to even
         {"596523/14/7", false, 2, "||", {"Error 6: Overflow", "CE"}, "Error Number: 6\r\nOverflow"},
-        {"1", true, 0, "||", {"Error 11: Division by zero", "CE"},
+        {"1",
+         true,
+         0,
+         "||",
+         {"Error 11: Division by zero", "CE"},
          "Error Number: 11\r\nDivision by zero"},
     };
     for (const Row& r : rows) {
@@ -265,14 +273,15 @@ TEST(Factor, MultiplyAndDivide) {
             << r.keys;
         EXPECT_EQ(std::vector<std::string>(tape.Lines().begin(), tape.Lines().end()), r.tape)
             << r.keys;
-        EXPECT_EQ(host.MsgBoxes().empty() ? "" : host.MsgBoxes()[0].text,
-                  r.error ? r.error : "")
+        EXPECT_EQ(host.MsgBoxes().empty() ? "" : host.MsgBoxes()[0].text, r.error ? r.error : "")
             << r.keys;
         if (!r.error) {
             EXPECT_FALSE(host.Calc().CalculationInProgress()) << r.keys;
             host.Type("+0/0/1=");  // "+" goes on from the result
-            EXPECT_EQ(host.GetText(Control::txtSeconds), std::to_string(std::stoi(
-                          std::string(r.boxes).substr(std::string(r.boxes).rfind('|') + 1)) + 1))
+            EXPECT_EQ(host.GetText(Control::txtSeconds),
+                      std::to_string(std::stoi(std::string(r.boxes).substr(
+                                         std::string(r.boxes).rfind('|') + 1)) +
+                                     1))
                 << r.keys;
         }
     }

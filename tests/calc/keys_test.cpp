@@ -36,7 +36,7 @@ struct KeyRow {
 const KeyRow kKeys[] = {
     {"0123456789", "types"}, {"\b", "types"},       {"mM", "cmdMinutes"}, {"sS", "cmdSeconds"},
     {"eE", "cmdClearEntry"}, {"cC", "cmdClearAll"}, {"+", "cmdPlus"},     {"-", "cmdMinus"},
-    {"=\r", "cmdEquals"},    {"/:", "tab"},           {"*", "factor"},
+    {"=\r", "cmdEquals"},    {"/:", "tab"},         {"*", "factor"},
 };
 
 // Faults caught: a key bound to the wrong button, a command key passed on

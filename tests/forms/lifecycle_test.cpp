@@ -55,8 +55,8 @@ struct RecordingForm : IMainForm {
 // before the help window, a second unload saving again.
 TEST(MainLifecycle, HelpFollowsMinimizeAndUnloadOrder) {
     struct Step {
-        const char*
-            what;  // m minimize, r restore, c/x user closes help/tape, o open help, t open tape, k session save, u unload
+        const char* what;  // m minimize, r restore, c/x user closes help/tape, o open help, t open
+                           // tape, k session save, u unload
         const char* log;
     };
     const Step cases[] = {

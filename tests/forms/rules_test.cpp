@@ -19,7 +19,8 @@ using A = KeyRoute::Action;
 TEST(KeyRules, EveryListedKeyReachesTheDispatcher) {
     std::string keys = "0123456789";
     const std::string list = kHelpKeyList;
-    for (std::size_t line = list.find('\n'); line != std::string::npos; line = list.find('\n', line + 1))
+    for (std::size_t line = list.find('\n'); line != std::string::npos;
+         line = list.find('\n', line + 1))
         keys += list[line + 1];
     ASSERT_EQ(keys.size(), 18u);  // the ten digits and the eight keys listed
     for (const char c : keys) {

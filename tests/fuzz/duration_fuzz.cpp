@@ -65,8 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (text.size() > 100 || !std::isfinite(factor.value)) Fail("accepted no number", text);
         std::string digits;
         for (const char c : text)
-            if ((c >= '0' && c <= '9') || c == '-') digits += c;
-            else if (c == '.' || c == ',') digits += '.';
+            if ((c >= '0' && c <= '9') || c == '-')
+                digits += c;
+            else if (c == '.' || c == ',')
+                digits += '.';
         if (std::strtod(digits.c_str(), nullptr) != factor.value) Fail("read another number", text);
     }
     // Copy's text of any duration pastes back as the same duration.

@@ -489,9 +489,9 @@ TEST_F(FileStore, AccessListsAreNotPrivate) {
     if (!settings.SaveSetting("Position", "v", "", 2))
         GTEST_SKIP() << "the user's primary group is not private here";
     // user::rwx, user:65534:rwx, group::rwx, mask::rwx, other::---
-    const std::uint32_t acl[] = {2,          0x00070001, 0xFFFFFFFFu, 0x00070002, 65534,
-                                 0x00070004, 0xFFFFFFFFu, 0x00070010, 0xFFFFFFFFu, 0x00000020,
-                                 0xFFFFFFFFu};
+    const std::uint32_t acl[] = {2,           0x00070001, 0xFFFFFFFFu, 0x00070002,
+                                 65534,       0x00070004, 0xFFFFFFFFu, 0x00070010,
+                                 0xFFFFFFFFu, 0x00000020, 0xFFFFFFFFu};
     if (setxattr(folder.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) != 0)
         GTEST_SKIP() << "no access lists on this file system";
     ::testing::internal::CaptureStderr();

@@ -8,8 +8,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextCursor>
 #include <QTest>
+#include <QTextCursor>
 #include <memory>
 
 #include "file_registry.h"

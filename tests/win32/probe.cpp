@@ -140,6 +140,35 @@ int main(int argc, char** argv) {
         WaitForSingleObject(process.hProcess, INFINITE);
         return 0;
     }
+    if (argc == 3 && std::string(argv[1]) == "holdclip") {
+        // Another program holding the clipboard open for a while.
+        if (!OpenClipboard(nullptr)) return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        Sleep(static_cast<DWORD>(std::atoi(argv[2])));
+        CloseClipboard();
+        return 0;
+    }
+    if (argc == 3 && std::string(argv[1]) == "unicode") {
+        // Characters typed with no key code (VK_PACKET), as on-screen
+        // keyboards and password managers type them.
+        const int n = MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, nullptr, 0);
+        std::wstring text(static_cast<std::size_t>(n), L'\0');
+        MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, text.data(), n);
+        text.resize(static_cast<std::size_t>(n - 1));
+        for (const wchar_t c : text) {
+            INPUT input[2] = {};
+            for (INPUT& i : input) {
+                i.type = INPUT_KEYBOARD;
+                i.ki.wScan = c;
+                i.ki.dwFlags = KEYEVENTF_UNICODE;
+            }
+            input[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+            SendInput(2, input, sizeof(INPUT));
+            Sleep(30);
+        }
+        return 0;
+    }
     if (argc >= 2 && std::string(argv[1]) == "clip") {
         // The clipboard's text, or (with a text) the clipboard set to it.
         if (!OpenClipboard(nullptr)) return 1;
@@ -189,9 +218,9 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::string(argv[1]) == "tape") {
         // Edit > Tape, as the menu sends it (no keyboard focus needed).
         constexpr int kMenuBase = 1000;
-        PostMessageW(main, WM_COMMAND,
-                     MAKEWPARAM(kMenuBase + static_cast<int>(tickwell::forms::MenuCommand::Tape), 0),
-                     0);
+        PostMessageW(
+            main, WM_COMMAND,
+            MAKEWPARAM(kMenuBase + static_cast<int>(tickwell::forms::MenuCommand::Tape), 0), 0);
         return 0;
     }
     if (argc == 3 && std::string(argv[1]) == "answer") {
@@ -235,7 +264,8 @@ int main(int argc, char** argv) {
     if (tape && IsWindowVisible(tape)) {
         HWND box = FindWindowExW(tape, nullptr, L"EDIT", nullptr);
         DWORD from = 0, to = 0;
-        SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&from), reinterpret_cast<LPARAM>(&to));
+        SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                     reinterpret_cast<LPARAM>(&to));
         out += ",\"tapeRect\":" + Rect(tape) + ",\"tapeBox\":" + Rect(box) + ",\"tapeSel\":[" +
                std::to_string(from) + "," + std::to_string(to) + "]";
     }
@@ -246,9 +276,8 @@ int main(int argc, char** argv) {
     out += ",\"multiply\":" +
            (multiply && IsWindowVisible(multiply)
                 ? "{\"problem\":" + Json(Text(GetDlgItem(multiply, 102))) +
-                      ",\"field\":" + Json(AccName(GetDlgItem(multiply, 101))) +
-                      ",\"focused\":" + (gui.hwndFocus == GetDlgItem(multiply, 101) ? "true" : "false") +
-                      "}"
+                      ",\"field\":" + Json(AccName(GetDlgItem(multiply, 101))) + ",\"focused\":" +
+                      (gui.hwndFocus == GetDlgItem(multiply, 101) ? "true" : "false") + "}"
                 : std::string("null"));
     HWND about = FindWindowW(L"TickwellAbout", nullptr);
     if (about && IsWindowVisible(about)) {

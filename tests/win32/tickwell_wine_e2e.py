@@ -210,6 +210,36 @@ def swallowed(app):
     expect(app, ("12", "", ""), "txtHours")
 
 
+def typed_unicode(app):
+    """Fault caught: keys without a key code (VK_PACKET) dropped before they became
+    characters, so an on-screen keyboard or a password manager typed nothing."""
+    app.keys("1")
+    expect(app, ("1", "", ""), "txtHours")
+    app.wine.run(app.wine.probe_exe, "unicode", "2/3")
+    expect(app, ("12", "3", ""), "txtMinutes")
+
+
+def clipboard_held(app):
+    """Faults caught: a clipboard another program held for a moment read as no duration;
+    one held for long said so as a refusal of the text."""
+    app.set_clipboard("1:25:40")
+    for hold_ms, pasted in (("300", True), ("3000", False)):
+        holder = subprocess.Popen(["wine", app.wine.probe_exe, "holdclip", hold_ms], env=app.wine.env,
+                                  stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        try:
+            if holder.stdout.readline().strip() != "held":
+                raise Failure("the probe could not hold the clipboard")
+            app.key("ctrl+v")
+            if pasted:
+                expect(app, ("1", "25", "40"), "txtHours")
+                if app.state().get("boxes"):
+                    raise Failure(f"a message box came up: {app.state()['boxes']}")
+            else:
+                alert(app, "Another program is using the clipboard. Try again in a moment.", "Tickwell")
+        finally:
+            holder.wait(timeout=60)
+
+
 def planted_library(app, context):
     """Fault caught: a system library loaded by its bare name, which searches the program's
     own folder first: a portable copy in Downloads then runs a stranger's oleacc.dll the
@@ -388,6 +418,8 @@ SCENARIOS = {
     "screen readers name every control": [("screen_reader_names",)],
     "the tape keeps the user's selection and resizes": [("tape_reader",)],
     "a library planted beside the program is never loaded": [("planted_library",)],
+    "characters typed without a key code reach the boxes": [("typed_unicode",)],
+    "a clipboard held by another program": [("clipboard_held",)],
     "help window opens once with F1": [("help_once",)],
     "about box closed with Escape": [("about",)],
     "position remembered across runs in the registry": [("position_memory",)],

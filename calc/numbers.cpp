@@ -1,7 +1,10 @@
 #include "numbers.h"
 
+#include <algorithm>
 #include <charconv>
+#include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
 namespace tickwell {
@@ -146,11 +149,37 @@ std::string IntegerText(std::int32_t value) {
     return std::string(buffer, result.ptr);
 }
 
+namespace {
+
+// 15 significant digits, general form: what to_chars(general, 15) writes,
+// through printf, whose correctly rounded conversion is already in every
+// program (to_chars' tables for a precision would add a quarter to the
+// Windows exe). The locale's decimal point (Qt sets the user's) becomes ".".
+char* General15(char* buffer, std::size_t size, double value) {
+    const int n = std::snprintf(buffer, size, "%.15G", value);
+    if (n <= 0 || static_cast<std::size_t>(n) >= size) {
+        buffer[0] = '0';
+        return buffer + 1;
+    }
+    std::string_view point = ".";
+    if (const lconv* conv = std::localeconv(); conv && conv->decimal_point && *conv->decimal_point)
+        point = conv->decimal_point;
+    std::string text(buffer, static_cast<std::size_t>(n));
+    if (point != ".")
+        if (const auto at = text.find(point); at != std::string::npos)
+            text.replace(at, point.size(), ".");
+    std::copy(text.begin(), text.end(), buffer);
+    return buffer + text.size();
+}
+
+}  // namespace
+
 std::string DecimalText(double value) {
     if (value == 0.0) return "0";  // also keeps -0 from showing as "-0"
     char buffer[64];
-    auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 15);
+    struct {
+        char* ptr;
+    } result{General15(buffer, sizeof buffer, value)};
     // Near the top of the range 15 digits can round past the largest double
     // (1.79769313486232E+308), which would read back as an overflow: step
     // toward zero until the text reads back finite.
@@ -159,8 +188,7 @@ std::string DecimalText(double value) {
         const auto parsed = std::from_chars(buffer, result.ptr, back);
         if (parsed.ec == std::errc() && std::isfinite(back)) break;
         shown = std::nextafter(shown, 0.0);
-        result =
-            std::to_chars(buffer, buffer + sizeof buffer, shown, std::chars_format::general, 15);
+        result.ptr = General15(buffer, sizeof buffer, shown);
     }
     std::string text(buffer, result.ptr);
     for (char& c : text)

@@ -5,7 +5,16 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <cstdlib>
+
 #include "frmCalc.h"
+
+// A program with no console has nowhere to print why it ended: the standard
+// handler's message (and the name demangler it needs, a tenth of the exe)
+// would go nowhere.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 namespace {
 

@@ -186,5 +186,17 @@ TEST(NumberText, DecimalTextReadsBackWithin15Digits) {
     }
 }
 
+// Fault caught: the user's locale (Qt sets it) writing "1,5", which the
+// boxes would read back as 1.
+TEST(NumberText, DecimalPointWhateverTheLocale) {
+    const char* found = nullptr;
+    for (const char* name : {"de_DE.UTF-8", "fr_FR.UTF-8", "de_DE", "French_France.1252"})
+        if ((found = std::setlocale(LC_NUMERIC, name))) break;
+    if (!found) GTEST_SKIP() << "no locale with a decimal comma is installed";
+    const std::string text = DecimalText(1.5);
+    std::setlocale(LC_NUMERIC, "C");
+    EXPECT_EQ(text, "1.5");
+}
+
 }  // namespace
 }  // namespace tickwell

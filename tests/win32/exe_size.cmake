@@ -1,0 +1,6 @@
+# Fails when the program file is larger than LIMIT bytes.
+file(SIZE "${FILE}" size)
+if(size GREATER LIMIT)
+  message(FATAL_ERROR "${FILE} is ${size} bytes, over the limit of ${LIMIT}")
+endif()
+message(STATUS "${FILE}: ${size} bytes (limit ${LIMIT})")

@@ -115,33 +115,9 @@ void ShowAboutBox(HWND owner, HWND alsoBlocked) {
         if (row.kind == forms::Kind::Button) ok = control;
     }
 
-    HWND focus = GetFocus();
-    EnableWindow(owner, FALSE);
-    if (alsoBlocked) EnableWindow(alsoBlocked, FALSE);
-    ShowWindow(box, SW_SHOW);
-    SetFocus(ok);
-    MSG msg;
-    bool quit = false;
-    while (!state.done) {
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
-            quit = true;
-            break;
-        }
-        if (!IsDialogMessageW(box, &msg)) {  // Enter, Escape and Alt+O press OK
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    // Enable the owners first, so activation returns to them.
-    if (alsoBlocked) EnableWindow(alsoBlocked, TRUE);
-    EnableWindow(owner, TRUE);
-    SetWindowLongPtrW(box, GWLP_USERDATA, 0);
-    SetActiveWindow(owner);
-    DestroyWindow(box);
-    if (focus && IsWindow(focus)) SetFocus(focus);  // where the user left it
+    RunModal(box, owner, alsoBlocked, ok, state.done);  // Enter, Escape and Alt+O press OK
     for (HFONT f : state.fonts) DeleteObject(f);
     if (state.icon) DestroyIcon(state.icon);
-    if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
 }
 
 }  // namespace tickwell::win

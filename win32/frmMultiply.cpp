@@ -120,32 +120,8 @@ void ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply)
         if (name == "lblProblem") state.problem = control;
     }
 
-    HWND focus = GetFocus();
-    EnableWindow(owner, FALSE);
-    if (alsoBlocked) EnableWindow(alsoBlocked, FALSE);
-    ShowWindow(box, SW_SHOW);
-    SetFocus(state.field);
-    MSG msg;
-    bool quit = false;
-    while (!state.done) {
-        if (GetMessageW(&msg, nullptr, 0, 0) <= 0) {
-            quit = true;
-            break;
-        }
-        if (!IsDialogMessageW(box, &msg)) {  // Tab, Enter, Escape, Alt+N
-            TranslateMessage(&msg);
-            DispatchMessageW(&msg);
-        }
-    }
-    // Enable the owners first, so activation returns to them.
-    if (alsoBlocked) EnableWindow(alsoBlocked, TRUE);
-    EnableWindow(owner, TRUE);
-    SetWindowLongPtrW(box, GWLP_USERDATA, 0);
-    SetActiveWindow(owner);
-    DestroyWindow(box);
-    if (focus && IsWindow(focus)) SetFocus(focus);  // where the user left it
+    RunModal(box, owner, alsoBlocked, state.field, state.done);  // Tab, Enter, Escape, Alt+N
     for (HFONT f : state.fonts) DeleteObject(f);
-    if (quit) PostQuitMessage(static_cast<int>(msg.wParam));
 }
 
 }  // namespace tickwell::win

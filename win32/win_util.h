@@ -27,6 +27,12 @@ void PaintLines(HDC dc, const forms::FormSpec& form, UINT dpi);
 
 UINT WindowDpi(HWND window);
 
+// Shows `box` modal over `owner` (and `alsoBlocked`, when not null) with the
+// focus on `first`, runs its dialog keys until `done`, then destroys it and
+// gives the focus back where the user left it. A quit met meanwhile is
+// passed on.
+void RunModal(HWND box, HWND owner, HWND alsoBlocked, HWND first, const bool& done);
+
 // A control's whole text.
 std::wstring WindowText(HWND window);
 // The system DPI; 96 where Windows cannot say.

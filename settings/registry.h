@@ -33,6 +33,7 @@ constexpr long kErrorFileNotFound = 2;
 constexpr long kErrorAccessDenied = 5;
 constexpr long kErrorInvalidHandle = 6;
 constexpr long kErrorWriteFault = 29;
+constexpr long kErrorSharingViolation = 32;
 constexpr long kErrorLockViolation = 33;
 constexpr long kErrorInvalidParameter = 87;
 constexpr long kErrorDiskFull = 112;

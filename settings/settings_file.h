@@ -18,15 +18,24 @@ enum class State {
     Unreadable,  // never replaced
 };
 
-// A file's identity and times; every write makes a new one.
+// A file's identity and times; every write makes a new one. Where the file
+// is read whole anyway (Windows), a digest of its bytes also tells an edit
+// in place that a coarse clock (FAT's two seconds) would hide.
 struct Stamp {
     unsigned long long device = 0, inode = 0, size = 0;
     long long modified = 0, changed = 0;
+    unsigned long long digest = 0;
     bool operator==(const Stamp& o) const {
         return device == o.device && inode == o.inode && size == o.size && modified == o.modified &&
-               changed == o.changed;
+               changed == o.changed && digest == o.digest;
     }
 };
+
+// A Windows reparse point that names another file (a symbolic link, a
+// junction, a mount point) carries the name-surrogate bit and follows the
+// link rule; every other tag (cloud files, deduplication, compression) only
+// says how the data is kept, and such a file is read like any other.
+constexpr bool IsLinkReparseTag(unsigned long tag) { return (tag & 0x20000000UL) != 0; }
 
 // How long a save waits for another running copy's lock. After one wait has
 // run out, the rest of that save (and any other right after it, as at

@@ -4,6 +4,7 @@
 // clang-format off
 #include <windows.h>
 // clang-format on
+#include <aclapi.h>
 
 #include <cstdio>
 #include <random>
@@ -26,6 +27,7 @@ public:
     }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
+    Handle(Handle&& other) noexcept : mHandle(other.mHandle) { other.mHandle = nullptr; }
     bool Valid() const { return mHandle != INVALID_HANDLE_VALUE && mHandle != nullptr; }
     HANDLE Get() const { return mHandle; }
     void Reset(HANDLE h) {
@@ -43,33 +45,145 @@ long long Ticks(const FILETIME& t) {
                                   t.dwLowDateTime);
 }
 
-// Others may read and even replace the file while it is open, as the
-// atomic rename needs; a link or junction is not followed into.
-HANDLE OpenForReading(const std::wstring& path) {
-    return CreateFileW(path.c_str(), GENERIC_READ,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                       OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+unsigned long long Digest(const std::string& bytes) {
+    unsigned long long hash = 14695981039346656037ULL;  // FNV-1a
+    for (unsigned char c : bytes) hash = (hash ^ c) * 1099511628211ULL;
+    return hash;
+}
+
+// Whether the user this process runs as owns the object behind `handle`
+// (directly, or through a group it belongs to, as Administrators when
+// elevated).
+bool OwnedByUser(HANDLE handle) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(handle, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                        nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    bool own = false;
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        alignas(TOKEN_USER) unsigned char buffer[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+        DWORD size = 0;
+        if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size))
+            own = EqualSid(owner, reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) != FALSE;
+        CloseHandle(token);
+    }
+    BOOL member = FALSE;
+    if (!own && CheckTokenMembership(nullptr, owner, &member)) own = member != FALSE;
+    LocalFree(descriptor);
+    return own;
+}
+
+std::wstring FinalPath(HANDLE file) {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD n =
+            GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), 0);
+        if (n == 0) return {};
+        if (n < path.size()) {
+            path.resize(n);
+            return path;
+        }
+        path.resize(n + 1);
+    }
+}
+
+// The settings file opened for reading, and where a save writes it. Others
+// may read and even replace the file while it is open, as the atomic rename
+// needs. A file whose reparse point only says how its data is kept is
+// opened through its filter (a cloud file is fetched); a link is followed
+// only when it is the user's own, and a save then writes its target.
+struct Opened {
+    Handle file{INVALID_HANDLE_VALUE};
+    std::wstring path;  // the file a save replaces
+    DWORD error = ERROR_SUCCESS;
+    std::string problem;
+};
+
+Opened OpenSettings(const std::wstring& path, const std::string& shown) {
+    constexpr DWORD kShare = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    Opened opened;
+    opened.path = path;
+    opened.file.Reset(CreateFileW(path.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!opened.file.Valid()) {
+        opened.error = GetLastError();
+        return opened;
+    }
+    FILE_ATTRIBUTE_TAG_INFO tag{};
+    if (!GetFileInformationByHandleEx(opened.file.Get(), FileAttributeTagInfo, &tag, sizeof tag) ||
+        !(tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        return opened;
+    const bool link = IsLinkReparseTag(tag.ReparseTag);
+    if (link && !OwnedByUser(opened.file.Get())) {
+        opened.file.Close();
+        opened.error = ERROR_ACCESS_DENIED;
+        opened.problem = "the link " + shown + " belongs to another user";
+        return opened;
+    }
+    opened.file.Reset(
+        CreateFileW(path.c_str(), GENERIC_READ, kShare, nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!opened.file.Valid()) {
+        opened.error = GetLastError();
+        if (link && (opened.error == ERROR_FILE_NOT_FOUND || opened.error == ERROR_PATH_NOT_FOUND))
+            opened.problem = "the link " + shown + " points to nothing, so it is left as it is";
+        return opened;
+    }
+    if (link) {
+        opened.path = FinalPath(opened.file.Get());
+        if (opened.path.empty()) {
+            opened.file.Close();
+            opened.error = ERROR_ACCESS_DENIED;
+            opened.problem = "the link " + shown + " cannot be followed";
+        }
+    }
+    return opened;
 }
 
 State ReadOpen(HANDLE file, Stamp& stamp, std::string& bytes) {
     bytes.clear();
     BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(file, &info)) return State::Unreadable;
+    FILE_BASIC_INFO times{};
+    if (!GetFileInformationByHandle(file, &info) ||
+        !GetFileInformationByHandleEx(file, FileBasicInfo, &times, sizeof times))
+        return State::Unreadable;
     if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return State::Unreadable;
     const unsigned long long size =
         (static_cast<unsigned long long>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    // The change time moves with every write and rename, where the creation
+    // time would stay.
     stamp = {info.dwVolumeSerialNumber,
              (static_cast<unsigned long long>(info.nFileIndexHigh) << 32) | info.nFileIndexLow,
-             size, Ticks(info.ftLastWriteTime), Ticks(info.ftCreationTime)};
-    if (GetFileType(file) != FILE_TYPE_DISK ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || size > regfile::kMaxFileBytes)
-        return State::Corrupt;
+             size,
+             Ticks(info.ftLastWriteTime),
+             times.ChangeTime.QuadPart,
+             0};
+    if (GetFileType(file) != FILE_TYPE_DISK || size > regfile::kMaxFileBytes) return State::Corrupt;
     bytes.resize(static_cast<std::size_t>(size));
     DWORD done = 0;
     if (size > 0 &&
         (!ReadFile(file, bytes.data(), static_cast<DWORD>(size), &done, nullptr) || done != size))
         return State::Unreadable;
+    stamp.digest = Digest(bytes);
     return State::Ok;
+}
+
+// A virus scanner, an indexer or a sync client may hold the file for a
+// moment, without sharing its deletion; the rename is tried again within
+// the save's wait. Windows says "access denied" when it is the file being
+// replaced that is held, "sharing violation" when it is the one moved.
+bool MovePatiently(const std::wstring& from, const std::wstring& to, DWORD flags, LockWait& wait,
+                   DWORD& error) {
+    error = ERROR_SUCCESS;
+    return wait.Acquire([&] {
+        if (MoveFileExW(from.c_str(), to.c_str(), flags)) return 1;
+        error = GetLastError();
+        return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+                       error == ERROR_ACCESS_DENIED
+                   ? 0
+                   : -1;
+    });
 }
 
 std::string TimeStamp() {
@@ -83,7 +197,7 @@ std::string TimeStamp() {
 
 // A new file under a name nobody can guess, written, flushed, then renamed
 // over the settings file in one step: a crash leaves the old or the new.
-long WriteAtomically(const std::wstring& path, const std::string& contents) {
+long WriteAtomically(const std::wstring& path, const std::string& contents, LockWait& wait) {
     static std::random_device entropy;
     const std::wstring prefix = path + L".tmp-";
     WIN32_FIND_DATAW found{};
@@ -114,13 +228,15 @@ long WriteAtomically(const std::wstring& path, const std::string& contents) {
     const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
     const bool flushed = ok && FlushFileBuffers(file.Get());
     file.Close();
+    DWORD moveError = ERROR_SUCCESS;
     if (!ok || !flushed ||
-        !MoveFileExW(temp.c_str(), path.c_str(),
-                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        !MovePatiently(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, wait,
+                       moveError)) {
         DeleteFileW(temp.c_str());
-        return error == ERROR_DISK_FULL ? kErrorDiskFull
-               : !ok                    ? kErrorWriteFault
-                                        : kErrorAccessDenied;
+        return error == ERROR_DISK_FULL               ? kErrorDiskFull
+               : !ok                                  ? kErrorWriteFault
+               : moveError == ERROR_SHARING_VIOLATION ? kErrorSharingViolation
+                                                      : kErrorAccessDenied;
     }
     return kErrorSuccess;
 }
@@ -135,16 +251,18 @@ FolderCache::FolderCache() = default;
 FolderCache::~FolderCache() = default;
 
 State Read(const std::string& path, FolderCache&, const Stamp* known, Stamp& stamp,
-           std::string& bytes, std::string&) {
-    Handle file(OpenForReading(Wide(path)));
-    if (!file.Valid()) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? State::Absent
-                                                                              : State::Unreadable;
+           std::string& bytes, std::string& problem) {
+    Opened opened = OpenSettings(Wide(path), path);
+    if (!opened.file.Valid()) {
+        problem = opened.problem;
+        if (!problem.empty()) return State::Absent;
+        return opened.error == ERROR_FILE_NOT_FOUND || opened.error == ERROR_PATH_NOT_FOUND
+                   ? State::Absent
+                   : State::Unreadable;
     }
     Stamp now;
     std::string read;
-    const State state = ReadOpen(file.Get(), now, read);
+    const State state = ReadOpen(opened.file.Get(), now, read);
     stamp = now;
     if (known && state == State::Ok && *known == now) return State::Unchanged;
     bytes.swap(read);
@@ -152,14 +270,40 @@ State Read(const std::string& path, FolderCache&, const Stamp* known, Stamp& sta
 }
 
 long Replace(const std::string& path, FolderCache&, LockWait& wait, const Update& update,
-             std::string&) {
-    const std::wstring wide = Wide(path);
+             std::string& problem) {
+    // Where the settings go: the file itself, or a link's target.
+    std::wstring target = Wide(path);
+    std::string shown = path;
+    {
+        Opened probe = OpenSettings(target, path);
+        if (!probe.problem.empty()) {
+            problem = probe.problem;
+            return probe.error == ERROR_ACCESS_DENIED ? kErrorAccessDenied : kErrorFileNotFound;
+        }
+        if (probe.file.Valid() && probe.path != target) {
+            target = probe.path;
+            shown = Utf8(target);
+        }
+    }
     // The lock is a file of its own, so the settings file can be replaced
     // while another copy waits; Windows drops the lock when a process dies.
-    Handle lock(CreateFileW((wide + L".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
+    // It is never followed through a link, and must be the user's own plain
+    // file: another's could be held to stall every save, and a hard link
+    // would lock some other file.
+    Handle lock(CreateFileW((target + L".lock").c_str(), GENERIC_READ | GENERIC_WRITE,
                             FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                             FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    if (!lock.Valid()) return kErrorAccessDenied;
+    if (!lock.Valid()) {
+        problem = "the lock file " + shown + ".lock cannot be opened";
+        return kErrorAccessDenied;
+    }
+    BY_HANDLE_FILE_INFORMATION lockInfo{};
+    if (!GetFileInformationByHandle(lock.Get(), &lockInfo) ||
+        (lockInfo.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+        lockInfo.nNumberOfLinks > 1 || !OwnedByUser(lock.Get())) {
+        problem = "the lock file " + shown + ".lock is not a file of your own";
+        return kErrorAccessDenied;
+    }
     const bool locked = wait.Acquire([&] {
         OVERLAPPED where{};
         if (LockFileEx(lock.Get(), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0,
@@ -172,18 +316,22 @@ long Replace(const std::string& path, FolderCache&, LockWait& wait, const Update
     State state = State::Absent;
     std::string bytes;
     {
-        Handle file(OpenForReading(wide));
-        if (file.Valid()) {
+        Opened opened = OpenSettings(target, shown);
+        if (opened.file.Valid()) {
             BY_HANDLE_FILE_INFORMATION info{};
             // Read-only means the user wants it kept as it is, whatever is in it.
-            if (!GetFileInformationByHandle(file.Get(), &info) ||
-                (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+            if (!GetFileInformationByHandle(opened.file.Get(), &info)) return kErrorAccessDenied;
+            if (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) {
+                problem = "the settings file " + shown + " is read-only, so it is kept as it is";
                 return kErrorAccessDenied;
+            }
             Stamp stamp;
-            state = ReadOpen(file.Get(), stamp, bytes);
+            state = ReadOpen(opened.file.Get(), stamp, bytes);
             if (state == State::Unreadable) return kErrorAccessDenied;
-        } else if (GetLastError() != ERROR_FILE_NOT_FOUND) {
-            return kErrorAccessDenied;  // unreadable, or no folder: never replaced
+        } else if (opened.error != ERROR_FILE_NOT_FOUND || opened.path != target) {
+            // Unreadable, no folder, or a link put there since: never replaced.
+            problem = opened.problem;
+            return kErrorAccessDenied;
         }
     }
 
@@ -191,14 +339,14 @@ long Replace(const std::string& path, FolderCache&, LockWait& wait, const Update
     const long status = update(state, bytes, rewrite);
     if (status != kErrorSuccess || !rewrite.write) return status;
     if (rewrite.keepAside) {
-        const std::wstring aside =
-            wide + L".bad-" + Wide(TimeStamp()) + L"-" + std::to_wstring(GetCurrentProcessId());
-        if (!MoveFileExW(wide.c_str(), aside.c_str(), MOVEFILE_WRITE_THROUGH))
+        const std::string suffix =
+            ".bad-" + TimeStamp() + "-" + std::to_string(GetCurrentProcessId());
+        DWORD error = ERROR_SUCCESS;
+        if (!MovePatiently(target, target + Wide(suffix), MOVEFILE_WRITE_THROUGH, wait, error))
             return kErrorAccessDenied;
-        ReportKeptAside(path, path.substr(path.find_last_of("\\/") + 1) + ".bad-" + TimeStamp() +
-                                  "-" + std::to_string(GetCurrentProcessId()));
+        ReportKeptAside(shown, shown.substr(shown.find_last_of("\\/") + 1) + suffix);
     }
-    return WriteAtomically(wide, rewrite.contents);
+    return WriteAtomically(target, rewrite.contents, wait);
 }
 
 }  // namespace tickwell::settingsfile

@@ -4,9 +4,14 @@ the default silent install (for the current user), /CurrentUser and /AllUsers.
 Each puts Tickwell where that scope belongs, with one Start-menu shortcut that
 opens the window, and a complete "Apps" entry; the program saves its place;
 the uninstaller named by that entry removes program, shortcut, entry and any
-empty vendor key, and leaves the user's settings. Also runs the unpacked zip,
-which keeps its settings beside itself, and checks the winget manifest the
-build wrote beside the installer and the zip's text files.
+empty vendor key, and leaves the user's settings and a Tickwell.reg put
+beside it. The all-users round goes through the elevation prompt's path
+(TICKWELL_TEST_ELEVATE=1, as Wine runs everything as an administrator) with
+its own folder, so the options, the exit code and the uninstaller's folder
+must pass through it. Cancelling an upgrade on the folder page keeps the
+installed copy. Also runs the unpacked zip, which keeps its settings beside
+itself, and checks the winget manifest the build wrote beside the installer
+and the zip's text files.
 
 Usage: installer_test.py Tickwell-VERSION-win64.exe tickwell_probe.exe
 """
@@ -16,6 +21,7 @@ import hashlib
 import os
 import re
 import shutil
+import subprocess
 import sys
 import tempfile
 import zipfile
@@ -51,6 +57,54 @@ def package_checks(installer):
     return checks
 
 
+WIZARD = "Tickwell Time Calculator Setup"
+ELEVATE = {"TICKWELL_TEST_ELEVATE": "1"}
+
+
+def wizard_shows(wine, *texts):
+    """Waits until the installer's top dialog shows one of `texts`; returns that text."""
+    def showing():
+        dialogs = wine.probe("wizard", WIZARD).get("dialogs", [])
+        return next((t for t in texts if dialogs and any(t in label for label in dialogs[0])), None)
+    return wait_for(f"the installer to show one of {texts}", showing, timeout=60)
+
+
+def wizard_press(wine, text, button):
+    wizard_shows(wine, text)
+    wait_for(f"the installer's {button!r} button", lambda: wine.probe("wizard", WIZARD, button).get("pressed"),
+             timeout=30)
+
+
+def cancelled_upgrade(wine, installer, program):
+    """The installer started over an installed copy, cancelled on the folder page."""
+    proc = subprocess.Popen(["wine", installer], env=wine.env, start_new_session=True,
+                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wine.desktop.procs.append(proc)
+    wizard_press(wine, "Welcome to", "Next >")
+    wizard_press(wine, "License Agreement", "I Agree")
+    wizard_press(wine, "Choose Users", "Next >")
+    # An installer that replaces the copy when the scope page is left asks here.
+    asked = wizard_shows(wine, "already installed", "Choose Install Location") == "already installed"
+    if asked:
+        wizard_press(wine, "already installed", "OK")
+    wizard_press(wine, "Choose Install Location", "Cancel")
+    wizard_press(wine, "Are you sure", "Yes")
+    proc.wait(timeout=60)
+    return [("cancelled upgrade: not asked to replace before the install runs", not asked),
+            ("cancelled upgrade: the installed copy and its Apps entry stay",
+             os.path.exists(os.path.join(program, "Tickwell.exe")) and bool(apps_entry(wine, "HKCU")))]
+
+
+def failed_elevated_install(wine, installer):
+    """The elevated copy fails (a folder where Tickwell.exe goes): so does the installer."""
+    drive_c = os.path.join(wine.env["WINEPREFIX"], "drive_c")
+    os.makedirs(os.path.join(drive_c, "Bad", "Tickwell", "Tickwell.exe"))
+    rc = wine.run(installer, "/S", "/AllUsers", r"/D=C:\Bad\Tickwell", check=False, env=ELEVATE).returncode
+    shutil.rmtree(os.path.join(drive_c, "Bad"))
+    return [(f"elevated install that failed: exit code 2 (got {rc}), no Apps entry",
+             rc == 2 and not apps_entry(wine, "HKLM"))]
+
+
 def apps_entry(wine, hive):
     out = wine.run("reg", "query", hive + "\\" + UNINSTALL, check=False).stdout
     return {m.group(1): (m.group(2), m.group(3).strip())
@@ -62,8 +116,10 @@ def one_scope(wine, installer, option):
     label = option or "default"
     drive_c = os.path.join(wine.env["WINEPREFIX"], "drive_c")
     user = [u for u in glob.glob(os.path.join(drive_c, "users", "*")) if not u.endswith("Public")][0]
+    elevate = ELEVATE if option == "/AllUsers" else None
+    folder = [r"/D=C:\Tools\Tickwell"] if elevate else []  # last, as /D= must be
     if option == "/AllUsers":
-        hive, program = "HKLM", os.path.join(drive_c, "Program Files", "Tickwell")
+        hive, program = "HKLM", os.path.join(drive_c, "Tools", "Tickwell")
         menu = os.path.join(drive_c, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs")
     else:
         hive, program = "HKCU", os.path.join(user, "AppData", "Local", "Programs", "Tickwell")
@@ -71,7 +127,8 @@ def one_scope(wine, installer, option):
     shortcut = os.path.join(menu, "Tickwell.lnk")
     checks = []
 
-    wine.run(installer, "/S", *([option] if option else []))
+    rc = wine.run(installer, "/S", *([option] if option else []), *folder, env=elevate).returncode
+    checks.append((f"{label}: installer's exit code 0", rc == 0))
     checks.append((f"{label}: installed in {os.path.relpath(program, drive_c)}",
                    os.path.exists(os.path.join(program, "Tickwell.exe"))))
     checks.append((f"{label}: no portable settings file installed",
@@ -92,15 +149,29 @@ def one_scope(wine, installer, option):
              lambda: app.state()["controls"]["txtSeconds"]["text"] == "3725")
     app.close()
     checks.append((f"{label}: the shortcut opens Tickwell, which saves its place", "frmCalc Left" in wine.registry()))
+    if not option:
+        checks += cancelled_upgrade(wine, installer, program)
+    # A portable settings file the user put into the program's folder.
+    kept = os.path.join(program, "Tickwell.reg")
+    if option == "/CurrentUser":
+        with open(kept, "w") as f:
+            f.write("Windows Registry Editor Version 5.00\r\n")
 
     quiet = entry.get("QuietUninstallString", ("", ""))[1]
     command = re.match(r'"([^"]+)"\s*(.*)', quiet)
     if not command:
         raise Failure(f"{label}: no QuietUninstallString to uninstall with: {entry}")
-    wine.run(command.group(1), *command.group(2).split())
+    wine.run(command.group(1), *command.group(2).split(), env=elevate, check=False)
     # The uninstaller goes on in a copy of itself after its first process ends.
-    gone = wait_for("the uninstaller to finish", lambda: not os.path.exists(program), timeout=60)
-    checks.append((f"{label}: program folder removed", gone))
+    exe = os.path.join(program, "Tickwell.exe")
+    if option == "/CurrentUser":
+        wait_for("the uninstaller to finish", lambda: not os.path.exists(exe), timeout=60)
+        checks.append((f"{label}: the user's Tickwell.reg kept, the rest removed",
+                       os.path.isdir(program) and sorted(os.listdir(program)) == ["Tickwell.reg"]))
+        shutil.rmtree(program, ignore_errors=True)
+    else:
+        gone = wait_for("the uninstaller to finish", lambda: not os.path.exists(program), timeout=60)
+        checks.append((f"{label}: program folder removed", gone))
     checks.append((f"{label}: shortcut removed", not os.path.exists(shortcut)))
     checks.append((f"{label}: Apps entry removed", not apps_entry(wine, hive)))
     vendor = wine.run("reg", "query", r"HKLM\Software\Brenholt", check=False).returncode
@@ -136,6 +207,7 @@ def main():
         checks += portable(wine, installer)  # first, while the registry holds no settings
         for option in ("", "/CurrentUser", "/AllUsers"):
             checks += one_scope(wine, installer, option)
+        checks += failed_elevated_install(wine, installer)
     finally:
         if wine:
             wine.stop()

@@ -5,14 +5,19 @@
 //   probe.exe answer ID    presses button ID (1 OK, 6 Yes, 7 No) of the open message box
 //   probe.exe start EXE N  starts EXE with show command N, as a shortcut would
 //   probe.exe clip [TEXT]  prints the clipboard's text, or sets it
+//   probe.exe wizard TITLE [BUTTON]  the visible texts of the dialogs whose
+//                          caption starts with TITLE (an installer's pages, its message boxes),
+//                          or presses the button labelled BUTTON in the last one
 // clang-format off
 #include <windows.h>
 #include <oleacc.h>
 #include <commctrl.h>
 // clang-format on
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "layout.h"
 
@@ -122,9 +127,71 @@ BOOL CALLBACK FindTip(HWND w, LPARAM data) {
     return TRUE;
 }
 
+struct Wizard {
+    std::string title;
+    std::vector<HWND> dialogs;
+};
+
+BOOL CALLBACK FindWizard(HWND w, LPARAM data) {
+    auto* wizard = reinterpret_cast<Wizard*>(data);
+    wchar_t cls[64] = {};
+    GetClassNameW(w, cls, 64);
+    if (std::wstring(cls) == L"#32770" && IsWindowVisible(w) &&
+        Text(w).rfind(wizard->title, 0) == 0)
+        wizard->dialogs.push_back(w);
+    return TRUE;
+}
+
+struct Labels {
+    std::vector<std::pair<HWND, std::string>> controls;
+};
+
+BOOL CALLBACK CollectLabels(HWND w, LPARAM data) {
+    if (!IsWindowVisible(w)) return TRUE;
+    std::string text = Text(w);
+    text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+    if (!text.empty()) reinterpret_cast<Labels*>(data)->controls.emplace_back(w, text);
+    return TRUE;
+}
+
+int RunWizard(const std::string& title, const char* button) {
+    Wizard wizard{title, {}};
+    EnumWindows(FindWizard, reinterpret_cast<LPARAM>(&wizard));
+    std::string json = "{\"dialogs\":[";
+    for (std::size_t i = 0; i < wizard.dialogs.size(); ++i) {
+        Labels labels;
+        EnumChildWindows(wizard.dialogs[i], CollectLabels, reinterpret_cast<LPARAM>(&labels));
+        json += i ? ",[" : "[";
+        for (std::size_t j = 0; j < labels.controls.size(); ++j)
+            json += (j ? "," : "") + Json(labels.controls[j].second);
+        json += "]";
+        // Windows come in Z order: the first is on top, as a message box over
+        // its wizard.
+        if (button && i == 0) {
+            for (const auto& [control, text] : labels.controls) {
+                wchar_t cls[32] = {};
+                GetClassNameW(control, cls, 32);
+                if (std::wstring(cls) == L"Button" && text == button && IsWindowEnabled(control)) {
+                    PostMessageW(control, BM_CLICK, 0, 0);
+                    std::printf("{\"pressed\":true}\n");
+                    return 0;
+                }
+            }
+        }
+    }
+    if (button) {
+        std::printf("{\"pressed\":false}\n");
+        return 0;
+    }
+    std::printf("%s]}\n", json.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if ((argc == 3 || argc == 4) && std::string(argv[1]) == "wizard")
+        return RunWizard(argv[2], argc == 4 ? argv[3] : nullptr);
     if (argc == 4 && std::string(argv[1]) == "start") {
         // As the shell starts a shortcut's program: with the shortcut's show
         // command (7 is "Run: Minimized"); waits for the program to end.

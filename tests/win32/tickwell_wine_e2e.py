@@ -49,9 +49,9 @@ class Wine:
         subprocess.run(["wine", "wineboot", "-i"], env=self.env, check=True, timeout=300, **quiet)
         subprocess.run(["wine", "reg", "query", "HKCU"], env=self.env, timeout=300, check=False, **quiet)
 
-    def run(self, *args, check=True):
-        return subprocess.run(["wine", *args], env=self.env, check=check, capture_output=True, text=True,
-                              timeout=60)
+    def run(self, *args, check=True, env=None):
+        return subprocess.run(["wine", *args], env=dict(self.env, **(env or {})), check=check,
+                              capture_output=True, text=True, timeout=60)
 
     def probe(self, *args):
         out = self.run(self.probe_exe, *args).stdout.strip().splitlines()

@@ -33,21 +33,38 @@ UNINSTALL = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\Tickwell"
 APPS_ENTRY = ("DisplayName", "DisplayVersion", "Publisher", "DisplayIcon", "InstallLocation",
               "UninstallString", "QuietUninstallString", "EstimatedSize", "URLInfoAbout",
               "NoModify", "NoRepair")
-WINGET = ("PackageIdentifier", "PackageVersion", "PackageLocale", "Publisher", "PackageName",
-          "License", "ShortDescription", "Installers", "Architecture", "InstallerType", "Scope",
-          "InstallerUrl", "InstallerSha256", "ManifestType", "ManifestVersion")
+# The fields each winget manifest must carry, by file.
+WINGET = {
+    "": ("PackageIdentifier", "PackageVersion", "DefaultLocale", "ManifestType: version", "ManifestVersion"),
+    ".installer": ("PackageIdentifier", "PackageVersion", "InstallerType: nullsoft", "ProductCode",
+                   "ManifestType: installer", "ManifestVersion"),
+    ".locale.en-US": ("PackageIdentifier", "PackageVersion", "PackageLocale: en-US", "Publisher", "PackageName",
+                      "License", "ShortDescription", "ManifestType: defaultLocale", "ManifestVersion"),
+}
 
 
 def package_checks(installer):
     """The files beside the installer, read as a Windows user and winget would."""
     checks = []
     folder = os.path.dirname(installer)
-    text = open(os.path.join(folder, "Tickwell.winget.yaml")).read()
-    missing = [f for f in WINGET if not re.search(rf"^\s*-?\s*{f}:\s*\S", text, re.M)]
-    checks.append((f"winget manifest fields (missing {missing})", not missing))
-    sha = re.search(r"InstallerSha256:\s*([0-9A-F]{64})", text)
+    version = re.search(r"-(\d+\.\d+\.\d+)-win64", installer).group(1)
+    manifests = os.path.join(folder, "winget", "manifests", "b", "Brenholt", "Tickwell", version)
+    texts = {}
+    for suffix, fields in WINGET.items():
+        path = os.path.join(manifests, f"Brenholt.Tickwell{suffix}.yaml")
+        texts[suffix] = text = open(path).read() if os.path.exists(path) else ""
+        missing = [f for f in fields if not re.search(rf"^{f}" + (r"\s*$" if ": " in f else r":\s*\S"), text, re.M)]
+        checks.append((f"winget Brenholt.Tickwell{suffix}.yaml fields (missing {missing})", text and not missing))
     actual = hashlib.sha256(open(installer, "rb").read()).hexdigest().upper()
-    checks.append(("winget SHA-256 is the installer's", bool(sha) and sha.group(1) == actual))
+    scopes = re.findall(r"- Architecture: x64\n((?:    .*\n)+)", texts[".installer"])
+    found = {re.search(r"Scope: (\w+)", e).group(1): e for e in scopes if "Scope:" in e}
+    checks.append(("winget lists a user and a machine installer, each with its switch and the installer's SHA-256",
+                   sorted(found) == ["machine", "user"]
+                   and "Custom: /CurrentUser" in found["user"] and "Custom: /AllUsers" in found["machine"]
+                   and all(f"InstallerSha256: {actual}" in e for e in found.values())))
+    code = re.search(r"^ProductCode: (\S+)$", texts[".installer"], re.M)
+    checks.append(("winget's product code is the Apps entry's key",
+                   bool(code) and code.group(1) == UNINSTALL.rsplit("\\", 1)[1]))
     archive = zipfile.ZipFile(installer.replace(".exe", ".zip"))
     for name in ("README.txt", "LICENSE.txt"):
         body = archive.read(next(n for n in archive.namelist() if n.endswith(name)))

@@ -7,6 +7,7 @@
 #include "frmMultiply.h"
 #include "layout.h"
 #include "registry.h"
+#include "startup_trace.h"
 #include "texts.h"
 #include "weblinks.h"
 #include "win_util.h"
@@ -34,16 +35,23 @@ frmCalc::frmCalc()
     static const bool registered = RegisterWindowClass(kClass, Proc, COLOR_BTNFACE, true);
     (void)registered;
     const std::wstring caption = Wide(Form().caption);
+    TICKWELL_TRACE("class");
     mHwnd = CreateWindowExW(0, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100,
                             100, nullptr, nullptr, GetModuleHandleW(nullptr),
                             static_cast<RoutedWindow*>(this));
+    TICKWELL_TRACE("window");
     mPlaced = Win32PlacedWindow(mHwnd, Form().name);
     BuildMenu();
-    BuildControls();
-    AddToolTips(mHwnd, Form(), mControls);
-    Layout(WindowDpi(mHwnd));
+    TICKWELL_TRACE("menu");
+    // Made in place, in their fonts, so nothing moves or redraws before the
+    // first frame; the tool tips wait until after it.
+    BuildControls(WindowDpi(mHwnd));
+    TICKWELL_TRACE("controls");
+    SizeToForm();
+    TICKWELL_TRACE("layout");
     // Form_Load: the settings store, then the place, before the first show.
     mLifecycle.Form_Load(MakeUserRegistry(), mScreen);
+    TICKWELL_TRACE("settings");
 }
 
 frmCalc::~frmCalc() {
@@ -58,7 +66,8 @@ frmCalc::~frmCalc() {
     if (mAccel) DestroyAcceleratorTable(mAccel);
 }
 
-void frmCalc::BuildControls() {
+void frmCalc::BuildControls(UINT dpi) {
+    mDpi = dpi;
     const forms::FormSpec& form = Form();
     for (std::size_t i = 0; i < form.controlCount; ++i) {
         const forms::ControlSpec& row = form.controls[i];
@@ -84,10 +93,14 @@ void frmCalc::BuildControls() {
             case forms::Kind::Image: style |= SS_ICON; break;
         }
         const std::wstring caption = Wide(row.caption ? row.caption : "");
-        HWND control =
-            CreateWindowExW(exStyle, cls, caption.c_str(), style, 0, 0, 10, 10, mHwnd,
-                            reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
-                            GetModuleHandleW(nullptr), nullptr);
+        const RECT r = ToRect(row.rect, dpi);
+        HWND control = CreateWindowExW(
+            exStyle, cls, caption.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
+            mHwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
+            GetModuleHandleW(nullptr), nullptr);
+        HFONT font = MakeFont(row.font, dpi);
+        mFonts.push_back(font);
+        SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (row.kind == forms::Kind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
         SetAccessibleName(control, row.accessibleName ? row.accessibleName : row.caption);
         mControls.push_back(control);
@@ -157,10 +170,14 @@ void frmCalc::Layout(UINT dpi) {
         SendMessageW(mControls[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
     for (HFONT f : old) DeleteObject(f);
-    const SIZE size = OuterSize(form.clientWidth, form.clientHeight, kStyle, 0, true, dpi);
+    SizeToForm();
+    InvalidateRect(mHwnd, nullptr, TRUE);
+}
+
+void frmCalc::SizeToForm() {
+    const SIZE size = OuterSize(Form().clientWidth, Form().clientHeight, kStyle, 0, true, mDpi);
     SetWindowPos(mHwnd, nullptr, 0, 0, size.cx, size.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    InvalidateRect(mHwnd, nullptr, TRUE);
 }
 
 HWND frmCalc::ControlWindow(Control control) const {
@@ -490,8 +507,17 @@ LRESULT frmCalc::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             HDC dc = BeginPaint(mHwnd, &ps);
             PaintLines(dc, Form(), mDpi);
             EndPaint(mHwnd, &ps);
+            TICKWELL_TRACE("paint");
+            // A timer comes only once every window has painted: the tool
+            // tips are made after the first frame is whole.
+            if (!mToolTips) SetTimer(mHwnd, kToolTipsTimer, 0, nullptr);
             return 0;
         }
+        case WM_TIMER:
+            if (wp != kToolTipsTimer) break;
+            KillTimer(mHwnd, kToolTipsTimer);
+            if (!mToolTips) mToolTips = AddToolTips(mHwnd, Form(), mControls);
+            return 0;
         case WM_DPICHANGED: {
             MoveToSuggested(lp);
             Layout(HIWORD(wp));

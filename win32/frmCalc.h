@@ -67,11 +67,12 @@ public:
 
 private:
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
-    void BuildControls();
+    void BuildControls(UINT dpi);
     void BuildMenu();
     HMENU BuildMenu(const forms::MenuItemSpec* begin, const forms::MenuItemSpec* end,
                     std::vector<ACCEL>& accelerators);
     void Layout(UINT dpi);
+    void SizeToForm();  // the window's size for the form at mDpi
     void MoveTab(bool backward);
     void PutOnClipboard(const std::string& text);
     bool OpenClipboardPatiently();
@@ -79,6 +80,8 @@ private:
     const forms::ControlSpec* SpecOf(HWND control) const;
 
     HACCEL mAccel = nullptr;
+    HWND mToolTips = nullptr;
+    static constexpr UINT_PTR kToolTipsTimer = 1;
     UINT mDpi = 96;
     TimeCalculator mCalc;
     std::vector<HWND> mControls;  // parallel to the layout table

@@ -8,6 +8,7 @@
 #include <cstdlib>
 
 #include "frmCalc.h"
+#include "startup_trace.h"
 
 // A program with no console has nowhere to print why it ended: the standard
 // handler's message (and the name demangler it needs, a tenth of the exe)
@@ -33,13 +34,16 @@ int StartingShow(int show) {
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
+    TICKWELL_TRACE("main");
     tickwell::win::RestrictLibrarySearch();  // before anything can load a library
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
+    TICKWELL_TRACE("common controls");
     int code = 0;
     {
         tickwell::win::frmCalc window;
         ShowWindow(window.Handle(), StartingShow(show));
+        TICKWELL_TRACE("shown");
         // A window started minimized must not take the activation: it gives
         // the hours box the focus when it is first restored.
         if (!IsIconic(window.Handle())) window.SetFocus(tickwell::Control::txtHours);

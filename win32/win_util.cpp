@@ -6,6 +6,7 @@
 // clang-format on
 
 #include <cmath>
+#include <cstdio>
 
 namespace tickwell::win {
 
@@ -440,5 +441,27 @@ HWND AddToolTips(HWND parent, const forms::FormSpec& form, const std::vector<HWN
     }
     return tips;
 }
+
+#ifdef TICKWELL_TRACE_STARTUP
+void TracePoint(const char* what) {
+    FILETIME created{}, exited{}, kernel{}, user{}, now{};
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    GetSystemTimePreciseAsFileTime(&now);
+    const auto ticks = [](const FILETIME& t) {
+        return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    wchar_t path[MAX_PATH] = {};
+    if (!GetEnvironmentVariableW(L"TICKWELL_TRACE", path, MAX_PATH)) return;
+    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_ALWAYS, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    char line[128];
+    const int n = std::snprintf(line, sizeof line, "%s %.1f\n", what,
+                                static_cast<double>(ticks(now) - ticks(created)) / 10000.0);
+    DWORD written = 0;
+    WriteFile(file, line, static_cast<DWORD>(n), &written, nullptr);
+    CloseHandle(file);
+}
+#endif
 
 }  // namespace tickwell::win

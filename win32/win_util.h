@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "layout.h"
+#include "startup_trace.h"
 #include "win32_text.h"
 
 namespace tickwell::win {

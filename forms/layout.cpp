@@ -5,6 +5,7 @@
 #include <iterator>
 #include <vector>
 
+#include "catalogue.h"
 #include "texts.h"
 
 namespace tickwell::forms {
@@ -41,26 +42,26 @@ constexpr ControlSpec kCalcControls[] = {
           10),
     Label("lblTitle", "Tickwell", {360, 0, 2775, 495}, kTitleFont, kDarkRed, Align::Centre, false,
           11),
-    Label("lblDescription", "Time Calculator", {1920, 360, 1215, 255}, kDefaultFont, kInherit,
+    Label("lblDescription", N_("Time Calculator"), {1920, 360, 1215, 255}, kDefaultFont, kInherit,
           Align::Right, false, 16),
-    Label("lblHours", "Hours", {555, 1245, 495, 255}, Sans(8.25, true), kBlue, Align::Left, false,
-          3),
-    Label("lblMinutes", "Minutes", {1410, 1245, 735, 255}, Sans(8.25, true), kBlue, Align::Left,
+    Label("lblHours", N_("Hours"), {555, 1245, 495, 255}, Sans(8.25, true), kBlue, Align::Left,
+          false, 3),
+    Label("lblMinutes", N_("Minutes"), {1410, 1245, 735, 255}, Sans(8.25, true), kBlue, Align::Left,
           false, 4),
-    Label("lblSeconds", "Seconds", {2340, 1245, 735, 255}, Sans(8.25, true), kBlue, Align::Left,
+    Label("lblSeconds", N_("Seconds"), {2340, 1245, 735, 255}, Sans(8.25, true), kBlue, Align::Left,
           false, 5),
-    Box("txtHours", 360, 0, "Hours"),
-    Box("txtMinutes", 1320, 1, "Minutes"),
-    Box("txtSeconds", 2280, 2, "Seconds"),
-    Button("cmdPlus", "+", {360, 1560, 855, 495}, 13.5, 6, "Add"),
-    Button("cmdMinus", "-", {1320, 1560, 855, 495}, 18, 7, "Subtract"),
-    Button("cmdEquals", "=", {2280, 1560, 855, 495}, 13.5, 8, "Equals"),
-    Button("cmdMinutes", "MS", {360, 2160, 615, 495}, 12, 12, "Convert to minutes and seconds",
-           "Converts entered time into minutes and seconds"),
-    Button("cmdSeconds", "S", {1080, 2160, 615, 495}, 12, 13, "Convert to seconds",
-           "Converts entered time into seconds"),
-    Button("cmdClearEntry", "CE", {1800, 2160, 615, 495}, 12, 14, "Clear entry"),
-    Button("cmdClearAll", "C", {2520, 2160, 615, 495}, 12, 15, "Clear all"),
+    Box("txtHours", 360, 0, N_("Hours")),
+    Box("txtMinutes", 1320, 1, N_("Minutes")),
+    Box("txtSeconds", 2280, 2, N_("Seconds")),
+    Button("cmdPlus", "+", {360, 1560, 855, 495}, 13.5, 6, N_("Add")),
+    Button("cmdMinus", "-", {1320, 1560, 855, 495}, 18, 7, N_("Subtract")),
+    Button("cmdEquals", "=", {2280, 1560, 855, 495}, 13.5, 8, N_("Equals")),
+    Button("cmdMinutes", "MS", {360, 2160, 615, 495}, 12, 12, N_("Convert to minutes and seconds"),
+           N_("Converts entered time into minutes and seconds")),
+    Button("cmdSeconds", "S", {1080, 2160, 615, 495}, 12, 13, N_("Convert to seconds"),
+           N_("Converts entered time into seconds")),
+    Button("cmdClearEntry", "CE", {1800, 2160, 615, 495}, 12, 14, N_("Clear entry")),
+    Button("cmdClearAll", "C", {2520, 2160, 615, 495}, 12, 15, N_("Clear all")),
 };
 
 constexpr LineSpec kCalcLines[] = {
@@ -70,7 +71,7 @@ constexpr LineSpec kCalcLines[] = {
 
 constexpr ControlSpec kHelpElements[] = {
     Label("lblTitle", "Tickwell", {1440, 120, 2775, 495}, kTitleFont, kDarkRed, Align::Centre),
-    Label("lblDescription", "Time Calculator", {3000, 480, 1215, 255}, kDefaultFont, kBlack,
+    Label("lblDescription", N_("Time Calculator"), {3000, 480, 1215, 255}, kDefaultFont, kBlack,
           Align::Right),
     Label("Label1", kHelpText1, {240, 1080, 5175, 495}, kDefaultFont, kBlack, Align::Left, true),
     Label("Label2", kHelpText2, {240, 1680, 5175, 1455}, kDefaultFont, kBlack, Align::Left, true),
@@ -84,7 +85,7 @@ constexpr LineSpec kHelpLines[] = {{"Line1", 240, 840, 5400, 840, kBlack, 1}};
 constexpr ControlSpec kAboutControls[] = {
     {"cmdOK",
      Kind::Button,
-     "&OK",
+     N_("&OK"),
      {3600, 2100, 1140, 375},
      kDefaultFont,
      kInherit,
@@ -93,14 +94,14 @@ constexpr ControlSpec kAboutControls[] = {
      0,
      true,
      nullptr,
-     "OK"},
-    Label("lblDescription", "Copyright notice", {1050, 960, 3765, 885}, kDefaultFont, kBlack,
+     N_("OK")},
+    Label("lblDescription", N_("Copyright notice"), {1050, 960, 3765, 885}, kDefaultFont, kBlack,
           Align::Left, true, 1),
-    Label("lblLicense", "License", {255, 2070, 3120, 465}, kDefaultFont, kBlack, Align::Left, true,
-          2),
+    Label("lblLicense", N_("License"), {255, 2070, 3120, 465}, kDefaultFont, kBlack, Align::Left,
+          true, 2),
     Label("lblTitle", "Tickwell", {1050, 225, 3405, 360}, kTitleFont, kDarkRed, Align::Left, false,
           3),
-    Label("lblVersion", "Version", {1050, 585, 3405, 225}, kDefaultFont, kInherit, Align::Left,
+    Label("lblVersion", N_("Version"), {1050, 585, 3405, 225}, kDefaultFont, kInherit, Align::Left,
           true, 4),
     {"imgLogo",
      Kind::Image,
@@ -113,7 +114,7 @@ constexpr ControlSpec kAboutControls[] = {
      -1,
      false,
      nullptr,
-     "Tickwell logo"},
+     N_("Tickwell logo")},
 };
 
 // An etched rule: grey, with a white line one pixel right and below.
@@ -135,7 +136,7 @@ constexpr FormSpec kHelpPage{
     "Form1",    "For editing use only", 5655, 6165, kWhite, kHelpElements, std::size(kHelpElements),
     kHelpLines, std::size(kHelpLines)};
 constexpr FormSpec kAboutForm{"frmAbout",
-                              "About Tickwell",
+                              N_("About Tickwell"),
                               4935,
                               2655,
                               {ColorKind::ButtonFace, 0, 0, 0},
@@ -145,19 +146,19 @@ constexpr FormSpec kAboutForm{"frmAbout",
                               std::size(kAboutLines)};
 
 constexpr MenuItemSpec kEditMenu[] = {
-    {"mnuCopy", "&Copy", MenuCommand::Copy, false, 'C'},
-    {"mnuCopyHours", "Copy as &Hours", MenuCommand::CopyHours, false, 'C', true},
-    {"mnuPaste", "&Paste", MenuCommand::Paste, false, 'V'},
+    {"mnuCopy", N_("&Copy"), MenuCommand::Copy, false, 'C'},
+    {"mnuCopyHours", N_("Copy as &Hours"), MenuCommand::CopyHours, false, 'C', true},
+    {"mnuPaste", N_("&Paste"), MenuCommand::Paste, false, 'V'},
     {"mnuEditSep1", nullptr, MenuCommand::None, false},
-    {"mnuMultiplyDivide", "Multiply or &Divide...", MenuCommand::MultiplyDivide, false, 0, false,
-     "*"},
+    {"mnuMultiplyDivide", N_("Multiply or &Divide..."), MenuCommand::MultiplyDivide, false, 0,
+     false, "*"},
     {"mnuEditSep2", nullptr, MenuCommand::None, false},
-    {"mnuTape", "&Tape", MenuCommand::Tape, false, 'T'},
+    {"mnuTape", N_("&Tape"), MenuCommand::Tape, false, 'T'},
 };
 
 constexpr ControlSpec kMultiplyControls[] = {
-    Label("lblFactor", "&Number (put / before it to divide):", {120, 120, 3600, 255}, kDefaultFont,
-          kInherit, Align::Left, false, 0),
+    Label("lblFactor", N_("&Number (put / before it to divide):"), {120, 120, 3600, 255},
+          kDefaultFont, kInherit, Align::Left, false, 0),
     {"txtFactor",
      Kind::TextBox,
      "",
@@ -169,11 +170,11 @@ constexpr ControlSpec kMultiplyControls[] = {
      1,
      true,
      nullptr,
-     "Number to multiply or divide by"},
+     N_("Number to multiply or divide by")},
     Label("lblProblem", "", {120, 780, 3600, 420}, kDefaultFont, kDarkRed, Align::Left, true, 2),
     {"cmdOK",
      Kind::Button,
-     "OK",
+     N_("OK"),
      {1320, 1290, 1140, 375},
      kDefaultFont,
      kInherit,
@@ -182,10 +183,10 @@ constexpr ControlSpec kMultiplyControls[] = {
      3,
      true,
      nullptr,
-     "OK"},
+     N_("OK")},
     {"cmdCancel",
      Kind::Button,
-     "Cancel",
+     N_("Cancel"),
      {2580, 1290, 1140, 375},
      kDefaultFont,
      kInherit,
@@ -194,11 +195,11 @@ constexpr ControlSpec kMultiplyControls[] = {
      4,
      true,
      nullptr,
-     "Cancel"},
+     N_("Cancel")},
 };
 
 constexpr FormSpec kMultiplyForm{"frmMultiply",
-                                 "Multiply or Divide",
+                                 N_("Multiply or Divide"),
                                  3840,
                                  1785,
                                  {ColorKind::ButtonFace, 0, 0, 0},
@@ -208,12 +209,12 @@ constexpr FormSpec kMultiplyForm{"frmMultiply",
                                  0};
 
 constexpr MenuItemSpec kHelpMenu[] = {
-    {"mnuUsing", "Using Tickwell...", MenuCommand::Using, true},
+    {"mnuUsing", N_("Using Tickwell..."), MenuCommand::Using, true},
     {"mnuHelpSep1", nullptr, MenuCommand::None, false},
-    {"mnuHelpWebSite", "Brenholt Web Site...", MenuCommand::WebSite, false},
-    {"mnuHelpSharewell", "Sharewell Project...", MenuCommand::Sharewell, false},
+    {"mnuHelpWebSite", N_("Brenholt Web Site..."), MenuCommand::WebSite, false},
+    {"mnuHelpSharewell", N_("Sharewell Project..."), MenuCommand::Sharewell, false},
     {"mnuHelpSep2", nullptr, MenuCommand::None, false},
-    {"mnuAbout", "About Tickwell...", MenuCommand::About, false},
+    {"mnuAbout", N_("About Tickwell..."), MenuCommand::About, false},
 };
 
 }  // namespace

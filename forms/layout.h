@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "catalogue.h"
 #include "host.h"
 
 namespace tickwell::forms {
@@ -96,7 +97,7 @@ const FormSpec& AboutForm();  // frmAbout
 constexpr int kHelpClientWidth = 5670;
 constexpr int kHelpClientHeight = 6165;
 constexpr const char* kHelpName = "frmHelp";
-constexpr const char* kHelpCaption = "Tickwell Help";
+constexpr const char* kHelpCaption = N_("Tickwell Help");
 
 // Where Tab (or Shift+Tab when `backward`) moves from the named control, by
 // tab index among the tab stops, wrapping round; from a control that is not
@@ -128,31 +129,31 @@ struct MenuItemSpec {
     const char* key = nullptr;  // a plain key that does the same, shown beside it
 };
 constexpr const char* kHelpMenuName = "mnuHelp";
-constexpr const char* kHelpMenuCaption = "&Help";
+constexpr const char* kHelpMenuCaption = N_("&Help");
 const MenuItemSpec* HelpMenuBegin();
 const MenuItemSpec* HelpMenuEnd();
 // The Edit menu, left of Help: Copy, Copy as Hours, Paste, Multiply or
 // Divide, and the tape window.
 constexpr const char* kEditMenuName = "mnuEdit";
-constexpr const char* kEditMenuCaption = "&Edit";
+constexpr const char* kEditMenuCaption = N_("&Edit");
 const MenuItemSpec* EditMenuBegin();
 const MenuItemSpec* EditMenuEnd();
 
 // The tape window.
 constexpr const char* kTapeName = "frmTape";
-constexpr const char* kTapeCaption = "Tickwell Tape";
+constexpr const char* kTapeCaption = N_("Tickwell Tape");
 constexpr int kTapeClientWidth = 3600;
 constexpr int kTapeClientHeight = 4320;
-constexpr const char* kNoDurationText = "The clipboard holds no duration.";
+constexpr const char* kNoDurationText = N_("The clipboard holds no duration.");
 // Windows only: another program keeps the clipboard open.
 constexpr const char* kClipboardBusyText =
-    "Another program is using the clipboard. Try again in a moment.";
+    N_("Another program is using the clipboard. Try again in a moment.");
 
 // The multiply-or-divide box ("*"): one number field, OK and Cancel, and a
 // line that says why a text was refused.
 const FormSpec& MultiplyForm();
 constexpr const char* kFactorNotANumber =
-    "Type a number to multiply by, or / and a number to divide by.";
-constexpr const char* kFactorZero = "A duration cannot be divided by zero.";
+    N_("Type a number to multiply by, or / and a number to divide by.");
+constexpr const char* kFactorZero = N_("A duration cannot be divided by zero.");
 
 }  // namespace tickwell::forms

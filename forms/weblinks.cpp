@@ -1,19 +1,20 @@
 #include "weblinks.h"
 
+#include "catalogue.h"
 #include "host.h"
 
 namespace tickwell {
 
 const char* const kSharewellPrompt =
-    "The Sharewell Project is dedicated to making quality software available free to "
-    "everyone.  It is supported entirely by donations from satisfied users.  If you like this "
-    "product, please express your satisfaction with a donation to the Sharewell Project."
-    "\r\n\r\n"
-    "Would you like to learn more about the Sharewell Project?";
+    N_("The Sharewell Project is dedicated to making quality software available free to "
+       "everyone.  It is supported entirely by donations from satisfied users.  If you like this "
+       "product, please express your satisfaction with a donation to the Sharewell Project."
+       "\r\n\r\n"
+       "Would you like to learn more about the Sharewell Project?");
 
 const char* const kInternetFailure =
-    "An error has occurred trying to access the internet.  Please check your browser settings "
-    "and internet connection and try again.";
+    N_("An error has occurred trying to access the internet.  Please check your browser settings "
+       "and internet connection and try again.");
 
 std::string SharewellProjectUrl() {
     return std::string("http://") + kMakerWebHost + "/index.asp?Page=sharewell";
@@ -32,8 +33,8 @@ void OpenOrReport(const WebLinkHost& host, const std::string& url) {
 }  // namespace
 
 void mnuHelpSharewell_Click(const WebLinkHost& host) {
-    const int answer =
-        host.msgBox(kSharewellPrompt, "Sharewell Project", msgbox::kYesNo | msgbox::kInformation);
+    const int answer = host.msgBox(kSharewellPrompt, N_("Sharewell Project"),
+                                   msgbox::kYesNo | msgbox::kInformation);
     if (answer != msgbox::kAnswerYes) return;
     OpenOrReport(host, SharewellProjectUrl());
 }

@@ -1,0 +1,211 @@
+#include "catalogue.h"
+
+#include <cstdint>
+#include <utility>
+
+namespace tickwell::forms {
+
+namespace {
+
+constexpr std::uint32_t kMagic = 0x950412de;
+
+bool ValidUtf8(std::string_view s) {
+    for (std::size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        std::size_t n = c < 0x80         ? 1
+                        : (c >> 5) == 6  ? 2
+                        : (c >> 4) == 14 ? 3
+                        : (c >> 3) == 30 ? 4
+                                         : 0;
+        if (n == 0 || i + n > s.size()) return false;
+        std::uint32_t code = n == 1 ? c : c & (0x7F >> n);
+        for (std::size_t k = 1; k < n; ++k) {
+            const auto next = static_cast<unsigned char>(s[i + k]);
+            if ((next & 0xC0) != 0x80) return false;
+            code = (code << 6) | (next & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past Unicode's end.
+        static constexpr std::uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+        if (code < kLeast[n] || (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF) return false;
+        i += n;
+    }
+    return true;
+}
+
+// The file's words in its own byte order.
+class Reader {
+public:
+    explicit Reader(std::string_view bytes) : mBytes(bytes) {}
+
+    bool Word(std::size_t offset, std::uint32_t& value) const {
+        if (offset > mBytes.size() || mBytes.size() - offset < 4) return false;
+        std::uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) {
+            const auto byte =
+                static_cast<unsigned char>(mBytes[offset + static_cast<std::size_t>(i)]);
+            v |= static_cast<std::uint32_t>(byte) << (mSwapped ? 8 * (3 - i) : 8 * i);
+        }
+        value = v;
+        return true;
+    }
+
+    void Swapped(bool swapped) { mSwapped = swapped; }
+
+    // The string table entry at `table` + 8 * `index`: its bytes, which must
+    // end in a NUL within the file.
+    bool String(std::size_t table, std::size_t index, std::string_view& out) const {
+        std::uint32_t length = 0, offset = 0;
+        const std::size_t entry = table + 8 * index;
+        if (!Word(entry, length) || !Word(entry + 4, offset)) return false;
+        const std::size_t end = static_cast<std::size_t>(offset) + length;
+        if (end >= mBytes.size() || mBytes[end] != '\0') return false;
+        out = mBytes.substr(offset, length);
+        return true;
+    }
+
+private:
+    std::string_view mBytes;
+    bool mSwapped = false;
+};
+
+// The header's charset, lower-cased; "" when it names none.
+std::string Charset(std::string_view header) {
+    const auto at = header.find("charset=");
+    if (at == std::string_view::npos) return "";
+    std::string name;
+    for (std::size_t i = at + 8; i < header.size(); ++i) {
+        const char c = header[i];
+        if (c == ' ' || c == '\n' || c == ';' || c == '\r') break;
+        name += c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    }
+    return name;
+}
+
+Catalogue& Current() {
+    static Catalogue catalogue;
+    return catalogue;
+}
+
+}  // namespace
+
+bool Catalogue::Parse(std::string_view bytes) {
+    mEntries.clear();
+    if (bytes.size() > kMaxCatalogueBytes) return false;
+    Reader reader(bytes);
+    std::uint32_t magic = 0, revision = 0, count = 0, originals = 0, translations = 0;
+    if (!reader.Word(0, magic)) return false;
+    if (magic != kMagic) {
+        reader.Swapped(true);
+        if (!reader.Word(0, magic) || magic != kMagic) return false;
+    }
+    if (!reader.Word(4, revision) || !reader.Word(8, count) || !reader.Word(12, originals) ||
+        !reader.Word(16, translations))
+        return false;
+    // Major revisions 0 and 1 share this layout; 1 only adds system-dependent
+    // strings, which msgfmt writes for C format macros we do not use.
+    if ((revision >> 16) > 1 || count > bytes.size() / 16) return false;
+    std::map<std::string, std::string, std::less<>> entries;
+    for (std::size_t i = 0; i < count; ++i) {
+        std::string_view english, translated;
+        if (!reader.String(originals, i, english) || !reader.String(translations, i, translated))
+            return false;
+        // A plural entry is "singular\0plural"; its first form stands here.
+        english = english.substr(0, english.find('\0'));
+        translated = translated.substr(0, translated.find('\0'));
+        if (!ValidUtf8(english) || !ValidUtf8(translated)) return false;
+        if (english.empty()) {
+            const std::string charset = Charset(translated);
+            if (!charset.empty() && charset != "utf-8") return false;
+            continue;
+        }
+        if (!translated.empty()) entries.emplace(english, translated);
+    }
+    mEntries.swap(entries);
+    return true;
+}
+
+const std::string* Catalogue::Find(std::string_view english) const {
+    const auto found = mEntries.find(english);
+    return found == mEntries.end() ? nullptr : &found->second;
+}
+
+std::vector<std::string> LanguageVariants(const std::string& locale) {
+    const std::size_t at = locale.find('@');
+    const std::string modifier = at == std::string::npos ? "" : locale.substr(at);
+    std::string name = locale.substr(0, at);
+    name = name.substr(0, name.find('.'));
+    if (name.empty() || name == "C" || name == "POSIX") return {};
+    const std::string language = name.substr(0, name.find('_'));
+    std::vector<std::string> variants;
+    auto add = [&](const std::string& v) {
+        for (const auto& seen : variants)
+            if (seen == v) return;
+        variants.push_back(v);
+    };
+    if (!modifier.empty()) {
+        add(name + modifier);
+        add(language + modifier);
+    }
+    add(name);
+    add(language);
+    return variants;
+}
+
+std::vector<std::string> MessageLanguages(const std::function<const char*(const char*)>& getenv) {
+    auto value = [&](const char* name) -> std::string {
+        const char* v = getenv(name);
+        return v ? v : "";
+    };
+    std::string locale = value("LC_ALL");
+    if (locale.empty()) locale = value("LC_MESSAGES");
+    if (locale.empty()) locale = value("LANG");
+    if (LanguageVariants(locale).empty()) return {};
+    std::vector<std::string> names;
+    const std::string list = value("LANGUAGE");
+    for (std::size_t start = 0; start < list.size();) {
+        std::size_t end = list.find(':', start);
+        if (end == std::string::npos) end = list.size();
+        if (end > start) names.push_back(list.substr(start, end - start));
+        start = end + 1;
+    }
+    if (names.empty()) names.push_back(locale);
+    std::vector<std::string> languages;
+    for (const auto& name : names) {
+        const auto variants = LanguageVariants(name);
+        if (variants.empty()) break;  // "C": English from here on
+        for (const auto& v : variants) languages.push_back(v);
+    }
+    return languages;
+}
+
+const char* Tr(const char* english) {
+    const std::string* found = english ? Current().Find(english) : nullptr;
+    return found ? found->c_str() : english;
+}
+
+std::string Tr(const std::string& english) {
+    const std::string* found = Current().Find(english);
+    return found ? *found : english;
+}
+
+void UseCatalogue(Catalogue catalogue) { Current() = std::move(catalogue); }
+
+std::string LoadCatalogue(const std::string& folder, const std::vector<std::string>& languages,
+                          const std::function<bool(const std::string&, std::string&)>& read) {
+    for (const auto& language : languages) {
+        // A name from the environment never leads out of the folder.
+        if (language.find_first_of("/\\") != std::string::npos ||
+            language.find("..") != std::string::npos)
+            continue;
+        std::string bytes;
+        if (!read(folder + "/" + language + "/LC_MESSAGES/tickwell.mo", bytes)) continue;
+        Catalogue catalogue;
+        if (!catalogue.Parse(bytes)) continue;
+        UseCatalogue(std::move(catalogue));
+        return language;
+    }
+    UseCatalogue(Catalogue());
+    return "";
+}
+
+}  // namespace tickwell::forms

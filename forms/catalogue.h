@@ -1,0 +1,62 @@
+// Translations from gettext's compiled catalogues (.mo files), read here so
+// that both front ends share one lookup: the Windows build has no gettext
+// library. A catalogue is a file from disk, so every offset, length and
+// text is checked, and a file that fails any check is not used at all.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Marks a text for the catalogue where it is defined (xgettext --keyword=N_);
+// the text is looked up where it is shown.
+#define N_(text) text
+
+namespace tickwell::forms {
+
+// The largest catalogue read; ours are a few kilobytes.
+constexpr std::size_t kMaxCatalogueBytes = 1 << 20;
+
+class Catalogue {
+public:
+    // True when `bytes` is a whole, well-formed catalogue in UTF-8; on false
+    // the catalogue is left empty.
+    bool Parse(std::string_view bytes);
+    // The translation of `english` (with its context as "context\x04text"),
+    // or null when it has none.
+    const std::string* Find(std::string_view english) const;
+    std::size_t Size() const { return mEntries.size(); }
+
+private:
+    std::map<std::string, std::string, std::less<>> mEntries;
+};
+
+// The variants of one locale name under which a catalogue is looked for,
+// best first, as gettext tries them: "pt_BR.UTF-8@x" gives "pt_BR@x", "pt@x",
+// "pt_BR", "pt". Empty for "C", "POSIX" and "C.<codeset>", which are English.
+std::vector<std::string> LanguageVariants(const std::string& locale);
+
+// The languages to look for, best first, from the environment as gettext
+// reads it: the locale is LC_ALL, else LC_MESSAGES, else LANG; when it is
+// set and not "C" or "POSIX", LANGUAGE (a colon-separated list) comes before
+// it. A "C" in that list means English from there on.
+std::vector<std::string> MessageLanguages(const std::function<const char*(const char*)>& getenv);
+
+// The program's words in the user's language: `english` itself until a
+// catalogue is in use, and for every text the catalogue lacks.
+const char* Tr(const char* english);
+std::string Tr(const std::string& english);
+
+// Puts a catalogue in use for Tr (at start, before any window is made).
+void UseCatalogue(Catalogue catalogue);
+
+// Loads the first catalogue found for `languages` with `read` (a file's
+// bytes by path, false when absent or too large) from `<folder>/<language>/
+// LC_MESSAGES/tickwell.mo`; returns the language used, or "" for English.
+std::string LoadCatalogue(const std::string& folder, const std::vector<std::string>& languages,
+                          const std::function<bool(const std::string&, std::string&)>& read);
+
+}  // namespace tickwell::forms

@@ -1,0 +1,250 @@
+#include "catalogue.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "layout.h"
+#include "texts.h"
+
+namespace tickwell::forms {
+namespace {
+
+// A compiled catalogue as msgfmt lays it out: header, both string tables,
+// then the strings, each followed by a NUL.
+struct Mo {
+    std::vector<std::pair<std::string, std::string>> entries;
+    bool bigEndian = false;
+    std::uint32_t revision = 0;
+
+    std::string Bytes() const {
+        std::string out;
+        auto word = [&](std::uint32_t v) {
+            for (int i = 0; i < 4; ++i)
+                out += static_cast<char>((v >> (bigEndian ? 8 * (3 - i) : 8 * i)) & 0xFF);
+        };
+        const auto n = static_cast<std::uint32_t>(entries.size());
+        const std::uint32_t originals = 28, translations = originals + 8 * n;
+        std::uint32_t at = translations + 8 * n;
+        std::string strings;
+        std::vector<std::pair<std::uint32_t, std::uint32_t>> o, t;
+        for (const auto& [english, translated] : entries) {
+            o.emplace_back(static_cast<std::uint32_t>(english.size()), at);
+            strings += english + '\0';
+            at += static_cast<std::uint32_t>(english.size() + 1);
+        }
+        for (const auto& [english, translated] : entries) {
+            t.emplace_back(static_cast<std::uint32_t>(translated.size()), at);
+            strings += translated + '\0';
+            at += static_cast<std::uint32_t>(translated.size() + 1);
+        }
+        word(0x950412de);
+        word(revision);
+        word(n);
+        word(originals);
+        word(translations);
+        word(0);
+        word(0);
+        for (const auto& [len, off] : o) word(len), word(off);
+        for (const auto& [len, off] : t) word(len), word(off);
+        return out + strings;
+    }
+};
+
+const char* kHeader = "Content-Type: text/plain; charset=UTF-8\n";
+
+Mo German() {
+    return {{{"", kHeader},
+             {"&Help", "&Hilfe"},
+             {"Menu\x04"
+              "&Edit",
+              "&Bearbeiten"},
+             {"%d second\0%d seconds", std::string("%d Sekunde\0%d Sekunden", 21)}}};
+}
+
+TEST(Catalogue, ReadsGoodFilesAndRefusesBadOnesWhole) {
+    struct Row {
+        const char* fault;  // what a reader that passes this row wrongly does
+        std::string bytes;
+        bool good;
+    };
+    Mo big = German();
+    big.bigEndian = true;
+    Mo revised = German();
+    revised.revision = 1 << 16;
+    Mo future = German();
+    future.revision = 2 << 16;
+    Mo latin1{{{"", "Content-Type: text/plain; charset=ISO-8859-1\n"}, {"&Help", "&Hilfe"}}};
+    Mo badUtf8{{{"", kHeader}, {"&Help", "\xC3\x28"}}};
+    Mo overlong{{{"", kHeader}, {"&Help", "\xC0\xAF"}}};
+    const std::string good = German().Bytes();
+    std::string noNul = good;
+    noNul.back() = 'x';
+    std::string pastEnd = good;
+    pastEnd[28 + 8] = '\x7F';  // the second original's length, far past the file
+    std::string hugeCount = good;
+    hugeCount[8] = '\xFF', hugeCount[9] = '\xFF', hugeCount[10] = '\xFF';
+    const Row rows[] = {
+        {"refuses msgfmt's own byte order", good, true},
+        {"refuses a big-endian machine's file", big.Bytes(), true},
+        {"refuses revision 1, which msgfmt writes for some files", revised.Bytes(), true},
+        {"reads a layout it does not know", future.Bytes(), false},
+        {"shows Latin-1 bytes as UTF-8", latin1.Bytes(), false},
+        {"passes broken UTF-8 to the windows", badUtf8.Bytes(), false},
+        {"passes an overlong UTF-8 form", overlong.Bytes(), false},
+        {"reads a string without its NUL", noNul, false},
+        {"reads past the file's end", pastEnd, false},
+        {"trusts a count larger than the file", hugeCount, false},
+        {"takes a torn header for a catalogue", good.substr(0, 20), false},
+        {"takes any file for a catalogue", "GIF89a and so on, not a catalogue", false},
+        {"takes an empty file for a catalogue", "", false},
+    };
+    for (const Row& r : rows) {
+        Catalogue c;
+        EXPECT_EQ(c.Parse(r.bytes), r.good) << r.fault;
+        if (!r.good) {
+            EXPECT_EQ(c.Size(), 0u) << r.fault << " (and keeps part of it)";
+            continue;
+        }
+        ASSERT_NE(c.Find("&Help"), nullptr) << r.fault;
+        EXPECT_EQ(*c.Find("&Help"), "&Hilfe");
+        // Contexts are part of the key; a plural's first form stands for it.
+        EXPECT_EQ(*c.Find("Menu\x04&Edit"), "&Bearbeiten");
+        EXPECT_EQ(c.Find("&Edit"), nullptr);
+        EXPECT_EQ(*c.Find("%d second"), "%d Sekunde");
+        EXPECT_EQ(c.Find(""), nullptr) << "the header is not a translation";
+    }
+}
+
+TEST(Catalogue, LanguagesComeFromTheEnvironmentInGettextsOrder) {
+    using Env = std::map<std::string, std::string>;
+    struct Row {
+        Env env;
+        std::vector<std::string> languages;
+        const char* fault;
+    };
+    const Row rows[] = {
+        {{{"LANG", "de_DE.UTF-8"}}, {"de_DE", "de"}, "the codeset kept in the folder name"},
+        {{{"LANG", "pt_BR.UTF-8"}},
+         {"pt_BR", "pt"},
+         "Brazilian Portuguese not tried before Portuguese"},
+        {{{"LANG", "sr_RS.UTF-8@latin"}},
+         {"sr_RS@latin", "sr@latin", "sr_RS", "sr"},
+         "the modifier lost"},
+        {{{"LANG", "de_DE.UTF-8"}, {"LC_MESSAGES", "fr_FR.UTF-8"}},
+         {"fr_FR", "fr"},
+         "LANG over LC_MESSAGES"},
+        {{{"LC_ALL", "it_IT.UTF-8"}, {"LC_MESSAGES", "fr_FR"}},
+         {"it_IT", "it"},
+         "LC_MESSAGES over LC_ALL"},
+        {{{"LANGUAGE", "nl:de"}, {"LANG", "fr_FR.UTF-8"}}, {"nl", "de"}, "LANGUAGE not put first"},
+        {{{"LANGUAGE", "::pl:"}, {"LANG", "fr_FR"}}, {"pl"}, "empty list entries taken as names"},
+        {{{"LANGUAGE", "ru:C:de"}, {"LANG", "fr_FR"}}, {"ru"}, "a C in the list not ending it"},
+        {{{"LANGUAGE", "de"}, {"LANG", "C"}}, {}, "LANGUAGE obeyed under the C locale"},
+        {{{"LANGUAGE", "de"}, {"LC_ALL", "POSIX"}, {"LANG", "de_DE"}}, {}, "POSIX not English"},
+        {{{"LANG", "C.UTF-8"}}, {}, "C.UTF-8 looked up as a language"},
+        {{{"LANGUAGE", "de"}}, {}, "LANGUAGE obeyed with no locale at all"},
+        {{{"LANG", ""}, {"LC_ALL", ""}}, {}, "an empty variable taken as a locale"},
+    };
+    for (const Row& r : rows) {
+        const auto languages = MessageLanguages([&](const char* name) -> const char* {
+            const auto found = r.env.find(name);
+            return found == r.env.end() ? nullptr : found->second.c_str();
+        });
+        EXPECT_EQ(languages, r.languages) << r.fault;
+    }
+}
+
+TEST(Catalogue, TheFirstGoodCatalogueFoundIsUsedAndEnglishIsTheFallback) {
+    std::map<std::string, std::string> files = {
+        {"/l/fr/LC_MESSAGES/tickwell.mo", "not a catalogue"},
+        {"/l/de/LC_MESSAGES/tickwell.mo", German().Bytes()},
+        {"/x/LC_MESSAGES/tickwell.mo", Mo{{{"", kHeader}, {"&Help", "planted"}}}.Bytes()},
+    };
+    std::vector<std::string> asked;
+    auto read = [&](const std::string& path, std::string& bytes) {
+        asked.push_back(path);
+        const auto found = files.find(path);
+        if (found == files.end()) return false;
+        bytes = found->second;
+        return true;
+    };
+    // A broken French catalogue falls through to German; a name from the
+    // environment never reaches outside the folder.
+    EXPECT_EQ(LoadCatalogue("/l", {"../x", "fr_FR", "fr", "de"}, read), "de");
+    EXPECT_EQ(std::string(Tr("&Help")), "&Hilfe");
+    EXPECT_EQ(std::string(Tr("Not in the catalogue")), "Not in the catalogue");
+    for (const auto& path : asked) EXPECT_EQ(path.find(".."), std::string::npos) << path;
+
+    EXPECT_EQ(LoadCatalogue("/l", {"ja"}, read), "");
+    EXPECT_EQ(std::string(Tr("&Help")), "&Help") << "the last catalogue still in use";
+}
+
+// The msgids of a .pot file, its C escapes undone.
+std::set<std::string> TemplateIds(const std::string& path) {
+    std::ifstream in(path);
+    std::set<std::string> ids;
+    std::string line, id;
+    bool inId = false;
+    auto unquote = [](const std::string& q) {
+        std::string out;
+        for (std::size_t i = 1; i + 1 < q.size(); ++i) {
+            if (q[i] != '\\') {
+                out += q[i];
+                continue;
+            }
+            const char e = q[++i];
+            out += e == 'n' ? '\n' : e == 'r' ? '\r' : e == 't' ? '\t' : e;
+        }
+        return out;
+    };
+    while (std::getline(in, line)) {
+        if (line.rfind("msgid \"", 0) == 0) {
+            inId = true;
+            id = unquote(line.substr(6));
+        } else if (inId && !line.empty() && line[0] == '"') {
+            id += unquote(line);
+        } else if (inId) {
+            ids.insert(id);
+            inId = false;
+        }
+    }
+    return ids;
+}
+
+TEST(Catalogue, EveryTextTheWindowsShowIsInTheTemplate) {
+    const auto ids = TemplateIds(TICKWELL_SOURCE_DIR "/po/tickwell.pot");
+    ASSERT_GT(ids.size(), 10u) << "no template read";
+    // Symbols, key letters and the product's name read the same everywhere.
+    const std::set<std::string> kept = {
+        "", "+", "-", "=", ":", "MS", "S", "C", "CE", "Tickwell", "For editing use only"};
+    std::vector<std::string> shown = {
+        kHelpCaption,       kHelpMenuCaption,  kEditMenuCaption, kTapeCaption, kNoDurationText,
+        kClipboardBusyText, kFactorNotANumber, kFactorZero,      kHelpText1,   kHelpText2,
+        kHelpText3,         kHelpKeyList,      kLicenseText};
+    for (const FormSpec* form : {&CalcForm(), &HelpPage(), &AboutForm(), &MultiplyForm()}) {
+        shown.push_back(form->caption);
+        for (const ControlSpec& c : *form)
+            for (const char* text : {c.caption, c.accessibleName, c.toolTip})
+                if (text) shown.push_back(text);
+    }
+    for (auto [item, end] :
+         {std::pair{HelpMenuBegin(), HelpMenuEnd()}, std::pair{EditMenuBegin(), EditMenuEnd()}})
+        for (; item != end; ++item)
+            if (item->caption) shown.push_back(item->caption);
+    // Fault: a text shown that no translator is ever given.
+    for (const auto& text : shown)
+        if (!kept.count(text)) {
+            EXPECT_TRUE(ids.count(text)) << "not in po/tickwell.pot: " << text;
+        }
+}
+
+}  // namespace
+}  // namespace tickwell::forms

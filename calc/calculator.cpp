@@ -3,6 +3,7 @@
 #include <new>
 
 #include "numbers.h"
+#include "translate.h"
 
 namespace tickwell {
 
@@ -47,13 +48,13 @@ void CurrentError(std::int32_t& number, std::string& description) {
         description = error.Description();
     } catch (const std::bad_alloc&) {
         number = 7;
-        description = "Out of memory";
+        description = N_("Out of memory");
     } catch (const std::exception& error) {
         number = 51;
-        description = *error.what() ? error.what() : "Internal error";
+        description = *error.what() ? error.what() : N_("Internal error");
     } catch (...) {
         number = 51;
-        description = "Internal error";
+        description = N_("Internal error");
     }
 }
 
@@ -88,7 +89,8 @@ void TimeCalculator::Log(Event event) {
 
 void TimeCalculator::ShowCalcError(std::int32_t number, const std::string& description) {
     Log([&](ITape& tape) { tape.Error(number, description); });
-    mHost.MsgBox("Error Number: " + IntegerText(number) + "\r\n" + description, "Error",
+    mHost.MsgBox(Translate(N_("Error Number: ")) + IntegerText(number) + "\r\n" + Translate(description),
+                 Translate(N_("Error")),
                  msgbox::kOkOnly | msgbox::kCritical);
 }
 
@@ -216,7 +218,7 @@ bool TimeCalculator::CopyHours(std::string& text) {
 
 void TimeCalculator::MultiplyDivide(bool divide, double factor) {
     RunWithErrorPath([&] {
-        if (divide && factor == 0) throw CalcError(11, "Division by zero");
+        if (divide && factor == 0) throw CalcError(11, N_("Division by zero"));
         double hours = 0, seconds = 0;
         ShownDuration(hours, seconds);
         const double total = FloatCheck(hours * 3600.0 + seconds);

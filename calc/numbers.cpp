@@ -1,4 +1,5 @@
 #include "numbers.h"
+#include "translate.h"
 
 #include <algorithm>
 #include <charconv>
@@ -9,7 +10,7 @@
 
 namespace tickwell {
 
-void RaiseOverflow() { throw CalcError(kErrOverflow, "Overflow"); }
+void RaiseOverflow() { throw CalcError(kErrOverflow, N_("Overflow")); }
 
 namespace {
 

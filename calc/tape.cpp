@@ -4,6 +4,7 @@
 
 #include "duration.h"
 #include "numbers.h"
+#include "translate.h"
 
 namespace tickwell {
 
@@ -48,7 +49,7 @@ void Tape::ClearedAll() {
 }
 
 void Tape::Error(std::int32_t number, const std::string& description) {
-    Add("Error " + IntegerText(number) + ": " + description);
+    Add(Translate(N_("Error")) + std::string(" ") + IntegerText(number) + ": " + Translate(description));
 }
 
 }  // namespace tickwell

@@ -188,7 +188,11 @@ std::string Tr(const std::string& english) {
     return found ? *found : english;
 }
 
-void UseCatalogue(Catalogue catalogue) { Current() = std::move(catalogue); }
+void UseCatalogue(Catalogue catalogue) {
+    Current() = std::move(catalogue);
+    // The engine's messages and the tape's words from the same catalogue.
+    SetTranslator([](const char* english) { return Tr(english); });
+}
 
 std::string LoadCatalogue(const std::string& folder, const std::vector<std::string>& languages,
                           const std::function<bool(const std::string&, std::string&)>& read) {

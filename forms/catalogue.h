@@ -11,9 +11,7 @@
 #include <string_view>
 #include <vector>
 
-// Marks a text for the catalogue where it is defined (xgettext --keyword=N_);
-// the text is looked up where it is shown.
-#define N_(text) text
+#include "translate.h"  // N_, which marks a text where it is defined
 
 namespace tickwell::forms {
 

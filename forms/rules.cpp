@@ -68,11 +68,11 @@ bool EditCopy(TimeCalculator& calc, const std::string& boxSelection, std::string
 bool ApplyFactor(TimeCalculator& calc, const std::string& text, std::string& refusal) {
     Factor factor;
     if (!ParseFactor(text, factor)) {
-        refusal = kFactorNotANumber;
+        refusal = Tr(kFactorNotANumber);
         return false;
     }
     if (factor.divide && factor.value == 0) {
-        refusal = kFactorZero;
+        refusal = Tr(kFactorZero);
         return false;
     }
     calc.MultiplyDivide(factor.divide, factor.value);
@@ -85,7 +85,7 @@ void EditPaste(TimeCalculator& calc, ICalcHost& host, const std::string& clipboa
         calc.PasteEntry(entry);
         return;
     }
-    host.MsgBox(kNoDurationText, kAppTitle, msgbox::kOkOnly | msgbox::kInformation);
+    host.MsgBox(Tr(kNoDurationText), kAppTitle, msgbox::kOkOnly | msgbox::kInformation);
 }
 
 void HelpPlacement::Form_Load(IPlacedWindow& window, const IPlacedWindow* beside) {

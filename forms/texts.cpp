@@ -7,18 +7,14 @@
 namespace tickwell::forms {
 
 std::string VersionText(int major, int minor, int revision) {
-    return "Version " + std::to_string(major) + "." + std::to_string(minor) + "." +
-           std::to_string(revision);
+    return std::string(Tr(N_("Version"))) + " " + std::to_string(major) + "." +
+           std::to_string(minor) + "." + std::to_string(revision);
 }
 
 std::string NoticeText(int year) {
-    return "Copyright (C) 1999-" + std::to_string(year) +
-           " Brenholt Software\r\n"
-           "Written by the Tickwell team\r\n"
-           "Web: http://" +
-           std::string(kMakerWebHost) +
-           "\r\n"
-           "E-mail: support@brenholt.example";
+    return "Copyright (C) 1999-" + std::to_string(year) + " Brenholt Software\r\n" +
+           Tr(N_("Written by the Tickwell team")) + "\r\n" + Tr(N_("Web:")) + " http://" +
+           kMakerWebHost + "\r\n" + Tr(N_("E-mail:")) + " support@brenholt.example";
 }
 
 int CurrentYear() {

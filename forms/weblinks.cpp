@@ -26,14 +26,14 @@ namespace {
 
 void OpenOrReport(const WebLinkHost& host, const std::string& url) {
     host.openUrl(url, [msgBox = host.msgBox] {
-        msgBox(kInternetFailure, "", msgbox::kOkOnly | msgbox::kExclamation);
+        msgBox(forms::Tr(kInternetFailure), "", msgbox::kOkOnly | msgbox::kExclamation);
     });
 }
 
 }  // namespace
 
 void mnuHelpSharewell_Click(const WebLinkHost& host) {
-    const int answer = host.msgBox(kSharewellPrompt, N_("Sharewell Project"),
+    const int answer = host.msgBox(forms::Tr(kSharewellPrompt), forms::Tr(N_("Sharewell Project")),
                                    msgbox::kYesNo | msgbox::kInformation);
     if (answer != msgbox::kAnswerYes) return;
     OpenOrReport(host, SharewellProjectUrl());

@@ -15,7 +15,7 @@ frmAbout::frmAbout(QWidget* parent)
                           Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint) {
     const forms::FormSpec& form = forms::AboutForm();
     setObjectName(form.name);
-    setWindowTitle(form.caption);
+    setWindowTitle(forms::Tr(form.caption));
     setFixedSize(Px(form.clientWidth), Px(form.clientHeight));
     setFont(ToFont(forms::kDefaultFont));
     setModal(true);
@@ -36,7 +36,7 @@ void frmAbout::Form_Load() {
         forms::VersionText(forms::kVersionMajor, forms::kVersionMinor, forms::kVersionRevision)));
     lblDescription->setText(
         QString::fromStdString(forms::NoticeText(forms::CurrentYear())).replace("\r\n", "\n"));
-    lblLicense->setText(forms::kLicenseText);
+    lblLicense->setText(forms::Tr(forms::kLicenseText));
 }
 
 void frmAbout::paintEvent(QPaintEvent* event) {

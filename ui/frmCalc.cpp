@@ -85,8 +85,8 @@ frmCalc::frmCalc()
     });
     const forms::FormSpec& form = forms::CalcForm();
     setObjectName(form.name);
-    setWindowTitle(form.caption);
-    setAccessibleName(form.caption);
+    setWindowTitle(forms::Tr(form.caption));
+    setAccessibleName(forms::Tr(form.caption));
     BuildControls();
     BuildMenu();
     layout()->setSizeConstraint(QLayout::SetFixedSize);  // no resizing by the edges
@@ -135,7 +135,7 @@ void frmCalc::BuildMenu() {
 
 void frmCalc::BuildMenu(const char* name, const char* caption, const forms::MenuItemSpec* begin,
                         const forms::MenuItemSpec* end) {
-    QMenu* menu = menuBar()->addMenu(caption);
+    QMenu* menu = menuBar()->addMenu(forms::Tr(caption));
     menu->setObjectName(name);
     for (auto item = begin; item != end; ++item) {
         if (!item->caption) {
@@ -144,8 +144,8 @@ void frmCalc::BuildMenu(const char* name, const char* caption, const forms::Menu
         }
         // A plain key that does the same is shown, not bound: it goes through
         // the dispatcher like every typed key.
-        QAction* action = menu->addAction(item->key ? QString(item->caption) + "\t" + item->key
-                                                    : QString(item->caption));
+        const QString caption = forms::Tr(item->caption);
+        QAction* action = menu->addAction(item->key ? caption + "\t" + item->key : caption);
         action->setObjectName(item->name);
         // Menu accelerators: they act wherever the focus is in this window.
         if (item->f1) action->setShortcut(QKeySequence(Qt::Key_F1));

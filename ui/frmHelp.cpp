@@ -15,14 +15,15 @@ frmHelp::frmHelp(MWindow& placement)
                            Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       mPlacement(placement) {
     setObjectName(forms::kHelpName);
-    setWindowTitle(forms::kHelpCaption);
+    setWindowTitle(forms::Tr(forms::kHelpCaption));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(Px(forms::kHelpClientWidth), Px(forms::kHelpClientHeight));
     // The page is one picture; a screen reader gets its text as the description.
-    setAccessibleName(forms::kHelpCaption);
+    setAccessibleName(forms::Tr(forms::kHelpCaption));
     setAccessibleDescription(QString("%1\n%2\n%3\n%4")
-                                 .arg(forms::kHelpText1, forms::kHelpText2, forms::kHelpText3,
-                                      QString(forms::kHelpKeyList)));
+                                 .arg(forms::Tr(forms::kHelpText1), forms::Tr(forms::kHelpText2),
+                                      forms::Tr(forms::kHelpText3),
+                                      QString(forms::Tr(forms::kHelpKeyList))));
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Button));  // the menu colour
@@ -79,11 +80,11 @@ void frmHelp::PaintPage(QPainter& p, const QPalette& palette, int only) {
         QFont font = ToFont(text.font);
         if (text.wrap) {
             flags |= Qt::TextWordWrap;
-            font = FittedFont(font, box, flags, text.caption);
+            font = FittedFont(font, box, flags, forms::Tr(text.caption));
         }
         p.setFont(font);
         p.setPen(ToColor(text.color, palette));
-        p.drawText(box, flags | Qt::TextDontClip, text.caption);
+        p.drawText(box, flags | Qt::TextDontClip, forms::Tr(text.caption));
     }
     if (only < 0) PaintLines(p, page, palette);
 }

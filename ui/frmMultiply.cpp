@@ -15,7 +15,7 @@ frmMultiply::frmMultiply(TimeCalculator& calc, QWidget* parent)
       mCalc(calc) {
     const forms::FormSpec& form = forms::MultiplyForm();
     setObjectName(form.name);
-    setWindowTitle(form.caption);
+    setWindowTitle(forms::Tr(form.caption));
     setFixedSize(Px(form.clientWidth), Px(form.clientHeight));
     setFont(ToFont(forms::kDefaultFont));
     setModal(true);

@@ -17,7 +17,7 @@ frmTape::frmTape(MWindow& placement, const Tape& tape)
       mTape(tape),
       mText(new QPlainTextEdit(this)) {
     setObjectName(forms::kTapeName);
-    setWindowTitle(forms::kTapeCaption);
+    setWindowTitle(forms::Tr(forms::kTapeCaption));
     setAttribute(Qt::WA_DeleteOnClose);
     setAttribute(Qt::WA_ShowWithoutActivating);  // typing goes on in the main window
     // Resizable, so a long tape can be read at once; the size is not kept.
@@ -31,7 +31,7 @@ frmTape::frmTape(MWindow& placement, const Tape& tape)
     mText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     mText->setFont(ToFont(forms::kDefaultFont));
     mText->setMaximumBlockCount(static_cast<int>(Tape::kMaxLines));
-    mText->setAccessibleName(forms::kTapeCaption);
+    mText->setAccessibleName(forms::Tr(forms::kTapeCaption));
 }
 
 void frmTape::Form_Load(const IPlacedWindow* main) {

@@ -1,14 +1,19 @@
+#include <fcntl.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QSessionManager>
 #include <QSocketNotifier>
 #include <QStringList>
 #include <QTimer>
+#include <QTranslator>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -17,6 +22,7 @@
 #include <string>
 #include <utility>
 
+#include "catalogue.h"
 #include "frmCalc.h"
 #include "qt_forms.h"
 
@@ -172,6 +178,46 @@ int HandleCommandLine(int argc, char** argv) {
     return -1;
 }
 
+// A catalogue's bytes: a plain file, of a size a catalogue can have.
+bool ReadCatalogueFile(const std::string& path, std::string& bytes) {
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    struct stat st {};
+    bool ok = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+              static_cast<std::size_t>(st.st_size) <= tickwell::forms::kMaxCatalogueBytes;
+    if (ok) {
+        bytes.resize(static_cast<std::size_t>(st.st_size));
+        std::size_t done = 0;
+        while (ok && done < bytes.size()) {
+            const ssize_t n = read(fd, bytes.data() + done, bytes.size() - done);
+            ok = n > 0 || (n < 0 && errno == EINTR);
+            if (n > 0) done += static_cast<std::size_t>(n);
+        }
+    }
+    close(fd);
+    return ok;
+}
+
+// The user's language, as gettext chooses it: our catalogue from the
+// installed share/locale (or the build tree's locale folder), and Qt's own
+// for the texts it draws (a message box's buttons, a box's context menu).
+void LoadTranslations(QApplication& app) {
+    const auto languages = tickwell::forms::MessageLanguages(
+        [](const char* name) -> const char* { return std::getenv(name); });
+    if (languages.empty()) return;
+    const QString here = QCoreApplication::applicationDirPath();
+    for (const QString& folder : {here + "/../share/locale", here + "/../locale"}) {
+        const std::string used = tickwell::forms::LoadCatalogue(folder.toStdString(), languages,
+                                                                ReadCatalogueFile);
+        if (used.empty()) continue;
+        auto* qt = new QTranslator(&app);
+        if (qt->load(QLocale(QString::fromStdString(used)), "qtbase", "_",
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QCoreApplication::installTranslator(qt);
+        return;
+    }
+}
+
 int main(int argc, char** argv) {
     if (const int code = HandleCommandLine(argc, argv); code >= 0) return code;
     if (const int code = CheckDisplay(argv[0]); code != 0) return code;
@@ -181,6 +227,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationVersion(TICKWELL_VERSION_TEXT);
     QApplication::setDesktopFileName("tickwell");
     tickwell::UseReadablePalette();
+    LoadTranslations(app);
 
     // The window manager is handed every picture of the window icon, decoded,
     // before the first frame. The title bar needs the small ones; 64 px

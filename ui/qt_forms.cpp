@@ -51,7 +51,7 @@ QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row) {
     QWidget* widget = nullptr;
     switch (row.kind) {
         case forms::Kind::Label: {
-            auto* label = new QLabel(row.caption, parent);
+            auto* label = new QLabel(forms::Tr(row.caption), parent);
             label->setAlignment(ToAlignment(row.align) | Qt::AlignTop);
             label->setWordWrap(row.wrap);
             widget = label;
@@ -65,7 +65,7 @@ QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row) {
             break;
         }
         case forms::Kind::Button: {
-            auto* button = new QPushButton(row.caption, parent);
+            auto* button = new QPushButton(forms::Tr(row.caption), parent);
             button->setAutoDefault(false);
             // Never a Tab stop, still focusable by a click or the engine.
             if (!row.tabStop) button->setFocusPolicy(Qt::ClickFocus);
@@ -85,10 +85,10 @@ QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row) {
         pal.setColor(QPalette::WindowText, color);
         widget->setPalette(pal);
     }
-    if (row.accessibleName) widget->setAccessibleName(row.accessibleName);
+    if (row.accessibleName) widget->setAccessibleName(forms::Tr(row.accessibleName));
     if (row.toolTip) {
-        widget->setToolTip(row.toolTip);
-        widget->setAccessibleDescription(row.toolTip);
+        widget->setToolTip(forms::Tr(row.toolTip));
+        widget->setAccessibleDescription(forms::Tr(row.toolTip));
     }
     return widget;
 }

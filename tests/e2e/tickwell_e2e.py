@@ -80,8 +80,9 @@ class Desktop:
         self.procs = []
         self.env = dict(os.environ)
         for name in ("DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS",
-                     "QT_QPA_PLATFORM", "SESSION_MANAGER"):
+                     "QT_QPA_PLATFORM", "SESSION_MANAGER", "LANGUAGE", "LC_ALL", "LC_MESSAGES"):
             self.env.pop(name, None)
+        self.env["LANG"] = "C.UTF-8"  # English, as every scenario expects unless it says
         runtime = os.path.join(workdir, "runtime")
         os.makedirs(runtime, mode=0o700)
         self.env.update(XDG_RUNTIME_DIR=runtime, TICKWELL_E2E_MARKER=self.marker,
@@ -200,18 +201,22 @@ class Desktop:
 class Tickwell:
     """The program under test, seen through X and AT-SPI."""
 
-    def __init__(self, desktop, binary, config):
+    def __init__(self, desktop, binary, config, env=None):
         self.desktop = desktop
         self.config = config
         env = dict(desktop.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
-                   XDG_CONFIG_HOME=config)
+                   XDG_CONFIG_HOME=config, **(env or {}))
         self.proc = subprocess.Popen([binary], env=env, start_new_session=True,
                                      stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
         desktop.procs.append(self.proc)
         self.app = wait_for("the program on the accessibility bus", self._find_app)
         self.main = wait_for("the main window", lambda: self.frame("Tickwell"))
-        self.boxes = [wait_for(f"the {n} box", lambda n=n: self.find(self.main, name=n, role=pyatspi.ROLE_TEXT))
-                      for n in ("Hours", "Minutes", "Seconds")]
+        # By name in every language the scenario may start it in.
+        names = {"Hours": ("Hours", "Stunden", "Часы"), "Minutes": ("Minutes", "Minuten", "Минуты"),
+                 "Seconds": ("Seconds", "Sekunden", "Секунды")}
+        self.boxes = [wait_for(f"the {n} box", lambda n=n: self.find(
+                          self.main, role=pyatspi.ROLE_TEXT, predicate=lambda b: b.name in names[n]))
+                      for n in names]
         self.wid = wait_for("the main X window", lambda: self.xwindow("Tickwell"))
         self.activate()
 
@@ -487,6 +492,19 @@ TAPE = {
         ("main_at_right_edge",), ("tape_on_screen",)],
 }
 
+# The user's language, chosen as gettext chooses it; the Windows harness
+# plays them too, with the same variables. Faults caught: a text shown from
+# the tables untranslated, a message not looked up, English lost for a
+# language without a catalogue.
+LANGUAGES = {
+    "in German": ({"LANGUAGE": "de", "LANG": "de_DE.UTF-8"}, [
+        ("shows", "Stunden"), ("shows", "Bearbeiten"), ("shows", "Eingabe löschen"),
+        ("paste_refused", "hello", "Die Zwischenablage enthält keine Zeitdauer.")]),
+    "in Russian": ({"LANG": "ru_RU.UTF-8"}, [("shows", "Часы"), ("shows", "Справка")]),
+    "in a language without a catalogue, English": ({"LANG": "sw_KE.UTF-8"}, [
+        ("shows", "Hours"), ("shows", "Edit"), ("paste_refused", "hello")]),
+}
+
 SCENARIOS = {
     **TYPED,
     **BURST,
@@ -503,6 +521,7 @@ SCENARIOS = {
     "places saved when the session ends (SIGTERM)": [("session_end", "TERM")],
     "places saved when the session ends (SIGHUP)": [("session_end", "HUP")],
     "places saved when the session ends (SIGINT twice)": [("session_end", "INT", "INT")],
+    **{name: steps for name, (env, steps) in LANGUAGES.items()},
 }
 
 
@@ -529,11 +548,16 @@ def paste(app, text, boxes):
     wait_for(f"the boxes to read {boxes}", lambda: app.read()[0] == tuple(boxes))
 
 
-def paste_refused(app, text):
+def shows(app, text):
+    """Some control or menu of the main window is named `text` (mnemonics aside)."""
+    wait_for(f"{text!r} in the main window", lambda: app.find(app.app, name=text))
+
+
+def paste_refused(app, text, message="The clipboard holds no duration."):
     before = app.read()[0]
     app.set_clipboard(text)
     app.key("ctrl+v")
-    alert(app, "The clipboard holds no duration.", "Tickwell")
+    alert(app, message, "Tickwell")
     if app.read()[0] != before:
         raise Failure(f"a refused paste changed the boxes to {app.read()[0]}")
 
@@ -787,7 +811,8 @@ def run_scenario(desktop, binary, name, steps):
     config = tempfile.mkdtemp(prefix="config-", dir=desktop.workdir)
     if name.startswith("window saved off-screen"):
         prepare_off_screen(config)
-    play(desktop, lambda: Tickwell(desktop, binary, config), steps, globals(),
+    env = LANGUAGES[name][0] if name in LANGUAGES else None
+    play(desktop, lambda: Tickwell(desktop, binary, config, env), steps, globals(),
          {"config": config}, f"{os.path.basename(config)}-{name}")
 
 

@@ -240,6 +240,35 @@ const ControlSpec* NextTabStop(const FormSpec& form, const char* current, bool b
     return backward ? stops.back() : stops.front();
 }
 
+TwipsRect TextRoom(const FormSpec& form, const ControlSpec& label) {
+    constexpr int kEdge = 120;  // 8 pixels at 96 dpi
+    const TwipsRect& r = label.rect;
+    int left = kEdge, right = form.clientWidth - kEdge;
+    for (const ControlSpec& c : form) {
+        if (&c == &label || (c.kind == Kind::Label && c.caption && std::strlen(c.caption) <= 1))
+            continue;
+        const TwipsRect& o = c.rect;
+        const bool sameBand = o.top < r.top + r.height && r.top < o.top + o.height;
+        if (!sameBand) continue;
+        if (o.left >= r.left + r.width)
+            right = std::min(right, o.left);
+        else if (o.left + o.width <= r.left)
+            left = std::max(left, o.left + o.width);
+        // Otherwise it overlaps the label already, as the design has it.
+    }
+    left = std::min(left, r.left);
+    right = std::max(right, r.left + r.width);
+    switch (label.align) {
+        case Align::Left: return {r.left, r.top, right - r.left, r.height};
+        case Align::Right: return {left, r.top, r.left + r.width - left, r.height};
+        case Align::Centre: {
+            const int grow = std::min(r.left - left, right - (r.left + r.width));
+            return {r.left - grow, r.top, r.width + 2 * grow, r.height};
+        }
+    }
+    return r;
+}
+
 const FormSpec& CalcForm() { return kCalcForm; }
 const FormSpec& HelpPage() { return kHelpPage; }
 const FormSpec& AboutForm() { return kAboutForm; }

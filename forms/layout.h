@@ -89,6 +89,14 @@ struct FormSpec {
     const ControlSpec* Find(const char* controlName) const;
 };
 
+// The room a one-line label's text may take when a translation is wider
+// than the label: its row widened, keeping its alignment's anchor, up to the
+// nearest control beside it (a one-character label, such as the colons
+// between the boxes, is taller than the sign it draws and does not count;
+// nor do controls it lies over by design) or to 8 pixels from the form's
+// edge. A text that fits its own row keeps it.
+TwipsRect TextRoom(const FormSpec& form, const ControlSpec& label);
+
 const FormSpec& CalcForm();   // frmCalc
 const FormSpec& HelpPage();   // the picture frmHelp shows (its elements as labels and a rule)
 const FormSpec& AboutForm();  // frmAbout

@@ -20,7 +20,7 @@ frmAbout::frmAbout(QWidget* parent)
     setFont(ToFont(forms::kDefaultFont));
     setModal(true);
 
-    for (const forms::ControlSpec& row : form) CreateControl(this, row);
+    for (const forms::ControlSpec& row : form) CreateControl(this, row, &form);
     cmdOK = findChild<QPushButton*>("cmdOK");
     cmdOK->setDefault(true);  // Enter; Escape closes the dialog as the cancel button
     connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);

@@ -112,7 +112,7 @@ void frmCalc::BuildControls() {
     setCentralWidget(client);
 
     for (const forms::ControlSpec& row : form) {
-        QWidget* widget = CreateControl(client, row);
+        QWidget* widget = CreateControl(client, row, &form);
         Control control;
         if (!forms::EngineControl(row.name, control)) continue;  // a label
         widget->installEventFilter(this);

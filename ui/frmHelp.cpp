@@ -75,16 +75,19 @@ void frmHelp::PaintPage(QPainter& p, const QPalette& palette, int only) {
     int index = 0;
     for (const forms::ControlSpec& text : page) {
         if (only >= 0 && index++ != only) continue;
-        const QRect box = ToRect(text.rect);
+        const QString caption = forms::Tr(text.caption);
+        QRect box = ToRect(text.rect);
         int flags = ToAlignment(text.align) | Qt::AlignTop;
         QFont font = ToFont(text.font);
+        if (!text.wrap && QFontMetrics(font).horizontalAdvance(caption) > box.width())
+            box = ToRect(forms::TextRoom(page, text));
         if (text.wrap) {
             flags |= Qt::TextWordWrap;
-            font = FittedFont(font, box, flags, forms::Tr(text.caption));
+            font = FittedFont(font, box, flags, caption);
         }
         p.setFont(font);
         p.setPen(ToColor(text.color, palette));
-        p.drawText(box, flags | Qt::TextDontClip, forms::Tr(text.caption));
+        p.drawText(box, flags | Qt::TextDontClip, caption);
     }
     if (only < 0) PaintLines(p, page, palette);
 }

@@ -19,7 +19,7 @@ frmMultiply::frmMultiply(TimeCalculator& calc, QWidget* parent)
     setFixedSize(Px(form.clientWidth), Px(form.clientHeight));
     setFont(ToFont(forms::kDefaultFont));
     setModal(true);
-    for (const forms::ControlSpec& row : form) CreateControl(this, row);
+    for (const forms::ControlSpec& row : form) CreateControl(this, row, &form);
     txtFactor = findChild<QLineEdit*>("txtFactor");
     lblProblem = findChild<QLabel*>("lblProblem");
     findChild<QLabel*>("lblFactor")->setBuddy(txtFactor);  // Alt+N

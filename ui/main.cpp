@@ -207,8 +207,8 @@ void LoadTranslations(QApplication& app) {
     if (languages.empty()) return;
     const QString here = QCoreApplication::applicationDirPath();
     for (const QString& folder : {here + "/../share/locale", here + "/../locale"}) {
-        const std::string used = tickwell::forms::LoadCatalogue(folder.toStdString(), languages,
-                                                                ReadCatalogueFile);
+        const std::string used =
+            tickwell::forms::LoadCatalogue(folder.toStdString(), languages, ReadCatalogueFile);
         if (used.empty()) continue;
         auto* qt = new QTranslator(&app);
         if (qt->load(QLocale(QString::fromStdString(used)), "qtbase", "_",

@@ -47,7 +47,8 @@ Qt::Alignment ToAlignment(forms::Align align) {
     return Qt::AlignLeft;
 }
 
-QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row) {
+QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row,
+                       const forms::FormSpec* form) {
     QWidget* widget = nullptr;
     switch (row.kind) {
         case forms::Kind::Label: {
@@ -85,6 +86,10 @@ QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row) {
         pal.setColor(QPalette::WindowText, color);
         widget->setPalette(pal);
     }
+    if (auto* label = qobject_cast<QLabel*>(widget);
+        label && form && !row.wrap &&
+        label->fontMetrics().horizontalAdvance(label->text()) > label->width())
+        label->setGeometry(ToRect(forms::TextRoom(*form, row)));
     if (row.accessibleName) widget->setAccessibleName(forms::Tr(row.accessibleName));
     if (row.toolTip) {
         widget->setToolTip(forms::Tr(row.toolTip));

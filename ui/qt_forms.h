@@ -28,7 +28,10 @@ Qt::Alignment ToAlignment(forms::Align align);
 
 // A label, box, button or image for one row of a table, placed, captioned,
 // coloured and named; boxes and buttons are not yet wired to anything.
-QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row);
+// A table row as a widget; a one-line label whose (translated) text is wider
+// than its row takes the room `form` leaves it (forms::TextRoom).
+QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row,
+                       const forms::FormSpec* form = nullptr);
 
 // The windows keep their designed light look, whose fixed colours (blue unit
 // labels, dark red titles, black rules and notices) are only readable on a

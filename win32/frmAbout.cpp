@@ -71,7 +71,7 @@ void ShowAboutBox(HWND owner, HWND alsoBlocked) {
     GetWindowRect(owner, &ownerRect);
     const int x = (ownerRect.left + ownerRect.right - size.cx) / 2;
     const int y = (ownerRect.top + ownerRect.bottom - size.cy) / 2;
-    const std::wstring caption = Wide(form.caption);
+    const std::wstring caption = Wide(forms::Tr(form.caption));
     HWND box = CreateWindowExW(kExStyle, kClass, caption.c_str(), kStyle, x, y, size.cx, size.cy,
                                owner, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
@@ -83,11 +83,13 @@ void ShowAboutBox(HWND owner, HWND alsoBlocked) {
     HWND ok = nullptr;
     for (std::size_t i = 0; i < form.controlCount; ++i) {
         const forms::ControlSpec& row = form.controls[i];
-        std::string text = row.caption ? row.caption : "";
+        std::string text = row.caption ? forms::Tr(row.caption) : "";
         if (std::string(row.name) == "lblVersion") text = version;
         if (std::string(row.name) == "lblDescription") text = notice;
-        if (std::string(row.name) == "lblLicense") text = forms::kLicenseText;
-        const RECT r = ToRect(row.rect, state.dpi);
+        if (std::string(row.name) == "lblLicense") text = forms::Tr(forms::kLicenseText);
+        const std::wstring wide = Wide(text);
+        HFONT font = MakeFont(row.font, state.dpi);
+        const RECT r = LabelRect(form, row, wide, font, state.dpi);
         const wchar_t* cls = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
         HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(100 + i));
@@ -100,11 +102,9 @@ void ShowAboutBox(HWND owner, HWND alsoBlocked) {
         } else {
             style |= SS_NOPREFIX | (row.wrap ? SS_LEFT : SS_LEFTNOWORDWRAP);
         }
-        const std::wstring wide = Wide(text);
         HWND control =
             CreateWindowExW(0, cls, wide.c_str(), style, r.left, r.top, r.right - r.left,
                             r.bottom - r.top, box, id, GetModuleHandleW(nullptr), nullptr);
-        HFONT font = MakeFont(row.font, state.dpi);
         state.fonts.push_back(font);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (row.kind == forms::Kind::Image) {

@@ -34,7 +34,7 @@ frmCalc::frmCalc()
     });
     static const bool registered = RegisterWindowClass(kClass, Proc, COLOR_BTNFACE, true);
     (void)registered;
-    const std::wstring caption = Wide(Form().caption);
+    const std::wstring caption = Wide(forms::Tr(Form().caption));
     TICKWELL_TRACE("class");
     mHwnd = CreateWindowExW(0, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100,
                             100, nullptr, nullptr, GetModuleHandleW(nullptr),
@@ -92,13 +92,13 @@ void frmCalc::BuildControls(UINT dpi) {
                 break;
             case forms::Kind::Image: style |= SS_ICON; break;
         }
-        const std::wstring caption = Wide(row.caption ? row.caption : "");
-        const RECT r = ToRect(row.rect, dpi);
+        const std::wstring caption = Wide(row.caption ? forms::Tr(row.caption) : "");
+        HFONT font = MakeFont(row.font, dpi);
+        const RECT r = LabelRect(form, row, caption, font, dpi);
         HWND control = CreateWindowExW(
             exStyle, cls, caption.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
             mHwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFirstControlId + i)),
             GetModuleHandleW(nullptr), nullptr);
-        HFONT font = MakeFont(row.font, dpi);
         mFonts.push_back(font);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (row.kind == forms::Kind::TextBox) SendMessageW(control, EM_SETLIMITTEXT, 0, 0);
@@ -120,7 +120,7 @@ HMENU frmCalc::BuildMenu(const forms::MenuItemSpec* begin, const forms::MenuItem
             continue;
         }
         const auto id = static_cast<WORD>(kMenuBase + static_cast<int>(item->command));
-        std::wstring caption = Wide(item->caption);
+        std::wstring caption = Wide(forms::Tr(item->caption));
         if (item->f1) {
             caption += L"\tF1";
             accelerators.push_back({FVIRTKEY, VK_F1, id});
@@ -147,9 +147,9 @@ void frmCalc::BuildMenu() {
     HMENU edit = BuildMenu(forms::EditMenuBegin(), forms::EditMenuEnd(), accelerators);
     HMENU help = BuildMenu(forms::HelpMenuBegin(), forms::HelpMenuEnd(), accelerators);
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit),
-                Wide(forms::kEditMenuCaption).c_str());
+                Wide(forms::Tr(forms::kEditMenuCaption)).c_str());
     AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help),
-                Wide(forms::kHelpMenuCaption).c_str());
+                Wide(forms::Tr(forms::kHelpMenuCaption)).c_str());
     SetMenu(mHwnd, bar);
     mAccel = CreateAcceleratorTableW(accelerators.data(), static_cast<int>(accelerators.size()));
 }
@@ -162,10 +162,11 @@ void frmCalc::Layout(UINT dpi) {
     const forms::FormSpec& form = Form();
     for (std::size_t i = 0; i < form.controlCount; ++i) {
         const forms::ControlSpec& row = form.controls[i];
-        const RECT r = ToRect(row.rect, dpi);
+        HFONT font = MakeFont(row.font, dpi);
+        const RECT r =
+            LabelRect(form, row, Wide(row.caption ? forms::Tr(row.caption) : ""), font, dpi);
         SetWindowPos(mControls[i], nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
                      SWP_NOZORDER | SWP_NOACTIVATE);
-        HFONT font = MakeFont(row.font, dpi);
         mFonts.push_back(font);
         SendMessageW(mControls[i], WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
     }
@@ -409,7 +410,8 @@ bool frmCalc::OpenClipboardPatiently() {
         if (OpenClipboard(mHwnd)) return true;
         Sleep(25);
     }
-    MsgBox(forms::kClipboardBusyText, forms::kAppTitle, msgbox::kOkOnly | msgbox::kInformation);
+    MsgBox(forms::Tr(forms::kClipboardBusyText), forms::kAppTitle,
+           msgbox::kOkOnly | msgbox::kInformation);
     return false;
 }
 

@@ -22,7 +22,7 @@ frmHelp::frmHelp(MWindow& placement, std::function<void()> unloaded)
     : ModelessWindow(placement, forms::kHelpName, std::move(unloaded)) {
     static const bool registered = RegisterWindowClass(kClass, Proc, COLOR_MENU, true);
     (void)registered;
-    const std::wstring caption = Wide(forms::kHelpCaption);
+    const std::wstring caption = Wide(forms::Tr(forms::kHelpCaption));
     mHwnd = CreateWindowExW(kExStyle, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                             100, 100, HiddenOwner(), nullptr, GetModuleHandleW(nullptr),
                             static_cast<RoutedWindow*>(this));
@@ -61,14 +61,14 @@ void frmHelp::Paint() {
         HFONT font = MakeFont(text.font, mDpi);
         HGDIOBJ old = SelectObject(dc, font);
         SetTextColor(dc, ToColor(text.color, RGB(0, 0, 0)));
-        RECT r = ToRect(text.rect, mDpi);
+        const std::wstring caption = Wide(forms::Tr(text.caption));
+        RECT r = LabelRect(page, text, caption, font, mDpi);
         UINT flags = DT_NOPREFIX | DT_TOP;
         flags |= text.align == forms::Align::Centre  ? DT_CENTER
                  : text.align == forms::Align::Right ? DT_RIGHT
                                                      : DT_LEFT;
         // Stand-in faces run wider than the original; let a last line show.
         flags |= text.wrap ? DT_WORDBREAK | DT_NOCLIP : DT_NOCLIP;
-        const std::wstring caption = Wide(text.caption);
         DrawTextW(dc, caption.c_str(), static_cast<int>(caption.size()), &r, flags);
         SelectObject(dc, old);
         DeleteObject(font);

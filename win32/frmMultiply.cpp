@@ -83,14 +83,13 @@ void ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply)
     GetWindowRect(owner, &ownerRect);
     const int x = (ownerRect.left + ownerRect.right - size.cx) / 2;
     const int y = (ownerRect.top + ownerRect.bottom - size.cy) / 2;
-    const std::wstring caption = Wide(form.caption);
+    const std::wstring caption = Wide(forms::Tr(form.caption));
     HWND box = CreateWindowExW(kExStyle, kClass, caption.c_str(), kStyle, x, y, size.cx, size.cy,
                                owner, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
 
     for (std::size_t i = 0; i < form.controlCount; ++i) {
         const forms::ControlSpec& row = form.controls[i];
-        const RECT r = ToRect(row.rect, state.dpi);
         const wchar_t* cls = L"STATIC";
         DWORD style = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
         DWORD exStyle = 0;
@@ -108,11 +107,12 @@ void ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply)
         } else {
             style |= row.wrap ? SS_LEFT : SS_LEFTNOWORDWRAP;  // "&Number" gives Alt+N
         }
-        const std::wstring text = Wide(row.caption ? row.caption : "");
+        const std::wstring text = Wide(row.caption ? forms::Tr(row.caption) : "");
+        HFONT font = MakeFont(row.font, state.dpi);
+        const RECT r = LabelRect(form, row, text, font, state.dpi);
         HWND control = CreateWindowExW(
             exStyle, cls, text.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
             box, reinterpret_cast<HMENU>(id), GetModuleHandleW(nullptr), nullptr);
-        HFONT font = MakeFont(row.font, state.dpi);
         state.fonts.push_back(font);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (row.accessibleName) SetAccessibleName(control, row.accessibleName);

@@ -33,7 +33,7 @@ frmTape::frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main
     : ModelessWindow(placement, forms::kTapeName, std::move(unloaded)), mTape(tape) {
     static const bool registered = RegisterWindowClass(kClass, Proc, COLOR_BTNFACE, true);
     (void)registered;
-    const std::wstring caption = Wide(forms::kTapeCaption);
+    const std::wstring caption = Wide(forms::Tr(forms::kTapeCaption));
     mHwnd = CreateWindowExW(0, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100,
                             100, HiddenOwner(), nullptr, GetModuleHandleW(nullptr),
                             static_cast<RoutedWindow*>(this));

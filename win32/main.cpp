@@ -6,7 +6,11 @@
 // clang-format on
 
 #include <cstdlib>
+#include <cwchar>
+#include <string>
+#include <vector>
 
+#include "catalogue.h"
 #include "frmCalc.h"
 #include "startup_trace.h"
 
@@ -31,6 +35,53 @@ int StartingShow(int show) {
     }
 }
 
+// A catalogue's bytes: a plain file, of a size a catalogue can have.
+bool ReadCatalogueFile(const std::string& path, std::string& bytes) {
+    HANDLE file = CreateFileW(tickwell::Wide(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER size{};
+    DWORD done = 0;
+    bool ok = GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) &&
+              size.QuadPart >= 0 &&
+              static_cast<unsigned long long>(size.QuadPart) <= tickwell::forms::kMaxCatalogueBytes;
+    if (ok) {
+        bytes.resize(static_cast<std::size_t>(size.QuadPart));
+        ok = bytes.empty() ||
+             (ReadFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &done, nullptr) &&
+              done == bytes.size());
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+// The user's display languages, best first, down to English, which needs no
+// catalogue; the catalogues lie beside the program, in
+// locale\<language>\LC_MESSAGES\tickwell.mo.
+void LoadTranslations() {
+    ULONG count = 0, size = 0;
+    if (!GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, nullptr, &size) || size == 0)
+        return;
+    std::wstring list(size, L'\0');
+    if (!GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, list.data(), &size)) return;
+    std::vector<std::string> languages;
+    for (const wchar_t* name = list.c_str(); *name; name += std::wcslen(name) + 1) {
+        std::string locale = tickwell::Utf8(name);  // "de-DE"
+        for (char& c : locale)
+            if (c == '-') c = '_';
+        if (locale.rfind("en", 0) == 0 && (locale.size() == 2 || locale[2] == '_')) break;
+        for (const auto& variant : tickwell::forms::LanguageVariants(locale))
+            languages.push_back(variant);
+    }
+    if (languages.empty()) return;
+    std::wstring exe(MAX_PATH, L'\0');
+    const DWORD n = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
+    if (n == 0 || n >= exe.size()) return;
+    exe.resize(n);
+    const std::wstring folder = exe.substr(0, exe.find_last_of(L"\\/") + 1) + L"locale";
+    tickwell::forms::LoadCatalogue(tickwell::Utf8(folder), languages, ReadCatalogueFile);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
@@ -39,6 +90,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
     TICKWELL_TRACE("common controls");
+    LoadTranslations();  // before any window has a caption
     int code = 0;
     {
         tickwell::win::frmCalc window;

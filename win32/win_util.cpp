@@ -15,6 +15,21 @@ RECT ToRect(const forms::TwipsRect& r, UINT dpi) {
     return {left, top, left + Scale(r.width, dpi), top + Scale(r.height, dpi)};
 }
 
+RECT LabelRect(const forms::FormSpec& form, const forms::ControlSpec& row, const std::wstring& text,
+               HFONT font, UINT dpi) {
+    const RECT own = ToRect(row.rect, dpi);
+    if (row.kind != forms::Kind::Label || row.wrap || text.empty()) return own;
+    HDC dc = GetDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, font);
+    SIZE size{};
+    const bool measured =
+        GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size) != 0;
+    SelectObject(dc, old);
+    ReleaseDC(nullptr, dc);
+    return measured && size.cx > own.right - own.left ? ToRect(forms::TextRoom(form, row), dpi)
+                                                      : own;
+}
+
 namespace {
 
 int CALLBACK FaceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
@@ -369,7 +384,7 @@ LRESULT CALLBACK NamedProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, 
 
 void SetAccessibleName(HWND control, const char* name) {
     if (!control || !name) return;
-    auto* wide = new std::wstring(Wide(name));
+    auto* wide = new std::wstring(Wide(forms::Tr(name)));  // names come from the tables
     if (!SetWindowSubclass(control, NamedProc, 1, reinterpret_cast<DWORD_PTR>(wide))) delete wide;
 }
 
@@ -430,7 +445,7 @@ HWND AddToolTips(HWND parent, const forms::FormSpec& form, const std::vector<HWN
     if (!tips) return nullptr;
     for (std::size_t i = 0; i < form.controlCount && i < controls.size(); ++i) {
         if (!form.controls[i].toolTip) continue;
-        std::wstring text = Wide(form.controls[i].toolTip);
+        std::wstring text = Wide(forms::Tr(form.controls[i].toolTip));
         TTTOOLINFOW tool{};
         tool.cbSize = sizeof tool;
         tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;

@@ -20,6 +20,10 @@ using tickwell::Wide;
 
 inline int Scale(int twips, UINT dpi) { return forms::TwipsToPixels(twips, static_cast<int>(dpi)); }
 RECT ToRect(const forms::TwipsRect& r, UINT dpi);
+// A control's rectangle; a one-line label whose text (in `font`) is wider
+// than its row takes the room the form leaves it (forms::TextRoom).
+RECT LabelRect(const forms::FormSpec& form, const forms::ControlSpec& row, const std::wstring& text,
+               HFONT font, UINT dpi);
 
 HFONT MakeFont(const forms::FontSpec& row, UINT dpi);
 // `inherit` for ColorKind::Inherit.

@@ -8,9 +8,13 @@
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
+#include <fstream>
+#include <string>
 #include <vector>
 
+#include "catalogue.h"
 #include "frmAbout.h"
 #include "frmCalc.h"
 #include "frmHelp.h"
@@ -303,14 +307,67 @@ QRectF Inked(const QSize& size, qreal scale, const std::function<void(QPainter&)
                   (bottom - top + 1) / scale);
 }
 
-// Fault caught: stand-in faces making a paragraph run into the text below it
-// (the help page's third paragraph into the key list), at any scale.
-TEST(TextLayout, NoTextOverlapsOrTouchesAnother) {
+// English, then every language of po/LINGUAS from the build's catalogues.
+std::vector<std::string> Languages() {
+    std::vector<std::string> languages{""};
+    std::ifstream list(TICKWELL_SOURCE_DIR "/po/LINGUAS");
+    for (std::string line; std::getline(list, line);)
+        if (!line.empty()) languages.push_back(line);
+    return languages;
+}
+
+bool ReadBytes(const std::string& path, std::string& bytes) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return true;
+}
+
+// Whether a control's text fits the room it has, in its own font: one line
+// unless it wraps, and no line cut.
+bool Fits(QWidget* widget, const QString& text, bool wrap, int padding) {
+    const QRect room = widget->contentsRect().adjusted(padding, 0, -padding, 0);
+    const QFontMetrics metrics(widget->font());
+    QString shown = text;
+    shown.remove(QRegularExpression("&(?!&)"));  // a mnemonic inks only its underline
+    const QRect need =
+        metrics.boundingRect(room, (wrap ? Qt::TextWordWrap : 0) | Qt::AlignLeft, shown);
+    return need.width() <= room.width() && need.height() <= room.height();
+}
+
+void TextsFitAndStayApart();
+
+// Faults caught: stand-in faces making a paragraph run into the text below it
+// (the help page's third paragraph into the key list), at any scale; a
+// translation cut off by the room its English text had, or run into another.
+TEST(TextLayout, NoTextOverlapsOrTouchesAnotherInAnyLanguage) {
     TempDir dir;
     qputenv("XDG_CONFIG_HOME", dir.Path().c_str());
+    for (const std::string& language : Languages()) {
+        const std::string used =
+            forms::LoadCatalogue(TICKWELL_BUILD_DIR "/locale", {language}, ReadBytes);
+        ASSERT_EQ(used, language) << "no catalogue built for " << language;
+        SCOPED_TRACE("language " + (language.empty() ? std::string("English") : language));
+        TextsFitAndStayApart();
+    }
+    forms::LoadCatalogue("", {}, ReadBytes);  // English again for the other tests
+}
+
+void TextsFitAndStayApart() {
     frmCalc calc;
     frmAbout about;
     about.Form_Load();
+    for (QWidget* window : {static_cast<QWidget*>(&calc), static_cast<QWidget*>(&about)}) {
+        for (QLabel* label : window->findChildren<QLabel*>()) {
+            if (label->text().isEmpty()) continue;
+            EXPECT_TRUE(Fits(label, label->text(), label->wordWrap(), 0))
+                << label->objectName().toStdString() << " cut: " << label->text().toStdString();
+        }
+        for (QPushButton* button : window->findChildren<QPushButton*>()) {
+            EXPECT_TRUE(Fits(button, button->text(), false, 2))
+                << button->objectName().toStdString() << " cut: " << button->text().toStdString();
+        }
+    }
     for (const qreal scale : {1.0, 1.5, 2.0}) {
         std::vector<std::vector<std::pair<std::string, QRectF>>> windows(3);
         const forms::FormSpec& page = forms::HelpPage();
@@ -320,8 +377,10 @@ TEST(TextLayout, NoTextOverlapsOrTouchesAnother) {
                 frmHelp::PaintPage(p, QApplication::palette(), int(i));
             });
             windows[0].emplace_back(page.controls[i].name, ink);
-            // The page's texts are drawn unclipped: each must stay in its box.
-            const QRectF box = ToRect(page.controls[i].rect);
+            // The page's texts are drawn unclipped: each must stay in its box,
+            // or a one-line translation in the room the page leaves it.
+            const forms::ControlSpec& row = page.controls[i];
+            const QRectF box = ToRect(row.wrap ? row.rect : forms::TextRoom(page, row));
             EXPECT_TRUE(box.adjusted(-1, -1, 1, 1).contains(ink))
                 << page.controls[i].name << " leaves its box at scale " << scale;
         }

@@ -497,12 +497,15 @@ TAPE = {
 # the tables untranslated, a message not looked up, English lost for a
 # language without a catalogue.
 LANGUAGES = {
+    # The menus by their German mnemonics: Alt+B opens "&Bearbeiten", K is "&Kopieren".
     "in German": ({"LANGUAGE": "de", "LANG": "de_DE.UTF-8"}, [
-        ("shows", "Stunden"), ("shows", "Bearbeiten"), ("shows", "Eingabe löschen"),
+        ("shows", "Stunden"), ("shows", "Eingabe löschen"),
+        ("keys", "1/30/0="), ("press", "alt+b"), ("press", "k"), ("clipboard_is", "1:30:00"),
         ("paste_refused", "hello", "Die Zwischenablage enthält keine Zeitdauer.")]),
-    "in Russian": ({"LANG": "ru_RU.UTF-8"}, [("shows", "Часы"), ("shows", "Справка")]),
+    "in Russian": ({"LANG": "ru_RU.UTF-8"}, [("shows", "Часы"), ("shows", "Секунды")]),
     "in a language without a catalogue, English": ({"LANG": "sw_KE.UTF-8"}, [
-        ("shows", "Hours"), ("shows", "Edit"), ("paste_refused", "hello")]),
+        ("shows", "Hours"), ("keys", "1/30/0="), ("press", "alt+e"), ("press", "c"),
+        ("clipboard_is", "1:30:00"), ("paste_refused", "hello")]),
 }
 
 SCENARIOS = {

@@ -304,15 +304,20 @@ int main(int argc, char** argv) {
     std::string out = "{\"running\":true,\"main\":" + Rect(main) +
                       ",\"minimized\":" + (IsIconic(main) ? "true" : "false") + ",\"controls\":{";
     bool first = true;
+    std::string labels;
     for (const auto& row : form) {
         HWND w = ControlOf(main, &row);
         if (w == gui.hwndFocus) focus = row.name;
-        if (row.kind == tickwell::forms::Kind::Label) continue;
+        if (row.kind == tickwell::forms::Kind::Label) {
+            labels += (labels.empty() ? "" : ",") + Json(Text(w));
+            continue;
+        }
         out += std::string(first ? "" : ",") + Json(row.name) + ":{\"text\":" + Json(Text(w)) +
                ",\"name\":" + Json(AccName(w)) + ",\"rect\":" + Rect(w) + "}";
         first = false;
     }
-    out += "},\"focus\":" + Json(focus) + ",\"boxes\":[" + boxes.json + "]";
+    out += "},\"labels\":[" + labels + "]";
+    out += ",\"focus\":" + Json(focus) + ",\"boxes\":[" + boxes.json + "]";
     HWND help = FindWindowW(L"TickwellHelp", nullptr);
     out += ",\"help\":" + (help && IsWindowVisible(help) ? Rect(help) : std::string("null"));
     if (help) {  // its title bar, and what keeps it out of the task bar

@@ -20,7 +20,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from tickwell_e2e import (BURST, EDIT, MODIFIED, MULTIPLY, TAPE, TYPED, WAIT, Desktop,  # noqa: E402
+from tickwell_e2e import (BURST, EDIT, LANGUAGES, MODIFIED, MULTIPLY, TAPE, TYPED, WAIT, Desktop,  # noqa: E402
                           Failure, burst, clipboard_is, factor, factor_refused, main_at_right_edge, minimize_and_restore, paste, pause,
                           play, play_all, press, restore_without_minimize, tape_beside, tape_on_screen,
                           tape_open, tape_shows, wait_for)
@@ -196,11 +196,20 @@ def alert(app, text, title="Error"):
     wait_for("the message box to close", lambda: not app.state().get("boxes"))
 
 
-def paste_refused(app, text):
+def shows(app, text):
+    """A label or control of the main window reads `text`, or a screen reader hears it."""
+    def seen():
+        state = app.state()
+        names = [c[k] for c in state.get("controls", {}).values() for k in ("text", "name")]
+        return text in state.get("labels", []) + names
+    wait_for(f"{text!r} in the main window", seen)
+
+
+def paste_refused(app, text, message="The clipboard holds no duration."):
     before = boxes_of(app.state())
     app.set_clipboard(text)
     app.key("ctrl+v")
-    alert(app, "The clipboard holds no duration.", "Tickwell")
+    alert(app, message, "Tickwell")
     if boxes_of(app.state()) != before:
         raise Failure(f"a refused paste changed the boxes to {boxes_of(app.state())}")
 
@@ -428,6 +437,7 @@ SCENARIOS = {
     "help window has a normal title bar and no task-bar button": [("help_frame",)],
     "window opened minimized from a minimized shortcut": [("minimized_start",)],
     "both places saved when the session ends": [("session_end",)],
+    **{name: steps for name, (env, steps) in LANGUAGES.items()},
 }
 
 
@@ -435,7 +445,8 @@ def run_scenario(wine, exe, name, steps, planted=None):
     wine.run("reg", "delete", r"HKCU\Software\Brenholt", "/f", check=False)
     others = []
     try:
-        play(wine.desktop, lambda: Tickwell(wine, exe), steps, globals(),
+        env = LANGUAGES[name][0] if name in LANGUAGES else None
+        play(wine.desktop, lambda: Tickwell(wine, exe, env=env), steps, globals(),
              {"exe": exe, "planted": planted, "others": others}, f"wine-{name}")
     finally:
         for app in others:

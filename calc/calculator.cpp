@@ -89,9 +89,9 @@ void TimeCalculator::Log(Event event) {
 
 void TimeCalculator::ShowCalcError(std::int32_t number, const std::string& description) {
     Log([&](ITape& tape) { tape.Error(number, description); });
-    mHost.MsgBox(Translate(N_("Error Number: ")) + IntegerText(number) + "\r\n" + Translate(description),
-                 Translate(N_("Error")),
-                 msgbox::kOkOnly | msgbox::kCritical);
+    mHost.MsgBox(
+        Translate(N_("Error Number: ")) + IntegerText(number) + "\r\n" + Translate(description),
+        Translate(N_("Error")), msgbox::kOkOnly | msgbox::kCritical);
 }
 
 template <typename Command>

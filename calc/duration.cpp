@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "translate.h"
+
 namespace tickwell {
 
 namespace {
@@ -73,7 +75,7 @@ std::string HoursText(double hours) {
     (void)std::snprintf(buffer, sizeof buffer, "%.4f", hours);
     std::string text = buffer;
     text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.') text.pop_back();
+    if (text.back() == '.' || text.back() == ',') text.pop_back();  // the locale's point
     if (text == "-0") text = "0";
     return text;
 }
@@ -103,16 +105,23 @@ public:
         }
         return false;
     }
-    // Digits, with one "." and digits after it when `fraction`.
+    // Digits, with one "." and digits after it when `fraction`; a decimal
+    // comma between digits ("1,5 h", as half of Europe writes it) reads as
+    // the point, whatever the locale. The number comes back with a ".".
     bool Number(std::string& out, bool fraction) {
         const std::size_t start = mPos;
         while (mPos < mText.size() && IsDigit(mText[mPos])) ++mPos;
         bool digits = mPos > start;
-        if (fraction && mPos < mText.size() && mText[mPos] == '.') {
+        std::size_t comma = std::string_view::npos;
+        if (fraction && mPos < mText.size() &&
+            (mText[mPos] == '.' || (mText[mPos] == ',' && digits))) {
             const std::size_t dot = mPos++;
             const std::size_t after = mPos;
             while (mPos < mText.size() && IsDigit(mText[mPos])) ++mPos;
-            if (mPos == after) mPos = dot;  // a lone "." is no part of the number
+            if (mPos == after)
+                mPos = dot;  // a lone "." or "," is no part of the number
+            else if (mText[dot] == ',')
+                comma = dot - start;
             digits = digits || mPos > after;
         }
         if (!digits) {
@@ -120,11 +129,14 @@ public:
             return false;
         }
         out.assign(mText.substr(start, mPos - start));
+        if (comma != std::string_view::npos) out[comma] = '.';
         return true;
     }
+    // Letters, those of other scripts (UTF-8 bytes) included; ASCII lower-cased.
     std::string Word() {
         const std::size_t start = mPos;
-        while (mPos < mText.size() && Lower(mText[mPos]) >= 'a' && Lower(mText[mPos]) <= 'z')
+        while (mPos < mText.size() && ((Lower(mText[mPos]) >= 'a' && Lower(mText[mPos]) <= 'z') ||
+                                       static_cast<unsigned char>(mText[mPos]) >= 0x80))
             ++mPos;
         std::string word(mText.substr(start, mPos - start));
         for (char& c : word) c = Lower(c);
@@ -137,14 +149,32 @@ private:
     std::size_t mPos = 0;
 };
 
-// 0 hours, 1 minutes, 2 seconds; -1 for no unit.
+// Whether `word` is one of the blank-separated words of `list`.
+bool Listed(std::string_view list, const std::string& word) {
+    for (std::size_t start = 0; start < list.size();) {
+        std::size_t end = list.find(' ', start);
+        if (end == std::string_view::npos) end = list.size();
+        if (list.substr(start, end - start) == word) return true;
+        start = end + 1;
+    }
+    return false;
+}
+
+// 0 hours, 1 minutes, 2 seconds; -1 for no unit. The English words always,
+// and the user's language's as its catalogue lists them.
 int UnitOf(const std::string& word) {
-    for (const char* w : {"h", "hr", "hrs", "hour", "hours"})
-        if (word == w) return 0;
-    for (const char* w : {"m", "min", "mins", "minute", "minutes"})
-        if (word == w) return 1;
-    for (const char* w : {"s", "sec", "secs", "second", "seconds"})
-        if (word == w) return 2;
+    static const char* const kWords[3] = {
+        // TRANSLATORS: the words a pasted duration may use for hours, in lower
+        // case and separated by blanks; English ones are read as well.
+        N_("h hr hrs hour hours"),
+        // TRANSLATORS: the same for minutes.
+        N_("m min mins minute minutes"),
+        // TRANSLATORS: the same for seconds.
+        N_("s sec secs second seconds"),
+    };
+    if (word.empty()) return -1;
+    for (int unit = 0; unit < 3; ++unit)
+        if (Listed(kWords[unit], word) || Listed(Translate(kWords[unit]), word)) return unit;
     return -1;
 }
 

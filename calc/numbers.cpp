@@ -1,5 +1,4 @@
 #include "numbers.h"
-#include "translate.h"
 
 #include <algorithm>
 #include <charconv>
@@ -7,6 +6,8 @@
 #include <cmath>
 #include <cstdio>
 #include <limits>
+
+#include "translate.h"
 
 namespace tickwell {
 

@@ -24,10 +24,10 @@ void Tape::Operand(bool subtract, std::int32_t seconds) {
     Add((subtract ? "\u2212 " : "+ ") + DurationText(seconds));
 }
 
+// The decimal hours as Copy as Hours writes them: four decimals at most, in
+// the locale's decimal point.
 void Tape::Result(double hours, double seconds) {
-    char decimal[400];  // the largest double's 309 digits and four decimals
-    (void)std::snprintf(decimal, sizeof decimal, "%.4f", hours + seconds / 3600.0);
-    Add("= " + DurationText(hours, seconds) + " (" + decimal + " h)");
+    Add("= " + DurationText(hours, seconds) + " (" + HoursText(hours + seconds / 3600.0) + " h)");
 }
 
 void Tape::Converted(Control button, const std::string& minutes, const std::string& seconds) {
@@ -49,7 +49,8 @@ void Tape::ClearedAll() {
 }
 
 void Tape::Error(std::int32_t number, const std::string& description) {
-    Add(Translate(N_("Error")) + std::string(" ") + IntegerText(number) + ": " + Translate(description));
+    Add(Translate(N_("Error")) + std::string(" ") + IntegerText(number) + ": " +
+        Translate(description));
 }
 
 }  // namespace tickwell

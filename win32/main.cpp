@@ -5,6 +5,7 @@
 #include <commctrl.h>
 // clang-format on
 
+#include <clocale>
 #include <cstdlib>
 #include <cwchar>
 #include <string>
@@ -91,6 +92,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     InitCommonControlsEx(&controls);
     TICKWELL_TRACE("common controls");
     LoadTranslations();  // before any window has a caption
+    // The tape and Copy as Hours write decimals in the user's way ("1,5");
+    // the boxes keep their "." whatever the locale (DecimalText).
+    std::setlocale(LC_NUMERIC, "");
     int code = 0;
     {
         tickwell::win::frmCalc window;

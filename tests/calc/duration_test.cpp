@@ -2,11 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cmath>
+#include <string>
 
 #include "factor.h"
 #include "headless_host.h"
 #include "tape.h"
+#include "translate.h"
 
 namespace tickwell {
 namespace {
@@ -93,6 +96,14 @@ TEST(Duration, Pasted) {
         {"1.5:30", false, {}},
         {"--1:00", false, {}},
         {"h", false, {}},
+        // Faults caught: the decimal comma refused; a comma that separates
+        // units read as one; a comma with no digit before it read as a point.
+        {"1,5 h", true, {"1", "30", ""}},
+        {"0:00:02,5", true, {"0", "00", "02.5"}},
+        {"1 hour, 5 minutes", true, {"1", "5", ""}},
+        {"1h,5m", true, {"1", "5", ""}},
+        {",5 h", false, {}},
+        {"1,5,5 h", false, {}},
     };
     for (const Row& r : rows) {
         PastedEntry entry{"untouched", "untouched", "untouched"};
@@ -105,6 +116,51 @@ TEST(Duration, Pasted) {
     }
     PastedEntry entry;
     EXPECT_FALSE(ParseDuration(std::string(100000, '1') + "h", entry));  // read no further
+}
+
+// The unit words of the user's language, from its catalogue, beside the
+// English ones. Faults caught: only English words read; a word of another
+// script cut at its first byte; the translation replacing the English words.
+TEST(Duration, PastedInTheUsersLanguage) {
+    SetTranslator([](const char* english) -> const char* {
+        const std::string e = english;
+        if (e == "h hr hrs hour hours") return "std stunde stunden ч час часа часов";
+        if (e == "m min mins minute minutes") return "min minute minuten мин минута минуты минут";
+        if (e == "s sec secs second seconds") return "s sek sekunde sekunden с сек секунды секунд";
+        return english;
+    });
+    const std::pair<const char*, PastedEntry> rows[] = {
+        {"1 Stunde 30 Minuten", {"1", "30", ""}}, {"2,5 Std", {"2", "30", ""}},
+        {"1 ч 30 мин", {"1", "30", ""}},          {"10 секунд", {"", "", "10"}},
+        {"1 hour 5 sek", {"1", "", "5"}},
+    };
+    for (const auto& [text, want] : rows) {
+        PastedEntry entry;
+        EXPECT_TRUE(ParseDuration(text, entry)) << text;
+        EXPECT_EQ(entry.hours, want.hours) << text;
+        EXPECT_EQ(entry.minutes, want.minutes) << text;
+        EXPECT_EQ(entry.seconds, want.seconds) << text;
+    }
+    PastedEntry entry;
+    EXPECT_FALSE(ParseDuration("1 часик", entry));
+    SetTranslator(nullptr);
+    EXPECT_FALSE(ParseDuration("1 Stunde", entry)) << "a catalogue's words kept after it went";
+}
+
+// Decimal hours in the user's locale, as the tape and Copy as Hours write
+// them. Faults caught: "1,5000" left untrimmed, or "2," with its comma, where
+// the locale's point is a comma.
+TEST(Duration, HoursInTheUsersLocale) {
+    const char* old = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = old ? old : "C";
+    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE.UTF-8 locale here";
+    EXPECT_EQ(HoursText(1.5), "1,5");
+    EXPECT_EQ(HoursText(2), "2");
+    Tape tape;
+    tape.Result(1, 1800);
+    EXPECT_EQ(tape.Lines().back(), "= 1:30:00 (1,5 h)");
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_EQ(HoursText(1.5), "1.5");
 }
 
 // One row per event kind, through the engine as the windows drive it.
@@ -244,7 +300,7 @@ TEST(Factor, MultiplyAndDivide) {
     const Row rows[] = {
         {"1/25/40", false, 3, "4|17|0", {"\u00D7 3", "= 4:17:00 (4.2833 h)"}, nullptr},
         {"1/25/40", true, 4, "0|21|25", {"\u00F7 4", "= 0:21:25 (0.3569 h)"}, nullptr},
-        {"0/10/0", false, 1.5, "0|15|0", {"\u00D7 1.5", "= 0:15:00 (0.2500 h)"}, nullptr},
+        {"0/10/0", false, 1.5, "0|15|0", {"\u00D7 1.5", "= 0:15:00 (0.25 h)"}, nullptr},
         {"1/25/40+0/10/0",
          false,
          3,

@@ -336,7 +336,7 @@ class Tickwell:
         return tuple(int(v) for v in re.search(r"Geometry: (\d+)x(\d+)", out).groups())
 
     def tape(self):
-        frame = self.frame("Tickwell Tape")
+        frame = self.frame("Tickwell Tape") or self.frame("Tickwell-Streifen")  # English, German
         text = frame and self.find(frame, role=pyatspi.ROLE_TEXT)
         return text.queryText().getText(0, -1).split("\n") if text else []
 
@@ -501,7 +501,10 @@ LANGUAGES = {
     "in German": ({"LANGUAGE": "de", "LANG": "de_DE.UTF-8"}, [
         ("shows", "Stunden"), ("shows", "Eingabe löschen"),
         ("keys", "1/30/0="), ("press", "alt+b"), ("press", "k"), ("clipboard_is", "1:30:00"),
-        ("paste_refused", "hello", "Die Zwischenablage enthält keine Zeitdauer.")]),
+        ("paste_refused", "hello", "Die Zwischenablage enthält keine Zeitdauer."),
+        # The decimal comma and German unit words pasted; decimals in the tape as German writes them.
+        ("paste", "1,5 h", ("1", "30", "")), ("paste", "2 Std 15 Min", ("2", "15", "")),
+        ("keys", "\r"), ("press", "ctrl+t"), ("tape_shows", ("= 2:15:00 (2,25 h)",))]),
     "in Russian": ({"LANG": "ru_RU.UTF-8"}, [("shows", "Часы"), ("shows", "Секунды")]),
     "in a language without a catalogue, English": ({"LANG": "sw_KE.UTF-8"}, [
         ("shows", "Hours"), ("keys", "1/30/0="), ("press", "alt+e"), ("press", "c"),

@@ -69,12 +69,17 @@ def package_checks(installer):
     for name in ("README.txt", "LICENSE.txt"):
         body = archive.read(next(n for n in archive.namelist() if n.endswith(name)))
         checks.append((f"{name} has CRLF line ends", b"\r\n" in body and b"\n" not in body.replace(b"\r\n", b"")))
+    languages = [l.strip() for l in open(os.path.join(os.path.dirname(__file__), "..", "..", "po", "LINGUAS"))
+                 if l.strip()]
+    missing = [l for l in languages if f"locale/{l}/LC_MESSAGES/tickwell.mo" not in
+               {n.split("/", 1)[1] for n in archive.namelist() if "/" in n}]
+    checks.append((f"the zip holds every catalogue (missing {missing})", languages and not missing))
     checks.append(("the zip holds Tickwell.reg for portable use",
                    any(n.endswith("/Tickwell.reg") for n in archive.namelist())))
     return checks
 
 
-WIZARD = "Tickwell Time Calculator Setup"
+WIZARD = "Tickwell Time Calculator"  # in the captions of its pages and message boxes
 ELEVATE = {"TICKWELL_TEST_ELEVATE": "1"}
 
 
@@ -110,6 +115,21 @@ def cancelled_upgrade(wine, installer, program):
     return [("cancelled upgrade: not asked to replace before the install runs", not asked),
             ("cancelled upgrade: the installed copy and its Apps entry stay",
              os.path.exists(os.path.join(program, "Tickwell.exe")) and bool(apps_entry(wine, "HKCU")))]
+
+
+def installer_in_german(wine, installer):
+    """With Windows in German, NSIS's pages and the installer's own are German."""
+    proc = subprocess.Popen(["wine", installer], env=dict(wine.env, LANG="de_DE.UTF-8"),
+                            start_new_session=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    wine.desktop.procs.append(proc)
+    wizard_press(wine, "Willkommen", "Weiter >")
+    wizard_press(wine, "Lizenzabkommen", "Annehmen")
+    # Fault caught: the installer's own page left in English.
+    scope = wizard_shows(wine, "Benutzer auswählen", "Choose Users")
+    wizard_press(wine, scope, "Abbrechen")
+    wizard_press(wine, "Sind Sie sicher", "Ja")
+    proc.wait(timeout=60)
+    return [("German installer: its pages and its own users page in German", scope == "Benutzer auswählen")]
 
 
 def failed_elevated_install(wine, installer):
@@ -148,6 +168,8 @@ def one_scope(wine, installer, option):
     checks.append((f"{label}: installer's exit code 0", rc == 0))
     checks.append((f"{label}: installed in {os.path.relpath(program, drive_c)}",
                    os.path.exists(os.path.join(program, "Tickwell.exe"))))
+    checks.append((f"{label}: the catalogues installed beside the program",
+                   os.path.exists(os.path.join(program, "locale", "de", "LC_MESSAGES", "tickwell.mo"))))
     checks.append((f"{label}: no portable settings file installed",
                    not os.path.exists(os.path.join(program, "Tickwell.reg"))))
     links = glob.glob(os.path.join(drive_c, "**", "Start Menu", "**", "*.lnk"), recursive=True)
@@ -225,6 +247,7 @@ def main():
         for option in ("", "/CurrentUser", "/AllUsers"):
             checks += one_scope(wine, installer, option)
         checks += failed_elevated_install(wine, installer)
+        checks += installer_in_german(wine, installer)
     finally:
         if wine:
             wine.stop()

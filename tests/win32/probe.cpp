@@ -6,7 +6,7 @@
 //   probe.exe start EXE N  starts EXE with show command N, as a shortcut would
 //   probe.exe clip [TEXT]  prints the clipboard's text, or sets it
 //   probe.exe wizard TITLE [BUTTON]  the visible texts of the dialogs whose
-//                          caption starts with TITLE (an installer's pages, its message boxes),
+//                          caption holds TITLE (an installer's pages, its message boxes),
 //                          or presses the button labelled BUTTON in the last one
 // clang-format off
 #include <windows.h>
@@ -137,7 +137,7 @@ BOOL CALLBACK FindWizard(HWND w, LPARAM data) {
     wchar_t cls[64] = {};
     GetClassNameW(w, cls, 64);
     if (std::wstring(cls) == L"#32770" && IsWindowVisible(w) &&
-        Text(w).rfind(wizard->title, 0) == 0)
+        Text(w).find(wizard->title) != std::string::npos)
         wizard->dialogs.push_back(w);
     return TRUE;
 }

@@ -337,7 +337,14 @@ def position_memory(app, context):
     moved = wait_for("the program to see the move",
                      lambda: (lambda r: r if r != before else None)(app.state()["main"]))
     app.close()
-    values = app.wine.registry()
+    # A bounded wait rather than one read: once, in a full run, `reg` found
+    # no value right after the program ended (not seen again in many runs).
+    try:
+        values = wait_for("the saved place in the registry",
+                          lambda: (lambda v: v if "frmCalc Left" in v else None)(app.wine.registry()),
+                          timeout=10)
+    except Failure:
+        values = app.wine.registry()
     for name, edge in (("frmCalc Left", moved[0]), ("frmCalc Top", moved[1])):
         kind, number = values.get(name, (None, None))
         if kind != "REG_DWORD" or number != edge * 15:

@@ -269,6 +269,11 @@ TwipsRect TextRoom(const FormSpec& form, const ControlSpec& label) {
     return r;
 }
 
+TwipsRect LabelRoom(const FormSpec& form, const ControlSpec& label, int textWidth) {
+    const bool tooWide = label.kind == Kind::Label && !label.wrap && textWidth > label.rect.width;
+    return tooWide ? TextRoom(form, label) : label.rect;
+}
+
 const FormSpec& CalcForm() { return kCalcForm; }
 const FormSpec& HelpPage() { return kHelpPage; }
 const FormSpec& AboutForm() { return kAboutForm; }

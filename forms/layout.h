@@ -96,6 +96,10 @@ struct FormSpec {
 // nor do controls it lies over by design) or to 8 pixels from the form's
 // edge. A text that fits its own row keeps it.
 TwipsRect TextRoom(const FormSpec& form, const ControlSpec& label);
+// Where a label's text goes, the text being `textWidth` twips wide in its
+// font: its own row, or the room above when it is one line and too wide.
+// Each front end measures; the rule is this one.
+TwipsRect LabelRoom(const FormSpec& form, const ControlSpec& label, int textWidth);
 
 const FormSpec& CalcForm();   // frmCalc
 const FormSpec& HelpPage();   // the picture frmHelp shows (its elements as labels and a rule)

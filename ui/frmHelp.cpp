@@ -76,11 +76,10 @@ void frmHelp::PaintPage(QPainter& p, const QPalette& palette, int only) {
     for (const forms::ControlSpec& text : page) {
         if (only >= 0 && index++ != only) continue;
         const QString caption = forms::Tr(text.caption);
-        QRect box = ToRect(text.rect);
-        int flags = ToAlignment(text.align) | Qt::AlignTop;
         QFont font = ToFont(text.font);
-        if (!text.wrap && QFontMetrics(font).horizontalAdvance(caption) > box.width())
-            box = ToRect(forms::TextRoom(page, text));
+        const QRect box = ToRect(forms::LabelRoom(
+            page, text, QFontMetrics(font).horizontalAdvance(caption) * forms::kTwipsPerPixel));
+        int flags = ToAlignment(text.align) | Qt::AlignTop;
         if (text.wrap) {
             flags |= Qt::TextWordWrap;
             font = FittedFont(font, box, flags, caption);

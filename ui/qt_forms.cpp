@@ -86,10 +86,10 @@ QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row,
         pal.setColor(QPalette::WindowText, color);
         widget->setPalette(pal);
     }
-    if (auto* label = qobject_cast<QLabel*>(widget);
-        label && form && !row.wrap &&
-        label->fontMetrics().horizontalAdvance(label->text()) > label->width())
-        label->setGeometry(ToRect(forms::TextRoom(*form, row)));
+    if (auto* label = qobject_cast<QLabel*>(widget); label && form)
+        label->setGeometry(ToRect(forms::LabelRoom(
+            *form, row,
+            label->fontMetrics().horizontalAdvance(label->text()) * forms::kTwipsPerPixel)));
     if (row.accessibleName) widget->setAccessibleName(forms::Tr(row.accessibleName));
     if (row.toolTip) {
         widget->setToolTip(forms::Tr(row.toolTip));

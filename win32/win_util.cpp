@@ -17,8 +17,7 @@ RECT ToRect(const forms::TwipsRect& r, UINT dpi) {
 
 RECT LabelRect(const forms::FormSpec& form, const forms::ControlSpec& row, const std::wstring& text,
                HFONT font, UINT dpi) {
-    const RECT own = ToRect(row.rect, dpi);
-    if (row.kind != forms::Kind::Label || row.wrap || text.empty()) return own;
+    if (row.kind != forms::Kind::Label || row.wrap || text.empty()) return ToRect(row.rect, dpi);
     HDC dc = GetDC(nullptr);
     HGDIOBJ old = SelectObject(dc, font);
     SIZE size{};
@@ -26,8 +25,8 @@ RECT LabelRect(const forms::FormSpec& form, const forms::ControlSpec& row, const
         GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size) != 0;
     SelectObject(dc, old);
     ReleaseDC(nullptr, dc);
-    return measured && size.cx > own.right - own.left ? ToRect(forms::TextRoom(form, row), dpi)
-                                                      : own;
+    const int twips = measured ? MulDiv(size.cx, forms::kTwipsPerInch, static_cast<int>(dpi)) : 0;
+    return ToRect(forms::LabelRoom(form, row, twips), dpi);
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "calculator.h"
 
+#include <cmath>
 #include <new>
 
 #include "numbers.h"
@@ -216,21 +217,49 @@ bool TimeCalculator::CopyHours(std::string& text) {
     }
 }
 
+void TimeCalculator::ExactDuration(double& hours, double& seconds) const {
+    ShownDuration(hours, seconds);  // fails where "=" fails
+    const double h = BoxValue(Control::txtHours);
+    const double m = BoxValue(Control::txtMinutes);
+    const double s = BoxValue(Control::txtSeconds);
+    if (mbCalcInProgress) {
+        const double entry = h * 3600.0 + m * 60.0 + s;
+        hours = 0;
+        seconds = mlTotalSeconds + (mbSubtract ? -entry : entry);
+        return;
+    }
+    hours = std::trunc(h);
+    seconds = (h - hours) * 3600.0 + m * 60.0 + s;
+}
+
 void TimeCalculator::MultiplyDivide(bool divide, double factor) {
     RunWithErrorPath([&] {
         if (divide && factor == 0) throw CalcError(11, N_("Division by zero"));
         double hours = 0, seconds = 0;
-        ShownDuration(hours, seconds);
-        const double total = FloatCheck(hours * 3600.0 + seconds);
-        const std::int32_t result =
-            WholeNumber(FloatCheck(divide ? total / factor : total * factor));
+        ExactDuration(hours, seconds);
+        const auto scaled = [&](double value) {
+            return FloatCheck(divide ? value / factor : value * factor);
+        };
+        // Whole hours and the rest scaled apart, so hours far beyond what
+        // seconds could hold keep their rest; rounded once, ties to even.
+        const double h = scaled(hours);
+        double whole = std::trunc(h);
+        double rest = std::nearbyint(FloatCheck((h - whole) * 3600.0 + scaled(seconds)));
+        const double carried = std::trunc(rest / 3600);
+        whole = FloatCheck(whole + carried);
+        rest -= carried * 3600;
+        if (whole > 0 && rest < 0) rest += 3600, whole -= 1;
+        if (whole < 0 && rest > 0) rest -= 3600, whole += 1;
         if (mbCalcInProgress) {  // the pending entry, as "=" records it
             const std::int32_t entry = GetEntrySeconds();
             Log([&](ITape& tape) { tape.Operand(mbSubtract, entry); });
         }
         Log([&](ITape& tape) { tape.Scaled(divide, factor); });
-        DisplaySeconds(result);
-        Log([&](ITape& tape) { tape.Result(0, result); });
+        const auto r = static_cast<std::int32_t>(rest);  // within an hour
+        mHost.SetText(Control::txtHours, DecimalText(whole));
+        mHost.SetText(Control::txtMinutes, IntegerText(IntDiv(r, 60)));
+        mHost.SetText(Control::txtSeconds, IntegerText(IntMod(r, 60)));
+        Log([&](ITape& tape) { tape.Result(whole, rest); });
         EndCalculation();
     });
 }

@@ -47,9 +47,11 @@ public:
     // without trailing zeros ("1.5", "1.2611", "-0.5"); the same errors.
     bool CopyHours(std::string& text);
 
-    // The duration "=" would show now, times or divided by `factor`, shown as
-    // "=" shows a result (whole seconds, ties to even, normalised); the
-    // calculation ends as after "=". Errors as "=" reports them.
+    // The duration "=" would show now, before it rounds (a pasted fraction of
+    // a second kept), times or divided by `factor`, rounded once and shown as
+    // "=" shows a result (whole seconds, ties to even, normalised, hours of
+    // any size); the calculation ends as after "=". Errors as "=" reports
+    // them, and Overflow only for a product no box can hold.
     void MultiplyDivide(bool divide, double factor);
 
     std::int32_t TotalSeconds() const { return mlTotalSeconds; }
@@ -66,6 +68,9 @@ private:
     // What "=" would show now, as hours and seconds apart (the hours may be
     // far beyond what seconds could hold). Throws as "=" would fail.
     void ShownDuration(double& hours, double& seconds) const;
+    // The same before "=" rounds: whole hours, and the rest in seconds with
+    // its fraction. Fails where "=" fails.
+    void ExactDuration(double& hours, double& seconds) const;
     // Copy's error path: the error box, and false.
     bool CopyFailed();
     void EndCalculation();

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "translate.h"
+#include "written_number.h"
 
 namespace tickwell {
 
@@ -89,12 +90,65 @@ constexpr std::size_t kLongest = 200;
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+// Upper to lower case for the scripts unit words are written in (Latin with
+// its accented letters, Greek, Cyrillic); other code points unchanged.
+char32_t LowerCase(char32_t c) {
+    if (c >= 'A' && c <= 'Z') return c + 0x20;
+    if (c < 0x80) return c;
+    if ((c >= 0xC0 && c <= 0xDE && c != 0xD7) || (c >= 0x391 && c <= 0x3AB && c != 0x3A2) ||
+        (c >= 0x410 && c <= 0x42F))
+        return c + 0x20;
+    if (c >= 0x400 && c <= 0x40F) return c + 0x50;
+    const bool even = c % 2 == 0;
+    if (((c >= 0x100 && c <= 0x137) || (c >= 0x14A && c <= 0x177) ||
+         (c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF)) &&
+        even)
+        return c + 1;
+    if (((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) && !even) return c + 1;
+    if (c == 0x178) return 0xFF;
+    if (c == 0x386) return 0x3AC;
+    if (c >= 0x388 && c <= 0x38A) return c + 37;
+    if (c == 0x38C) return 0x3CC;
+    if (c == 0x38E || c == 0x38F) return c + 63;
+    return c;
+}
+
+// The text as the reader sees it: letters in lower case, and the blanks of
+// typography (no-break, narrow no-break, thin and figure spaces) plain ones.
+// Two-byte UTF-8 letters stay two bytes; anything else passes unchanged.
+std::string Folded(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const auto b = static_cast<unsigned char>(text[i]);
+        if (b < 0x80) {
+            out += static_cast<char>(LowerCase(b));
+        } else if (b >= 0xC2 && b <= 0xDF && i + 1 < text.size() &&
+                   (static_cast<unsigned char>(text[i + 1]) & 0xC0) == 0x80) {
+            const char32_t c = ((b & 0x1Fu) << 6) | (static_cast<unsigned char>(text[++i]) & 0x3Fu);
+            const char32_t lower = c == 0xA0 ? U' ' : LowerCase(c);
+            if (lower < 0x80) {
+                out += static_cast<char>(lower);
+            } else {
+                out += static_cast<char>(0xC0 | (lower >> 6));
+                out += static_cast<char>(0x80 | (lower & 0x3F));
+            }
+        } else if (text.substr(i, 3) == "\u202F" || text.substr(i, 3) == "\u2009" ||
+                   text.substr(i, 3) == "\u2007") {
+            out += ' ';
+            i += 2;
+        } else {
+            out += text[i];
+        }
+    }
+    return out;
+}
 
 class Reader {
 public:
-    explicit Reader(std::string_view text) : mText(text) {}
+    Reader(std::string_view text, char mark) : mText(text), mMark(mark) {}
     bool AtEnd() const { return mPos == mText.size(); }
+    char Next() const { return AtEnd() ? '\0' : mText[mPos]; }
     void SkipBlanks() {
         while (mPos < mText.size() && IsBlank(mText[mPos])) ++mPos;
     }
@@ -105,59 +159,55 @@ public:
         }
         return false;
     }
-    // Digits, with one "." and digits after it when `fraction`; a decimal
-    // comma between digits ("1,5 h", as half of Europe writes it) reads as
-    // the point, whatever the locale. The number comes back with a ".".
-    bool Number(std::string& out, bool fraction) {
+    // Whole digits alone (a clock's hours and minutes).
+    bool Digits(std::string& out) {
         const std::size_t start = mPos;
         while (mPos < mText.size() && IsDigit(mText[mPos])) ++mPos;
-        bool digits = mPos > start;
-        std::size_t comma = std::string_view::npos;
-        if (fraction && mPos < mText.size() &&
-            (mText[mPos] == '.' || (mText[mPos] == ',' && digits))) {
-            const std::size_t dot = mPos++;
-            const std::size_t after = mPos;
-            while (mPos < mText.size() && IsDigit(mText[mPos])) ++mPos;
-            if (mPos == after)
-                mPos = dot;  // a lone "." or "," is no part of the number
-            else if (mText[dot] == ',')
-                comma = dot - start;
-            digits = digits || mPos > after;
-        }
-        if (!digits) {
-            mPos = start;
-            return false;
-        }
         out.assign(mText.substr(start, mPos - start));
-        if (comma != std::string_view::npos) out[comma] = '.';
-        return true;
+        return mPos > start;
     }
-    // Letters, those of other scripts (UTF-8 bytes) included; ASCII lower-cased.
+    // A number as the locale writes it, back with "." for its decimal mark.
+    // One that could be read two ways is remembered, to be named.
+    bool Number(std::string& out) {
+        const NumberRead read = ReadWrittenNumber(mText, mPos, mMark, out);
+        if (read == NumberRead::TwoWays) mTwoWays = out;
+        return read == NumberRead::Number;
+    }
+    // Letters, those of other scripts (UTF-8 bytes) included.
     std::string Word() {
         const std::size_t start = mPos;
-        while (mPos < mText.size() && ((Lower(mText[mPos]) >= 'a' && Lower(mText[mPos]) <= 'z') ||
+        while (mPos < mText.size() && ((mText[mPos] >= 'a' && mText[mPos] <= 'z') ||
                                        static_cast<unsigned char>(mText[mPos]) >= 0x80))
             ++mPos;
-        std::string word(mText.substr(start, mPos - start));
-        for (char& c : word) c = Lower(c);
-        return word;
+        return std::string(mText.substr(start, mPos - start));
     }
     std::size_t Position() const { return mPos; }
+    void Seek(std::size_t pos) { mPos = pos; }
+    const std::string& TwoWays() const { return mTwoWays; }
 
 private:
     std::string_view mText;
+    char mMark;
     std::size_t mPos = 0;
+    std::string mTwoWays;
 };
 
-// Whether `word` is one of the blank-separated words of `list`.
+// Whether `word` is one of the blank-separated words of `list` (read in
+// lower case, as the text is).
 bool Listed(std::string_view list, const std::string& word) {
-    for (std::size_t start = 0; start < list.size();) {
-        std::size_t end = list.find(' ', start);
-        if (end == std::string_view::npos) end = list.size();
-        if (list.substr(start, end - start) == word) return true;
+    const std::string folded = Folded(list);
+    for (std::size_t start = 0; start < folded.size();) {
+        std::size_t end = folded.find(' ', start);
+        if (end == std::string::npos) end = folded.size();
+        if (std::string_view(folded).substr(start, end - start) == word) return true;
         start = end + 1;
     }
     return false;
+}
+
+// Whether `word` is in an English list or in its translation.
+bool ListedInEither(const char* english, const std::string& word) {
+    return !word.empty() && (Listed(english, word) || Listed(Translate(english), word));
 }
 
 // 0 hours, 1 minutes, 2 seconds; -1 for no unit. The English words always,
@@ -165,55 +215,97 @@ bool Listed(std::string_view list, const std::string& word) {
 int UnitOf(const std::string& word) {
     static const char* const kWords[3] = {
         // TRANSLATORS: the words a pasted duration may use for hours, in lower
-        // case and separated by blanks; English ones are read as well.
+        // case and separated by blanks: every form the language uses (one,
+        // few, many; the cases after a number) and its abbreviations without
+        // their period. English ones are read as well.
         N_("h hr hrs hour hours"),
         // TRANSLATORS: the same for minutes.
         N_("m min mins minute minutes"),
         // TRANSLATORS: the same for seconds.
         N_("s sec secs second seconds"),
     };
-    if (word.empty()) return -1;
     for (int unit = 0; unit < 3; ++unit)
-        if (Listed(kWords[unit], word) || Listed(Translate(kWords[unit]), word)) return unit;
+        if (ListedInEither(kWords[unit], word)) return unit;
     return -1;
 }
 
-// H:MM:SS(.fff) or H:MM; minutes and seconds below 60, one or two digits.
+// TRANSLATORS: the words for "and" that may stand between the parts of a
+// pasted duration ("1 hour and 30 minutes"), in lower case, separated by
+// blanks.
+constexpr const char* kAndWords = N_("and");
+
+// A unit word and the period of its abbreviation ("Std.", "min."): the
+// unit, -1 for none. `touching` tells whether a digit follows the period.
+int ReadUnit(Reader& in, bool& touching) {
+    const std::size_t start = in.Position();
+    const int unit = UnitOf(in.Word());
+    touching = false;
+    if (unit < 0) {
+        in.Seek(start);
+        return -1;
+    }
+    if (in.Take('.')) touching = IsDigit(in.Next());
+    return unit;
+}
+
+// H:MM:SS(.fff) or H:MM, minutes and seconds below 60 in one or two digits,
+// and the hours unit after it as people add one ("1:30 h"). The seconds'
+// fraction is one whatever the mark ("0:00:02,5").
 bool ReadClock(Reader& in, std::string fields[3]) {
     std::string hours, minutes, seconds;
-    if (!in.Number(hours, false) || !in.Take(':') || !in.Number(minutes, false)) return false;
+    if (!in.Digits(hours) || !in.Take(':') || !in.Digits(minutes)) return false;
     if (minutes.size() > 2 || std::stoi(minutes) > 59) return false;
     if (in.Take(':')) {
-        if (!in.Number(seconds, true)) return false;
-        const std::string whole = seconds.substr(0, seconds.find('.'));
-        if (whole.empty() || whole.size() > 2 || std::stoi(whole) > 59) return false;
+        if (!in.Digits(seconds) || seconds.size() > 2 || std::stoi(seconds) > 59) return false;
+        if (in.Next() == '.' || in.Next() == ',') {
+            in.Take(in.Next());
+            std::string fraction;
+            if (!in.Digits(fraction)) return false;
+            seconds += "." + fraction;
+        }
     }
+    in.SkipBlanks();
+    bool touching = false;
+    if (!in.AtEnd() && ReadUnit(in, touching) != 0) return false;
     fields[0] = hours, fields[1] = minutes, fields[2] = seconds;
     return in.AtEnd();
 }
 
-// Numbers with units, each unit once, in any order, blanks optional.
+// Numbers with units, each unit once, in any order, blanks optional, parts
+// apart by a comma or an "and" word.
 bool ReadUnits(Reader& in, std::string fields[3]) {
     bool seen[3] = {false, false, false};
-    bool any = false;
+    bool any = false, touching = false;
     int last = -1;
     while (!in.AtEnd()) {
         std::string number;
-        if (!in.Number(number, true)) return false;
+        if (!in.Number(number)) return false;
+        const bool afterPeriod = touching;
         in.SkipBlanks();
-        const std::string word = in.Word();
+        const bool bare = in.AtEnd();
+        int unit = bare ? -1 : ReadUnit(in, touching);
         // "1h30", "1m30": a last number without a unit takes the next one
-        // down, as people write it.
-        const int unit =
-            word.empty() && in.AtEnd() && last >= 0 && last < 2 ? last + 1 : UnitOf(word);
+        // down, as people write it; after an abbreviation's period ("2h.30")
+        // only as two whole digits, where it cannot be a fraction.
+        if (bare && last >= 0 && last < 2 &&
+            (!afterPeriod || (number.size() == 2 && number.find('.') == std::string::npos)))
+            unit = last + 1;
         if (unit < 0 || seen[unit]) return false;
         seen[unit] = true;
         last = unit;
         fields[unit] = number;
         any = true;
+        if (touching) continue;  // "1 Std.30 Min": the period parts them
         in.SkipBlanks();
         in.Take(',');  // "1 hour, 5 minutes"
         in.SkipBlanks();
+        const std::size_t before = in.Position();
+        if (ListedInEither(kAndWords, in.Word()) && IsBlank(in.Next())) {
+            in.SkipBlanks();  // "1 ora e 30 minuti"
+            if (in.AtEnd()) return false;
+        } else {
+            in.Seek(before);
+        }
     }
     return any;
 }
@@ -282,26 +374,29 @@ void CarryFractionsDown(std::string fields[3]) {
 
 }  // namespace
 
-bool ParseDuration(std::string_view text, PastedEntry& entry) {
+bool ParseDuration(std::string_view text, PastedEntry& entry, char mark,
+                   std::string* twoWays) {
     if (text.size() > kLongest) return false;
     // One trailing line break at most, and nothing after it.
     if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     if (text.find_first_of("\r\n") != std::string_view::npos) return false;
-    Reader in(text);
+    std::string folded = Folded(text);
+    while (!folded.empty() && IsBlank(folded.back())) folded.pop_back();
+    Reader in(folded, mark);
     in.SkipBlanks();
     const bool negative = in.Take('-');
     in.SkipBlanks();
-    // The rest without trailing blanks.
-    const std::size_t start = in.Position();
-    std::string_view rest = text.substr(start);
-    while (!rest.empty() && IsBlank(rest.back())) rest.remove_suffix(1);
+    const std::string_view rest = std::string_view(folded).substr(in.Position());
     std::string fields[3];
-    Reader clock(rest);
+    Reader clock(rest, mark);
+    Reader units(rest, mark);
     if (!ReadClock(clock, fields)) {
         fields[0].clear(), fields[1].clear(), fields[2].clear();
-        Reader units(rest);
-        if (!ReadUnits(units, fields)) return false;
+        if (!ReadUnits(units, fields)) {
+            if (twoWays && !units.TwoWays().empty()) *twoWays = units.TwoWays();
+            return false;
+        }
     }
     CarryFractionsDown(fields);
     if (negative)
@@ -309,6 +404,10 @@ bool ParseDuration(std::string_view text, PastedEntry& entry) {
             if (!field.empty()) field.insert(0, "-");
     entry = {fields[0], fields[1], fields[2]};
     return true;
+}
+
+bool ParseDuration(std::string_view text, PastedEntry& entry) {
+    return ParseDuration(text, entry, LocaleDecimalMark());
 }
 
 }  // namespace tickwell

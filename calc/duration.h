@@ -30,10 +30,19 @@ struct PastedEntry {
 };
 
 // One duration on one line: H:MM:SS, H:MM:SS.fff, H:MM (hours and minutes),
-// or numbers with units in any order ("1h 25m 40s", "90 min", "2.5h",
-// "1 hour 5 minutes"), with an optional leading "-". Blanks around it and one
-// line break after it are ignored; "." is the decimal point. False for
-// anything else, and `entry` is then untouched.
+// either with the hours unit after it ("1:30 h"), or numbers with units in
+// any order ("1h 25m 40s", "90 min", "2.5h", "1 hour 5 minutes", "2 Std. 15
+// Min.", "1 ora e 30 minuti"), with an optional leading "-". Unit words are
+// the English ones and the catalogue's, in any case, an abbreviation with or
+// without its period; the blanks of typography count as blanks. Numbers are
+// read as the locale whose decimal mark is `mark` writes them
+// (ReadWrittenNumber); a clock's fraction of a second is one with "." or
+// ",". Blanks around it and one line break after it are ignored. False for
+// anything else, and `entry` is then untouched; where a number could be read
+// two ways, `twoWays` (when given) receives it.
+bool ParseDuration(std::string_view text, PastedEntry& entry, char mark,
+                   std::string* twoWays = nullptr);
+// The same in the user's locale.
 bool ParseDuration(std::string_view text, PastedEntry& entry);
 
 }  // namespace tickwell

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <string>
 
+#include "written_number.h"
+
 namespace tickwell {
 
 namespace {
@@ -12,7 +14,6 @@ namespace {
 constexpr std::size_t kLongest = 100;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Takes `prefix` off the front of `text` when it is there.
 bool Take(std::string_view& text, std::string_view prefix) {
@@ -28,7 +29,7 @@ void TrimBlanks(std::string_view& text) {
 
 }  // namespace
 
-bool ParseFactor(std::string_view text, Factor& factor) {
+bool ParseFactor(std::string_view text, Factor& factor, char mark, std::string* twoWays) {
     if (text.size() > kLongest) return false;
     TrimBlanks(text);
     bool divide = false;
@@ -39,21 +40,13 @@ bool ParseFactor(std::string_view text, Factor& factor) {
                Take(text, "\xC3\x97"));  // ×
     }
     TrimBlanks(text);
+    const bool negative = Take(text, "-");
+    std::size_t end = 0;
     std::string number;
-    if (Take(text, "-")) number = "-";
-    bool digits = false, point = false;
-    for (const char c : text) {
-        if (IsDigit(c)) {
-            digits = true;
-            number += c;
-        } else if ((c == '.' || c == ',') && !point) {
-            point = true;
-            number += '.';
-        } else {
-            return false;
-        }
-    }
-    if (!digits) return false;
+    const NumberRead read = ReadWrittenNumber(text, end, mark, number);
+    if (read == NumberRead::TwoWays && twoWays) *twoWays = number;
+    if (read != NumberRead::Number || end != text.size()) return false;
+    if (negative) number.insert(0, "-");
     double value = 0;
     const auto result = std::from_chars(number.data(), number.data() + number.size(), value);
     if (result.ec != std::errc() || result.ptr != number.data() + number.size() ||
@@ -61,6 +54,10 @@ bool ParseFactor(std::string_view text, Factor& factor) {
         return false;
     factor = {divide, value};
     return true;
+}
+
+bool ParseFactor(std::string_view text, Factor& factor) {
+    return ParseFactor(text, factor, LocaleDecimalMark());
 }
 
 }  // namespace tickwell

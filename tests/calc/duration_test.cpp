@@ -147,6 +147,87 @@ TEST(Duration, PastedInTheUsersLanguage) {
     EXPECT_FALSE(ParseDuration("1 Stunde", entry)) << "a catalogue's words kept after it went";
 }
 
+// Numbers and unit words as people write them, in a locale whose decimal
+// mark is "." and in one where it is "," (and one that settles neither).
+// Each row names the fault it catches: a thousands separator read as a
+// decimal point (silently 1000 times too small), a decimal mark refused, an
+// abbreviation's period read as a point before the next number ("1 Std.30
+// Min" was 1:00:18), a two-way number guessed, capitals, no-break blanks,
+// "and" words or "1:30 h" refused.
+TEST(Duration, AsPeopleWriteThem) {
+    SetTranslator([](const char* english) -> const char* {
+        const std::string e = english;
+        if (e == "h hr hrs hour hours") return "std stunde stunden ч час часа часов godz godzinę";
+        if (e == "m min mins minute minutes") return "min minuten м мин минут минуту";
+        if (e == "s sec secs second seconds") return "sek sekunden с сек секунд секунду";
+        if (e == "and") return "und e и";
+        return english;
+    });
+    struct Row {
+        char mark;
+        const char* text;
+        const char* boxes;  // "h|m|s"; "" refused; "?n" refused as two-way n
+    };
+    const Row rows[] = {
+        {'.', "1,500 s", "||1500"},           // thousands, not 1.5 s
+        {'.', "12,345,678 s", "||12345678"},  // several groups
+        {'.', "1,5 h", "1|30|"},              // a decimal comma still reads
+        {'.', "0,500 s", "||0.500"},            // a leading 0 is no thousands group
+        {'.', "1,234.5 s", "||1234.5"},       // both marks
+        {'.', "1.500 s", "||1.500"},            // the locale's own mark
+        {'.', "1,50,000 s", ""},              // no reading makes it whole
+        {',', "3.600 Sekunden", "||3600"},    // German thousands
+        {',', "1.234.567 s", "||1234567"},
+        {',', "1.5 h", "1|30|"},
+        {',', "1,500 s", "||1.500"},
+        {',', "1.234,5 s", "||1234.5"},
+        {',', "0:00:02.500", "0|00|02.500"},  // a clock's fraction is one
+        {',', "0:00:02,5", "0|00|02.5"},
+        {0, "1,500 s", "?1,500"},  // neither mark settled: named, not guessed
+        {0, "1.500 s", "?1.500"},
+        {0, "1,5 h", "1|30|"},
+        {0, "12,345,678 s", "||12345678"},
+        {'.', "1 Std.30 Min", "1|30|"},
+        {'.', "2h.30", "2|30|"},
+        {'.', "1 Min.30", "|1|30"},
+        {'.', "1h.5", ""},  // 1.5 h or 1 h 5 min: refused
+        {'.', "2 Std. 15 Min.", "2|15|"},
+        {'.', "90 Min.", "|90|"},
+        {'.', "1 hr.", "1||"},
+        {'.', "2 godz. 30 min.", "2|30|"},
+        {'.', "2 ч. 30 мин.", "2|30|"},
+        {'.', "2 Часа 30 Минут", "2|30|"},
+        {'.', "2 GODZINĘ", "2||"},
+        {'.', "1ч 30м", "1|30|"},
+        {'.', "1ч30м15с", "1|30|15"},
+        {'.', "1 минуту 5 секунду", "|1|5"},
+        {'.', "1\u00A0h\u00A030", "1|30|"},
+        {'.', "30\u202F\u043C\u0438\u043D", "|30|"},
+        {'.', "2 Stunden und 30 Minuten", "2|30|"},
+        {'.', "1 hour and 30 minutes", "1|30|"},
+        {'.', "1 hour and", ""},
+        {'.', "1 h e 30 min", "1|30|"},
+        {'.', "1:30 h", "1|30|"},
+        {'.', "1:30 Std.", "1|30|"},
+        {'.', "1:30 min", ""},  // 1 h 30 min or 1 min 30 s: refused
+    };
+    for (const Row& r : rows) {
+        PastedEntry entry{"x", "x", "x"};
+        std::string twoWays;
+        const bool ok = ParseDuration(r.text, entry, r.mark, &twoWays);
+        const std::string boxes = entry.hours + "|" + entry.minutes + "|" + entry.seconds;
+        const std::string want = r.boxes;
+        if (want.empty() || want[0] == '?') {
+            EXPECT_FALSE(ok) << r.text << " read as " << boxes;
+            EXPECT_EQ(twoWays, want.empty() ? "" : want.substr(1)) << r.text;
+        } else {
+            EXPECT_TRUE(ok) << r.text;
+            EXPECT_EQ(boxes, want) << r.text;
+        }
+    }
+    SetTranslator(nullptr);
+}
+
 // Decimal hours in the user's locale, as the tape and Copy as Hours write
 // them. Faults caught: "1,5000" left untrimmed, or "2," with its comma, where
 // the locale's point is a comma.
@@ -275,10 +356,13 @@ TEST(Factor, Field) {
         {".5", true, false, 0.5},    {"", false, false, 0},    {"x", false, false, 0},
         {"3x", false, false, 0},     {"1e3", false, false, 0}, {"1.2.3", false, false, 0},
         {"//4", false, false, 0},    {"1 2", false, false, 0}, {"abc", false, false, 0},
+        // Faults caught: "1,000" read as 1 where "," groups thousands.
+        {"1,000", true, false, 1000}, {"x 12,345.5", true, false, 12345.5},
+        {"1,50,0", false, false, 0},
     };
     for (const Row& r : rows) {
         Factor f{false, 99};
-        EXPECT_EQ(ParseFactor(r.text, f), r.ok) << r.text;
+        EXPECT_EQ(ParseFactor(r.text, f, '.'), r.ok) << r.text;
         EXPECT_EQ(f.divide, r.ok && r.divide) << r.text;
         EXPECT_EQ(f.value, r.ok ? r.value : 99) << r.text;
     }
@@ -309,7 +393,16 @@ TEST(Factor, MultiplyAndDivide) {
          nullptr},
         {"//5", true, 2, "0|0|2", {"\u00F7 2", "= 0:00:02 (0.0006 h)"}, nullptr},  // 2.5: to even
         {"//7", true, 2, "0|0|4", {"\u00F7 2", "= 0:00:04 (0.0011 h)"}, nullptr},  // 3.5: to even
-        {"596523/14/7", false, 2, "||", {"Error 6: Overflow", "CE"}, "Error Number: 6\r\nOverflow"},
+        // Faults caught: Overflow for a product "=" could show (seconds held
+        // in 32 bits); a pasted fraction rounded away before scaling (0.5 s
+        // times 3 was 0); the hours' rest lost beside large hours.
+        {"596523/14/7", false, 2, "1193046|28|14", {"\u00D7 2", "= 1193046:28:14 (1193046.4706 h)"},
+         nullptr},
+        {"700000", false, 1, "700000|0|0", {"\u00D7 1", "= 700000:00:00 (700000 h)"}, nullptr},
+        {"0:00:00.5", false, 3, "0|0|2", {"\u00D7 3", "= 0:00:02 (0.0006 h)"}, nullptr},
+        {"1:00:00.4", false, 10, "10|0|4", {"\u00D7 10", "= 10:00:04 (10.0011 h)"}, nullptr},
+        {"-0:01:30", false, 1, "0|-1|-30", {"\u00D7 1", "= -0:01:30 (-0.025 h)"}, nullptr},
+        {"//3000000000", false, 1, "||", {"Error 6: Overflow", "CE"}, "Error Number: 6\r\nOverflow"},
         {"1",
          true,
          0,
@@ -321,7 +414,11 @@ TEST(Factor, MultiplyAndDivide) {
         HeadlessHost host;
         Tape tape;
         host.Calc().SetTape(&tape);
-        host.Type(r.keys);
+        PastedEntry pasted;
+        if (ParseDuration(r.keys, pasted, '.'))
+            host.Calc().PasteEntry(pasted);
+        else
+            host.Type(r.keys);
         host.Calc().MultiplyDivide(r.divide, r.factor);
         EXPECT_EQ(host.GetText(Control::txtHours) + "|" + host.GetText(Control::txtMinutes) + "|" +
                       host.GetText(Control::txtSeconds),
@@ -333,6 +430,8 @@ TEST(Factor, MultiplyAndDivide) {
             << r.keys;
         if (!r.error) {
             EXPECT_FALSE(host.Calc().CalculationInProgress()) << r.keys;
+        }
+        if (!r.error && std::stod(r.boxes) < 596523) {  // "+" takes 32-bit seconds
             host.Type("+0/0/1=");  // "+" goes on from the result
             EXPECT_EQ(host.GetText(Control::txtSeconds),
                       std::to_string(std::stoi(std::string(r.boxes).substr(

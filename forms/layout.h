@@ -165,7 +165,12 @@ constexpr const char* kClipboardBusyText =
 // line that says why a text was refused.
 const FormSpec& MultiplyForm();
 constexpr const char* kFactorNotANumber =
-    N_("Type a number to multiply by, or / and a number to divide by.");
+    N_("Type a number to multiply by, or a number with \"/\" before it to divide by (/4).");
+// A number that reads as a whole number or as a fraction ("1,500" where the
+// locale's decimal mark is neither "." nor ","); {number} is the number.
+constexpr const char* kTwoWaysText =
+    N_("The number {number} could be read two ways. Write it without a separator if it is a "
+       "whole number.");
 constexpr const char* kFactorZero = N_("A duration cannot be divided by zero.");
 
 }  // namespace tickwell::forms

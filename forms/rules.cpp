@@ -2,8 +2,20 @@
 
 #include "factor.h"
 #include "texts.h"
+#include "written_number.h"
 
 namespace tickwell::forms {
+
+namespace {
+
+// Scripts whose letters share keys with the US letters on their layouts:
+// Greek to Ethiopic, Georgian and the Indic scripts between, kana, Hangul.
+bool NonLatinLetter(std::uint16_t c) {
+    return (c >= 0x0370 && c <= 0x1CFF) || (c >= 0x3040 && c <= 0x30FF) ||
+           (c >= 0x3130 && c <= 0x318F);
+}
+
+}  // namespace
 
 KeyRoute RouteKey(const KeyPress& press) {
     using A = KeyRoute::Action;
@@ -19,7 +31,9 @@ KeyRoute RouteKey(const KeyPress& press) {
         case Key::Tab:
         case Key::Character: break;
     }
-    const std::uint16_t c = press.character;
+    std::uint16_t c = press.character;
+    if (press.latin >= 'a' && press.latin <= 'z' && NonLatinLetter(c))
+        c = static_cast<std::uint16_t>(press.shift ? press.latin - 'a' + 'A' : press.latin);
     if (!press.ctrl) return {A::Dispatch, c};
     const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
     if (!letter) return {A::Ignore, 0};  // Ctrl with a digit or sign types nothing
@@ -65,10 +79,23 @@ bool EditCopy(TimeCalculator& calc, const std::string& boxSelection, std::string
     return calc.CopyDuration(text);
 }
 
+namespace {
+
+// The sentence for a number that could be read two ways, naming it.
+std::string TwoWays(const std::string& number) {
+    std::string text = Tr(kTwoWaysText);
+    if (const auto at = text.find("{number}"); at != std::string::npos)
+        text.replace(at, 8, "\u201C" + number + "\u201D");
+    return text;
+}
+
+}  // namespace
+
 bool ApplyFactor(TimeCalculator& calc, const std::string& text, std::string& refusal) {
     Factor factor;
-    if (!ParseFactor(text, factor)) {
-        refusal = Tr(kFactorNotANumber);
+    std::string twoWays;
+    if (!ParseFactor(text, factor, LocaleDecimalMark(), &twoWays)) {
+        refusal = twoWays.empty() ? Tr(kFactorNotANumber) : TwoWays(twoWays);
         return false;
     }
     if (factor.divide && factor.value == 0) {
@@ -81,11 +108,13 @@ bool ApplyFactor(TimeCalculator& calc, const std::string& text, std::string& ref
 
 void EditPaste(TimeCalculator& calc, ICalcHost& host, const std::string& clipboard) {
     PastedEntry entry;
-    if (ParseDuration(clipboard, entry)) {
+    std::string twoWays;
+    if (ParseDuration(clipboard, entry, LocaleDecimalMark(), &twoWays)) {
         calc.PasteEntry(entry);
         return;
     }
-    host.MsgBox(Tr(kNoDurationText), kAppTitle, msgbox::kOkOnly | msgbox::kInformation);
+    host.MsgBox(twoWays.empty() ? Tr(kNoDurationText) : TwoWays(twoWays), kAppTitle,
+                msgbox::kOkOnly | msgbox::kInformation);
 }
 
 void HelpPlacement::Form_Load(IPlacedWindow& window, const IPlacedWindow* beside) {

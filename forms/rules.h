@@ -26,6 +26,9 @@ enum class Key {
 struct KeyPress {
     Key key = Key::Character;
     std::uint16_t character = 0;
+    // The letter the same key types on the US layout ('a' to 'z'), 0 where
+    // the front end cannot tell or the key carries none.
+    char latin = 0;
     bool shift = false, ctrl = false, alt = false, meta = false;
     bool inBox = false;  // the focus is in one of the three boxes, not on a button
 };
@@ -45,7 +48,10 @@ struct KeyRoute {
 // What Windows would deliver: Ctrl+letter is its control character, Alt (or
 // the Windows key) with anything types nothing, Ctrl+Enter is 10 and
 // Ctrl+Backspace 127; keys that type nothing do nothing on a button; the
-// boxes keep their own editing keys (Ctrl+A selects all).
+// boxes keep their own editing keys (Ctrl+A selects all). A letter of a
+// non-Latin script (Cyrillic, Greek, Hebrew, Arabic...) acts as the Latin
+// letter its key carries, so the command keys work on every layout; Latin
+// layouts type what they type (German "-" on the US "/" key stays minus).
 KeyRoute RouteKey(const KeyPress& press);
 
 // The dispatcher's key preview. "/" asks for a Tab; the Tab is held back

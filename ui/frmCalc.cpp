@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
@@ -13,6 +14,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QUrl>
+#include <cstring>
 #include <map>
 
 #include "desktop_open.h"
@@ -331,8 +333,24 @@ void frmCalc::MoveTab(bool backward) {
 
 namespace {
 
+// The US layout's letter on an X or Wayland key code (an evdev code plus
+// 8, as xkb numbers them on both), 0 for a key without one.
+char UsLetter(quint32 keycode) {
+    static const char kRows[][11] = {"qwertyuiop", "asdfghjkl", "zxcvbnm"};
+    static const quint32 kFirst[] = {24, 38, 52};  // Q, A and Z
+    for (int row = 0; row < 3; ++row) {
+        const auto length = static_cast<quint32>(std::strlen(kRows[row]));
+        if (keycode >= kFirst[row] && keycode < kFirst[row] + length)
+            return kRows[row][keycode - kFirst[row]];
+    }
+    return 0;
+}
+
 forms::KeyPress ToKeyPress(const QKeyEvent& key, bool inBox) {
     forms::KeyPress press;
+    static const bool xkbCodes = QGuiApplication::platformName() == QLatin1String("xcb") ||
+                                 QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    if (xkbCodes) press.latin = UsLetter(key.nativeScanCode());
     const Qt::KeyboardModifiers mods = key.modifiers();
     press.shift = mods & Qt::ShiftModifier;
     press.ctrl = mods & Qt::ControlModifier;

@@ -236,9 +236,14 @@ forms::KeyPress KeyDown(WPARAM vk, bool inBox) {
 // The shared rule's view of a character Windows has made. Ctrl+letter comes
 // as its control code, which is the letter again to the rule; Ctrl+Alt is
 // AltGr (or Alt+numpad digits) and types the character as Windows made it.
-forms::KeyPress CharPress(WPARAM ch, bool inBox) {
+forms::KeyPress CharPress(WPARAM ch, LPARAM lParam, bool inBox) {
     forms::KeyPress press;
     press.inBox = inBox;
+    press.shift = GetKeyState(VK_SHIFT) < 0;
+    // The key's virtual code on the active layout: non-Latin layouts name
+    // their letter keys by the US letters.
+    const UINT vk = MapVirtualKeyW((static_cast<UINT>(lParam) >> 16) & 0xFF, MAPVK_VSC_TO_VK);
+    if (vk >= 'A' && vk <= 'Z') press.latin = static_cast<char>('a' + (vk - 'A'));
     press.character = static_cast<std::uint16_t>(ch);
     const bool ctrl = GetKeyState(VK_CONTROL) < 0, alt = GetKeyState(VK_MENU) < 0;
     if (ctrl && !alt && ch >= 1 && ch <= 26) {
@@ -283,7 +288,7 @@ bool frmCalc::PreTranslate(MSG& msg) {
             // and then reaches the dispatcher before the focused box or
             // button, which may swallow it. Judged on the character itself,
             // so nothing carries over from one key to the next.
-            const forms::KeyRoute route = forms::RouteKey(CharPress(msg.wParam, inBox));
+            const forms::KeyRoute route = forms::RouteKey(CharPress(msg.wParam, msg.lParam, inBox));
             if (route.action == A::Native) return false;  // Ctrl+A: the box's own
             if (route.action != A::Dispatch) return true;
             auto code = route.code;

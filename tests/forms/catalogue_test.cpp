@@ -227,7 +227,7 @@ TEST(Catalogue, EveryTextTheWindowsShowIsInTheTemplate) {
         "", "+", "-", "=", ":", "MS", "S", "C", "CE", "Tickwell", "For editing use only"};
     std::vector<std::string> shown = {
         kHelpCaption,       kHelpMenuCaption,  kEditMenuCaption, kTapeCaption, kNoDurationText,
-        kClipboardBusyText, kFactorNotANumber, kFactorZero,      kHelpText1,   kHelpText2,
+        kClipboardBusyText, kFactorNotANumber, kFactorZero, kTwoWaysText,      kHelpText1,   kHelpText2,
         kHelpText3,         kHelpKeyList,      kLicenseText};
     for (const FormSpec* form : {&CalcForm(), &HelpPage(), &AboutForm(), &MultiplyForm()}) {
         shown.push_back(form->caption);

@@ -61,6 +61,10 @@ TEST(KeyRules, WhatEachKeyDoes) {
         p.inBox = inBox;
         return p;
     };
+    auto on = [](KeyPress p, char latin) {
+        p.latin = latin;
+        return p;
+    };
     auto with = [](KeyPress p, bool shift, bool ctrl, bool alt, bool meta = false) {
         p.shift = shift, p.ctrl = ctrl, p.alt = alt, p.meta = meta;
         return p;
@@ -90,6 +94,17 @@ TEST(KeyRules, WhatEachKeyDoes) {
         {"Tab", key(Key::Tab, false), A::TabForward, 0},
         {"Shift+Tab", with(key(Key::Tab), true, false, false), A::TabBackward, 0},
         {"Space on a button is a character, never a click", chr(' ', false), A::Dispatch, ' '},
+        // Faults caught: command keys dead on a non-Latin layout; a Latin
+        // layout's own character replaced by the US one.
+        {"Russian С on the C key clears", on(chr(0x0441), 'c'), A::Dispatch, 'c'},
+        {"Russian Ы on the S key with Shift", with(on(chr(0x042B), 's'), true, false, false),
+         A::Dispatch, 'S'},
+        {"Greek on the M key", on(chr(0x03BC), 'm'), A::Dispatch, 'm'},
+        {"German - on the US / key stays minus", on(chr('-'), 0), A::Dispatch, '-'},
+        {"AZERTY a on the US Q key stays a", on(chr('a'), 'q'), A::Dispatch, 'a'},
+        {"Russian . on the US / key stays a point", on(chr('.'), 0), A::Dispatch, '.'},
+        {"Ctrl with a Russian letter is Ctrl+its Latin letter", with(on(chr(0x0441), 'c'), false,
+         true, false), A::Dispatch, 3},
     };
     for (const Row& r : rows) {
         const KeyRoute route = RouteKey(r.press);

@@ -76,7 +76,10 @@ std::string HoursText(double hours) {
     (void)std::snprintf(buffer, sizeof buffer, "%.4f", hours);
     std::string text = buffer;
     text.erase(text.find_last_not_of('0') + 1);
-    if (text.back() == '.' || text.back() == ',') text.pop_back();  // the locale's point
+    // The locale's point, of one byte or more (U+066B), goes with its zeros.
+    const std::string point = LocaleDecimalPoint();
+    if (text.size() >= point.size() && text.compare(text.size() - point.size(), point.size(), point) == 0)
+        text.erase(text.size() - point.size());
     if (text == "-0") text = "0";
     return text;
 }

@@ -5,6 +5,7 @@
 #include "duration.h"
 #include "numbers.h"
 #include "translate.h"
+#include "written_number.h"
 
 namespace tickwell {
 
@@ -20,6 +21,26 @@ void Tape::Add(std::string line) {
     if (mChanged) mChanged();
 }
 
+namespace {
+
+// A number or duration written with "." in the locale's decimal mark, so a
+// line never mixes two marks.
+std::string Local(std::string text) {
+    const std::string point = LocaleDecimalPoint();
+    if (point != ".")
+        if (const auto at = text.find('.'); at != std::string::npos) text.replace(at, 1, point);
+    return text;
+}
+
+// TRANSLATORS: the tape's unit symbols, after a number ("62 min 5 s").
+const char* const kHourSymbol = N_("h");
+const char* const kMinuteSymbol = N_("min");
+const char* const kSecondSymbol = N_("s");
+
+std::string Unit(const char* symbol) { return std::string(" ") + Translate(symbol); }
+
+}  // namespace
+
 void Tape::Operand(bool subtract, std::int32_t seconds) {
     Add((subtract ? "\u2212 " : "+ ") + DurationText(seconds));
 }
@@ -27,19 +48,20 @@ void Tape::Operand(bool subtract, std::int32_t seconds) {
 // The decimal hours as Copy as Hours writes them: four decimals at most, in
 // the locale's decimal point.
 void Tape::Result(double hours, double seconds) {
-    Add("= " + DurationText(hours, seconds) + " (" + HoursText(hours + seconds / 3600.0) + " h)");
+    Add("= " + Local(DurationText(hours, seconds)) + " (" + HoursText(hours + seconds / 3600.0) +
+        Unit(kHourSymbol) + ")");
 }
 
 void Tape::Converted(Control button, const std::string& minutes, const std::string& seconds) {
     if (button == Control::cmdMinutes) {
-        Add("MS " + minutes + " min " + seconds + " s");
+        Add("MS " + Local(minutes) + Unit(kMinuteSymbol) + " " + seconds + Unit(kSecondSymbol));
     } else {
-        Add("S " + seconds + " s");
+        Add("S " + seconds + Unit(kSecondSymbol));
     }
 }
 
 void Tape::Scaled(bool divide, double factor) {
-    Add((divide ? "\u00F7 " : "\u00D7 ") + DecimalText(factor));
+    Add((divide ? "\u00F7 " : "\u00D7 ") + Local(DecimalText(factor)));
 }
 
 void Tape::ClearedEntry() { Add("CE"); }

@@ -4,6 +4,8 @@
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <vector>
 #include <string>
 
 #include "factor.h"
@@ -234,12 +236,27 @@ TEST(Duration, AsPeopleWriteThem) {
 TEST(Duration, HoursInTheUsersLocale) {
     const char* old = std::setlocale(LC_NUMERIC, nullptr);
     const std::string saved = old ? old : "C";
-    if (!std::setlocale(LC_NUMERIC, "de_DE.UTF-8")) GTEST_SKIP() << "no de_DE.UTF-8 locale here";
-    EXPECT_EQ(HoursText(1.5), "1,5");
-    EXPECT_EQ(HoursText(2), "2");
-    Tape tape;
-    tape.Result(1, 1800);
-    EXPECT_EQ(tape.Lines().back(), "= 1:30:00 (1,5 h)");
+    // Faults caught: a line with two decimal marks ("= 0:00:02.5 (0,0007 h)"),
+    // "-0" or a trailing point of more than one byte left by Copy as Hours.
+    for (const auto& [locale, point] : {std::pair<const char*, std::string>{"de_DE.UTF-8", ","},
+                                        {"ps_AF.UTF-8", "\u066B"}}) {
+        if (!std::setlocale(LC_NUMERIC, locale)) {
+            std::printf("no %s locale here; its rows are not run\n", locale);
+            continue;
+        }
+        EXPECT_EQ(HoursText(1.5), "1" + point + "5");
+        EXPECT_EQ(HoursText(2), "2");
+        EXPECT_EQ(HoursText(-0.00001), "0");
+        Tape tape;
+        tape.Result(1, 1800);
+        tape.Result(0, 2.5);
+        tape.Scaled(false, 1.5);
+        tape.Converted(Control::cmdMinutes, "62.5", "0");
+        const std::vector<std::string> want = {
+            "= 1:30:00 (1" + point + "5 h)", "= 0:00:02" + point + "5 (0" + point + "0007 h)",
+            "\u00D7 1" + point + "5", "MS 62" + point + "5 min 0 s"};
+        EXPECT_EQ(std::vector<std::string>(tape.Lines().begin(), tape.Lines().end()), want) << locale;
+    }
     std::setlocale(LC_NUMERIC, saved.c_str());
     EXPECT_EQ(HoursText(1.5), "1.5");
 }

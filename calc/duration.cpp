@@ -116,10 +116,9 @@ char32_t LowerCase(char32_t c) {
     return c;
 }
 
-// The text as the reader sees it: letters in lower case, and the blanks of
-// typography (no-break, narrow no-break, thin and figure spaces) plain ones.
-// Two-byte UTF-8 letters stay two bytes; anything else passes unchanged.
-std::string Folded(std::string_view text) {
+}  // namespace
+
+std::string FoldedText(std::string_view text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -146,6 +145,10 @@ std::string Folded(std::string_view text) {
     }
     return out;
 }
+
+namespace {
+
+std::string Folded(std::string_view text) { return FoldedText(text); }
 
 class Reader {
 public:

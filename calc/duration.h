@@ -24,6 +24,11 @@ std::string DurationText(double seconds);
 // "-0" ("1.5", "1.2611", "-0.5", "0").
 std::string HoursText(double hours);
 
+// Text as the paste reader compares it: letters of Latin, Greek and
+// Cyrillic script in lower case, the blanks of typography (no-break, narrow
+// no-break, thin and figure spaces) plain ones; anything else unchanged.
+std::string FoldedText(std::string_view text);
+
 // The three boxes as a user would have typed a pasted duration.
 struct PastedEntry {
     std::string hours, minutes, seconds;

@@ -209,12 +209,12 @@ constexpr FormSpec kMultiplyForm{"frmMultiply",
                                  0};
 
 constexpr MenuItemSpec kHelpMenu[] = {
-    {"mnuUsing", N_("Using Tickwell..."), MenuCommand::Using, true},
+    {"mnuUsing", N_("&Using Tickwell..."), MenuCommand::Using, true},
     {"mnuHelpSep1", nullptr, MenuCommand::None, false},
-    {"mnuHelpWebSite", N_("Brenholt Web Site..."), MenuCommand::WebSite, false},
-    {"mnuHelpSharewell", N_("Sharewell Project..."), MenuCommand::Sharewell, false},
+    {"mnuHelpWebSite", N_("Brenholt &Web Site..."), MenuCommand::WebSite, false},
+    {"mnuHelpSharewell", N_("&Sharewell Project..."), MenuCommand::Sharewell, false},
     {"mnuHelpSep2", nullptr, MenuCommand::None, false},
-    {"mnuAbout", N_("About Tickwell..."), MenuCommand::About, false},
+    {"mnuAbout", N_("&About Tickwell..."), MenuCommand::About, false},
 };
 
 }  // namespace

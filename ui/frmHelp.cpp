@@ -50,20 +50,25 @@ void frmHelp::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
-namespace {
-
 // The stand-in faces run wider than the design's, so a paragraph can need
-// more lines than its box holds and run into the text below: such a
-// paragraph is set a little smaller until it fits its box.
-QFont FittedFont(const QFont& designed, const QRect& box, int flags, const QString& text) {
-    QFont font = designed;
-    while (font.pointSizeF() > 6 &&
-           QFontMetrics(font).boundingRect(box, flags, text).height() > box.height())
-        font.setPointSizeF(font.pointSizeF() - 0.25);
-    return font;
+// more lines than its box holds and run into the text below: then every
+// paragraph is set a little smaller, until each fits its box.
+qreal frmHelp::ParagraphPointSize() {
+    qreal size = 0;
+    for (const forms::ControlSpec& text : forms::HelpPage()) {
+        if (!text.wrap) continue;
+        QFont font = ToFont(text.font);
+        if (size == 0 || font.pointSizeF() < size) size = font.pointSizeF();
+        const QString caption = forms::Tr(text.caption);
+        const QRect box = ToRect(text.rect);
+        font.setPointSizeF(size);
+        while (font.pointSizeF() > 6 &&
+               QFontMetrics(font).boundingRect(box, Qt::TextWordWrap, caption).height() > box.height())
+            font.setPointSizeF(font.pointSizeF() - 0.25);
+        size = font.pointSizeF();
+    }
+    return size;
 }
-
-}  // namespace
 
 void frmHelp::PaintPage(QPainter& p, const QPalette& palette, int only) {
     const forms::FormSpec& page = forms::HelpPage();
@@ -72,6 +77,7 @@ void frmHelp::PaintPage(QPainter& p, const QPalette& palette, int only) {
                    ToColor(page.background, palette));
     p.setRenderHint(QPainter::TextAntialiasing);
     // Later elements lie above earlier ones: the subtitle over the title.
+    const qreal paragraphs = ParagraphPointSize();
     int index = 0;
     for (const forms::ControlSpec& text : page) {
         if (only >= 0 && index++ != only) continue;
@@ -82,7 +88,7 @@ void frmHelp::PaintPage(QPainter& p, const QPalette& palette, int only) {
         int flags = ToAlignment(text.align) | Qt::AlignTop;
         if (text.wrap) {
             flags |= Qt::TextWordWrap;
-            font = FittedFont(font, box, flags, caption);
+            font.setPointSizeF(paragraphs);
         }
         p.setFont(font);
         p.setPen(ToColor(text.color, palette));

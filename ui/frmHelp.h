@@ -24,6 +24,10 @@ public:
     // Draws the help page; `only`, when not negative, draws that one text
     // element alone (for measuring what each paints).
     static void PaintPage(QPainter& p, const QPalette& palette, int only = -1);
+    // The size every paragraph of the page is set in: the design's, or less
+    // where a paragraph in this language and font would not fit its box at
+    // it, so no paragraph is drawn smaller than the others.
+    static qreal ParagraphPointSize();
 
 signals:
     void unloaded();

@@ -8,9 +8,12 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
+#include "duration.h"
+#include "installer_texts.h"
 #include "layout.h"
 #include "texts.h"
 
@@ -244,6 +247,86 @@ TEST(Catalogue, EveryTextTheWindowsShowIsInTheTemplate) {
         if (!kept.count(text)) {
             EXPECT_TRUE(ids.count(text)) << "not in po/tickwell.pot: " << text;
         }
+}
+
+// Access keys: within a menu, the menu bar, a dialog, and the installer's
+// users page with the installer's own buttons, no two texts share one, in
+// English and in every catalogue. Faults caught: "&Copy" and "&Cinta" in the
+// Spanish Edit menu, "&Solo para mí" beside NSIS's "&Siguiente >".
+TEST(Catalogue, AccessKeysApartInEveryLanguage) {
+    // The character after "&", in lower case; "" for none.
+    auto key = [](const std::string& text) -> std::string {
+        for (std::size_t at = text.find('&'); at != std::string::npos && at + 1 < text.size();
+             at = text.find('&', at + 2)) {
+            if (text[at + 1] == '&') continue;
+            std::size_t end = at + 2;
+            while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
+            return FoldedText(text.substr(at + 1, end - at - 1));
+        }
+        return "";
+    };
+    // NSIS's own buttons on the users page, from its language file.
+    auto nsisButtons = [](const std::string& language) {
+        static const std::map<std::string, std::string> kNames = {
+            {"", "English"}, {"de", "German"}, {"fr", "French"}, {"es", "Spanish"},
+            {"it", "Italian"}, {"pt_BR", "PortugueseBR"}, {"nl", "Dutch"}, {"pl", "Polish"},
+            {"ru", "Russian"}};
+        std::vector<std::string> buttons;
+        std::ifstream in("/usr/share/nsis/Contrib/Language files/" + kNames.at(language) + ".nlf");
+        std::string line;
+        for (bool next = false; std::getline(in, line);) {
+            if (!line.empty() && line.back() == '\r') line.pop_back();
+            if (next) buttons.push_back(line);
+            next = line == "# ^BackBtn" || line == "# ^NextBtn" || line == "# ^CancelBtn";
+        }
+        return buttons;
+    };
+    std::vector<std::string> languages = {""};
+    std::ifstream linguas(TICKWELL_SOURCE_DIR "/po/LINGUAS");
+    for (std::string l; linguas >> l;) languages.push_back(l);
+    auto read = [](const std::string& path, std::string& bytes) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream all;
+        all << in.rdbuf();
+        bytes = all.str();
+        return static_cast<bool>(in);
+    };
+    for (const std::string& language : languages) {
+        if (language.empty()) {
+            UseCatalogue(Catalogue{});
+        } else {
+            ASSERT_EQ(LoadCatalogue(TICKWELL_LOCALE_DIR, {language}, read), language);
+        }
+        std::vector<std::pair<std::string, std::vector<std::string>>> groups = {
+            {"menu bar", {Tr(kEditMenuCaption), Tr(kHelpMenuCaption)}}};
+        for (auto [name, item, end] : {std::tuple{"Edit menu", EditMenuBegin(), EditMenuEnd()},
+                                       std::tuple{"Help menu", HelpMenuBegin(), HelpMenuEnd()}}) {
+            groups.push_back({name, {}});
+            for (; item != end; ++item)
+                if (item->caption) groups.back().second.push_back(Tr(item->caption));
+        }
+        for (const FormSpec* form : {&CalcForm(), &AboutForm(), &MultiplyForm()}) {
+            groups.push_back({form->name, {}});
+            for (const ControlSpec& c : *form)
+                if (c.caption) groups.back().second.push_back(Tr(c.caption));
+        }
+        std::vector<std::string> page = nsisButtons(language);
+        for (const auto& [name, text] : installer::kTexts)
+            if (std::string(name).rfind("Scope", 0) == 0) page.push_back(Tr(text));
+        groups.push_back({"installer's users page", page});
+        for (const auto& [group, texts] : groups) {
+            std::map<std::string, std::string> taken;
+            for (const std::string& text : texts) {
+                const std::string k = key(text);
+                if (k.empty()) continue;
+                const auto [at, fresh] = taken.emplace(k, text);
+                EXPECT_TRUE(fresh) << (language.empty() ? "en" : language) << ", " << group
+                                   << ": \"" << text << "\" and \"" << at->second << "\" share "
+                                   << k;
+            }
+        }
+    }
+    UseCatalogue(Catalogue{});
 }
 
 }  // namespace

@@ -368,6 +368,25 @@ void TextsFitAndStayApart() {
                 << button->objectName().toStdString() << " cut: " << button->text().toStdString();
         }
     }
+    // Fault caught: a translated paragraph set smaller than the others
+    // (the German second paragraph ran 7 % long); one that does not fit.
+    const qreal size = frmHelp::ParagraphPointSize();
+    for (const forms::ControlSpec& row : forms::HelpPage()) {
+        if (!row.wrap) continue;
+        QFont font = ToFont(row.font);
+        EXPECT_GE(size, font.pointSizeF() - 0.5) << "paragraphs set smaller than the design";
+        font.setPointSizeF(size);
+        const QString text = forms::Tr(row.caption);
+        EXPECT_LE(QFontMetrics(font).boundingRect(ToRect(row.rect), Qt::TextWordWrap, text).height(),
+                  ToRect(row.rect).height())
+            << row.name << " does not fit: " << text.toStdString();
+    }
+    // Fault caught: the multiply box's title cut off in the title bar (room
+    // left for the icon and the close box).
+    const forms::FormSpec& multiply = forms::MultiplyForm();
+    EXPECT_LE(QFontMetrics(QApplication::font()).horizontalAdvance(forms::Tr(multiply.caption)) + 64,
+              Px(multiply.clientWidth))
+        << "title cut: " << forms::Tr(multiply.caption);
     for (const qreal scale : {1.0, 1.5, 2.0}) {
         std::vector<std::vector<std::pair<std::string, QRectF>>> windows(3);
         const forms::FormSpec& page = forms::HelpPage();

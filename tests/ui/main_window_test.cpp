@@ -137,8 +137,8 @@ TEST_F(MainWindow, LayoutMatchesTheDesign) {
               "Multiply or &Divide...\t* |-|&Tape Ctrl+T");
     EXPECT_EQ(mWindow->menuBar()->actions()[1]->text(), "&Help");
     EXPECT_EQ(items(1),
-              "Using Tickwell... F1|-|Brenholt Web Site... |Sharewell Project... |-|"
-              "About Tickwell... ");
+              "&Using Tickwell... F1|-|Brenholt &Web Site... |&Sharewell Project... |-|"
+              "&About Tickwell... ");
 }
 
 TEST_F(MainWindow, KeysDriveTheCalculator) {

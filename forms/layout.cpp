@@ -292,6 +292,18 @@ bool EngineControl(const char* controlName, Control& control) {
 const MenuItemSpec* HelpMenuBegin() { return std::begin(kHelpMenu); }
 const MenuItemSpec* HelpMenuEnd() { return std::end(kHelpMenu); }
 const FormSpec& MultiplyForm() { return kMultiplyForm; }
+
+std::string MenuShortcutText(const MenuItemSpec& item) {
+    if (item.f1) return "F1";
+    // TRANSLATORS: the names of the Control and Shift keys in menus'
+    // shortcuts, as the desktop writes them ("Strg", "Umschalt").
+    static const char* const kCtrl = N_("Ctrl");
+    static const char* const kShift = N_("Shift");
+    if (item.ctrl)
+        return std::string(Tr(kCtrl)) + "+" + (item.shift ? std::string(Tr(kShift)) + "+" : "") +
+               item.ctrl;
+    return item.key ? item.key : "";
+}
 const MenuItemSpec* EditMenuBegin() { return std::begin(kEditMenu); }
 const MenuItemSpec* EditMenuEnd() { return std::end(kEditMenu); }
 

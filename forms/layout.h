@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "catalogue.h"
 #include "host.h"
@@ -140,6 +141,10 @@ struct MenuItemSpec {
     bool shift = false;         // ... with Shift too
     const char* key = nullptr;  // a plain key that does the same, shown beside it
 };
+// The shortcut a menu shows beside an item ("F1", "Ctrl+Shift+C", "*"), the
+// modifier keys named in the user's language ("Strg+Umschalt+C") as the
+// desktop names them; "" for none.
+std::string MenuShortcutText(const MenuItemSpec& item);
 constexpr const char* kHelpMenuName = "mnuHelp";
 constexpr const char* kHelpMenuCaption = N_("&Help");
 const MenuItemSpec* HelpMenuBegin();

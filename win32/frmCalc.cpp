@@ -121,20 +121,16 @@ HMENU frmCalc::BuildMenu(const forms::MenuItemSpec* begin, const forms::MenuItem
         }
         const auto id = static_cast<WORD>(kMenuBase + static_cast<int>(item->command));
         std::wstring caption = Wide(forms::Tr(item->caption));
-        if (item->f1) {
-            caption += L"\tF1";
-            accelerators.push_back({FVIRTKEY, VK_F1, id});
-        }
+        // A plain key that does the same is shown, not bound: it goes through
+        // the dispatcher like every typed key.
+        if (const std::string shortcut = forms::MenuShortcutText(*item); !shortcut.empty())
+            caption += L"\t" + Wide(shortcut);
+        if (item->f1) accelerators.push_back({FVIRTKEY, VK_F1, id});
         if (item->ctrl) {
-            caption += std::wstring(L"\tCtrl+") + (item->shift ? L"Shift+" : L"") +
-                       static_cast<wchar_t>(item->ctrl);
             const BYTE shift = item->shift ? FSHIFT : 0;
             accelerators.push_back({static_cast<BYTE>(FVIRTKEY | FCONTROL | shift),
                                     static_cast<WORD>(item->ctrl), id});
         }
-        // A plain key that does the same is shown, not bound: it goes through
-        // the dispatcher like every typed key.
-        if (item->key) caption += L"\t" + Wide(item->key);
         AppendMenuW(menu, MF_STRING, id, caption.c_str());
     }
     return menu;

@@ -336,7 +336,7 @@ class Tickwell:
         return tuple(int(v) for v in re.search(r"Geometry: (\d+)x(\d+)", out).groups())
 
     def tape(self):
-        frame = self.frame("Tickwell Tape") or self.frame("Tickwell-Streifen")  # English, German
+        frame = self.frame("Tickwell Tape") or self.frame("Tickwell-Rechenstreifen")  # English, German
         text = frame and self.find(frame, role=pyatspi.ROLE_TEXT)
         return text.queryText().getText(0, -1).split("\n") if text else []
 
@@ -504,15 +504,41 @@ LANGUAGES = {
         ("paste_refused", "hello", "Die Zwischenablage enthält keine Zeitdauer."),
         # The decimal comma and German unit words pasted; decimals in the tape as German writes them.
         ("paste", "1,5 h", ("1", "30", "")), ("paste", "2 Std 15 Min", ("2", "15", "")),
-        ("keys", "\r"), ("press", "ctrl+t"), ("tape_shows", ("= 2:15:00 (2,25 h)",))]),
-    "in Russian": ({"LANG": "ru_RU.UTF-8"}, [("shows", "Часы"), ("shows", "Секунды")]),
+        ("keys", "\r"), ("press", "ctrl+t"), ("tape_shows", ("= 2:15:00 (2,25 h)",)),
+        # Faults caught: a thousands point read as a decimal one (3.6 s), an
+        # abbreviation's period read as one before the next number (1:00:18).
+        ("paste", "3.600 Sekunden", ("", "", "3600")), ("paste", "2 Std. 15 Min.", ("2", "15", "")),
+        ("paste", "1 Std.30 Min", ("1", "30", "")), ("paste", "2h.30", ("2", "30", "")),
+        ("paste", "2 Stunden und 30 Minuten", ("2", "30", "")), ("paste", "1:30 h", ("1", "30", ""))]),
+    "in Russian": ({"LANG": "ru_RU.UTF-8"}, [
+        ("shows", "Часы"), ("shows", "Секунды"),
+        ("paste", "2 Часа 30 Минут", ("2", "30", "")), ("paste", "1ч 30м", ("1", "30", "")),
+        ("paste", "1\u00a0ч\u00a030", ("1", "30", ""))]),
+    # Faults caught: "1,500 s" pasted as 1.5 s, "1,000" multiplying by 1, half a
+    # second rounded away before it was multiplied.
+    "in English": ({"LANG": "en_US.UTF-8"}, [
+        ("paste", "1,500 s", ("", "", "1500")), ("paste", "0:00:01", ("0", "00", "01")),
+        ("keys", "*"), ("factor", "1,000"), ("expect", ("0", "16", "40"), "Hours"),
+        ("paste", "0:00:00.5", ("0", "00", "00.5")), ("keys", "*"), ("factor", "3"),
+        ("expect", ("0", "0", "2"), "Hours")]),
     "in a language without a catalogue, English": ({"LANG": "sw_KE.UTF-8"}, [
         ("shows", "Hours"), ("keys", "1/30/0="), ("press", "alt+e"), ("press", "c"),
         ("clipboard_is", "1:30:00"), ("paste_refused", "hello")]),
 }
 
+# Fault caught: the command letters dead where the layout types Cyrillic
+# (C, S on the keys that type "с", "ы"). Keys by X key code, as the keyboard
+# sends them.
+LAYOUTS = {
+    "command keys on a Russian layout": [
+        ("keys", "1/25/40"), ("layout", "ru"), ("keycode", 39),
+        ("expect", ("", "", "5140"), "Convert to seconds"),
+        ("keycode", 54), ("expect", ("", "", ""), "Hours"), ("layout", "us")],
+}
+
 SCENARIOS = {
     **TYPED,
+    **LAYOUTS,
     **BURST,
     **MODIFIED,
     **EDIT,
@@ -542,6 +568,15 @@ def burst(app, text):
 
 def press(app, *names):
     app.key(*names)
+
+
+def layout(app, name):
+    # The server tells the program of the new keymap before any later key.
+    app.desktop.run(["setxkbmap", name])
+
+
+def keycode(app, code):
+    app.desktop.run(["xdotool", "key", str(code)])
 
 
 def clipboard_is(app, text):

@@ -316,6 +316,15 @@ int main(int argc, char** argv) {
                ",\"name\":" + Json(AccName(w)) + ",\"rect\":" + Rect(w) + "}";
         first = false;
     }
+    // The menus' items as Windows draws them, shortcut after the tab.
+    if (HMENU bar = GetMenu(main))
+        for (int i = 0; i < GetMenuItemCount(bar); ++i)
+            if (HMENU menu = GetSubMenu(bar, i))
+                for (int j = 0; j < GetMenuItemCount(menu); ++j) {
+                    wchar_t item[256] = {};
+                    if (GetMenuStringW(menu, static_cast<UINT>(j), item, 256, MF_BYPOSITION) > 0)
+                        labels += (labels.empty() ? "" : ",") + Json(Utf8(item));
+                }
     out += "},\"labels\":[" + labels + "]";
     out += ",\"focus\":" + Json(focus) + ",\"boxes\":[" + boxes.json + "]";
     HWND help = FindWindowW(L"TickwellHelp", nullptr);

@@ -445,14 +445,19 @@ SCENARIOS = {
     "window opened minimized from a minimized shortcut": [("minimized_start",)],
     "both places saved when the session ends": [("session_end",)],
     **{name: steps for name, (env, steps) in LANGUAGES.items()},
+    # Fault caught: "Ctrl+Shift+C" in English beside German items.
+    "menus name their keys in German": [("shows", "Als &Stunden kopieren\tStrg+Umschalt+C")],
 }
+
+
+GERMAN = LANGUAGES["in German"][0]
 
 
 def run_scenario(wine, exe, name, steps, planted=None):
     wine.run("reg", "delete", r"HKCU\Software\Brenholt", "/f", check=False)
     others = []
     try:
-        env = LANGUAGES[name][0] if name in LANGUAGES else None
+        env = LANGUAGES[name][0] if name in LANGUAGES else GERMAN if "German" in name else None
         play(wine.desktop, lambda: Tickwell(wine, exe, env=env), steps, globals(),
              {"exe": exe, "planted": planted, "others": others}, f"wine-{name}")
     finally:

@@ -66,17 +66,12 @@ NumberRead ReadWrittenNumber(std::string_view text, std::size_t& pos, char mark,
         ok = n == 1;  // ".5"
         decimal = 0;
     } else if (marks.find_first_not_of(marks[0]) == std::string::npos) {
-        const char c = marks[0];
-        const bool grouped = Grouped(groups);
-        if (c == mark) {
-            ok = n == 1;
-            decimal = 0;
-        } else if (grouped) {
+        if (marks[0] != mark && Grouped(groups)) {
             // The other mark in thousands places: thousands, unless the
             // locale settles neither mark and one mark could be a decimal.
             twoWays = mark != '.' && mark != ',' && n == 1;
         } else {
-            ok = n == 1;
+            ok = n == 1;  // the locale's mark, or the other where it groups nothing
             decimal = 0;
         }
     } else {

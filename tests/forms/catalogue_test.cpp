@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "duration.h"
+#include "translate.h"
 #include "installer_texts.h"
 #include "layout.h"
 #include "texts.h"
@@ -327,6 +328,47 @@ TEST(Catalogue, AccessKeysApartInEveryLanguage) {
         }
     }
     UseCatalogue(Catalogue{});
+}
+
+// Every unit word and "and" word of every catalogue pastes as its unit, with
+// and without an abbreviation's period. Faults caught: a word in capitals or
+// with its period in the list (never matched), a word listed for two units,
+// an "and" word that is also a unit.
+TEST(Catalogue, EveryUnitWordPastes) {
+    SetTranslator([](const char* english) { return Tr(english); });
+    const char* const lists[3] = {"h hr hrs hour hours", "m min mins minute minutes",
+                                  "s sec secs second seconds"};
+    std::ifstream linguas(TICKWELL_SOURCE_DIR "/po/LINGUAS");
+    auto read = [](const std::string& path, std::string& bytes) {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream all;
+        all << in.rdbuf();
+        bytes = all.str();
+        return static_cast<bool>(in);
+    };
+    for (std::string language; linguas >> language;) {
+        ASSERT_EQ(LoadCatalogue(TICKWELL_LOCALE_DIR, {language}, read), language);
+        for (int unit = 0; unit < 3; ++unit) {
+            std::istringstream words(Tr(lists[unit]));
+            for (std::string word; words >> word;) {
+                for (const std::string& text : {"2 " + word, "2 " + word + "."}) {
+                    PastedEntry entry;
+                    const bool ok = ParseDuration(text, entry, '.');
+                    const std::string fields[3] = {entry.hours, entry.minutes, entry.seconds};
+                    EXPECT_TRUE(ok && fields[unit] == "2")
+                        << language << ": \"" << text << "\" not read as 2 of unit " << unit;
+                }
+            }
+        }
+        std::istringstream ands(Tr("and"));
+        for (std::string word; ands >> word;) {
+            PastedEntry entry;
+            EXPECT_TRUE(ParseDuration("1 h " + word + " 30 min", entry, '.') && entry.minutes == "30")
+                << language << ": \"" << word << "\"";
+        }
+    }
+    UseCatalogue(Catalogue{});
+    SetTranslator(nullptr);
 }
 
 }  // namespace

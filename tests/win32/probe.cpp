@@ -4,7 +4,7 @@
 //   probe.exe              the state
 //   probe.exe answer ID    presses button ID (1 OK, 6 Yes, 7 No) of the open message box
 //   probe.exe start EXE N  starts EXE with show command N, as a shortcut would
-//   probe.exe clip [TEXT]  prints the clipboard's text, or sets it
+//   probe.exe clip [HEX]   prints the clipboard's text, or sets it (UTF-8 in hex)
 //   probe.exe wizard TITLE [BUTTON]  the visible texts of the dialogs whose
 //                          caption holds TITLE (an installer's pages, its message boxes),
 //                          or presses the button labelled BUTTON in the last one
@@ -237,13 +237,17 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (argc >= 2 && std::string(argv[1]) == "clip") {
-        // The clipboard's text, or (with a text) the clipboard set to it.
+        // The clipboard's text, or (with a text, as UTF-8 in hex digits, which
+        // no code page of the command line changes) the clipboard set to it.
         if (!OpenClipboard(nullptr)) return 1;
         if (argc == 3) {
-            const int n = MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, nullptr, 0);
+            std::string utf8;
+            for (const char* hex = argv[2]; hex[0] && hex[1]; hex += 2)
+                utf8 += static_cast<char>(std::stoi(std::string(hex, 2), nullptr, 16));
+            const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
             HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, static_cast<SIZE_T>(n) * sizeof(wchar_t));
-            MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, static_cast<wchar_t*>(GlobalLock(memory)),
-                                n);
+            MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1,
+                                static_cast<wchar_t*>(GlobalLock(memory)), n);
             GlobalUnlock(memory);
             EmptyClipboard();
             SetClipboardData(CF_UNICODETEXT, memory);
@@ -316,15 +320,6 @@ int main(int argc, char** argv) {
                ",\"name\":" + Json(AccName(w)) + ",\"rect\":" + Rect(w) + "}";
         first = false;
     }
-    // The menus' items as Windows draws them, shortcut after the tab.
-    if (HMENU bar = GetMenu(main))
-        for (int i = 0; i < GetMenuItemCount(bar); ++i)
-            if (HMENU menu = GetSubMenu(bar, i))
-                for (int j = 0; j < GetMenuItemCount(menu); ++j) {
-                    wchar_t item[256] = {};
-                    if (GetMenuStringW(menu, static_cast<UINT>(j), item, 256, MF_BYPOSITION) > 0)
-                        labels += (labels.empty() ? "" : ",") + Json(Utf8(item));
-                }
     out += "},\"labels\":[" + labels + "]";
     out += ",\"focus\":" + Json(focus) + ",\"boxes\":[" + boxes.json + "]";
     HWND help = FindWindowW(L"TickwellHelp", nullptr);

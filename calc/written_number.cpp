@@ -66,13 +66,14 @@ NumberRead ReadWrittenNumber(std::string_view text, std::size_t& pos, char mark,
         ok = n == 1;  // ".5"
         decimal = 0;
     } else if (marks.find_first_not_of(marks[0]) == std::string::npos) {
-        if (marks[0] != mark && Grouped(groups)) {
-            // The other mark in thousands places: thousands, unless the
-            // locale settles neither mark and one mark could be a decimal.
-            twoWays = mark != '.' && mark != ',' && n == 1;
+        if (n > 1) {
+            ok = Grouped(groups);  // a decimal mark stands once: thousands or nothing
+        } else if (marks[0] != mark && Grouped(groups)) {
+            // The other mark in a thousands place: thousands, unless the
+            // locale settles neither mark, where it could be a decimal.
+            twoWays = mark != '.' && mark != ',';
         } else {
-            ok = n == 1;  // the locale's mark, or the other where it groups nothing
-            decimal = 0;
+            decimal = 0;  // the locale's mark, or the other where it groups nothing
         }
     } else {
         // Both marks: the last alone is the decimal mark.

@@ -25,8 +25,10 @@ enum class NumberRead {
 // Digits, then "." or "," each followed by a digit:
 // - the locale's mark once is the decimal mark ("1.5" where it is ".");
 // - the other mark between groups of three digits after a first group of one
-//   to three is a thousands separator ("1,500", "12,345,678"; "3.600" where
-//   the mark is ","), and once in any other place a decimal mark ("1,5");
+//   to three is a thousands separator ("1,500"; "3.600" where the mark is
+//   ","), and once in any other place a decimal mark ("1,5");
+// - either mark more than once can only group thousands ("12,345,678",
+//   "1.234.567"), and must;
 // - both marks: the last one is the decimal mark, the others thousands
 //   separators ("1,234.5", "1.234,5");
 // - a leading "." is a decimal mark (".5").

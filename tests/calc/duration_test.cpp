@@ -178,6 +178,7 @@ TEST(Duration, AsPeopleWriteThem) {
         {'.', "1,234.5 s", "||1234.5"},       // both marks
         {'.', "1.500 s", "||1.500"},            // the locale's own mark
         {'.', "1,50,000 s", ""},              // no reading makes it whole
+        {'.', "1.234.567 s", "||1234567"},    // a decimal mark stands once
         {',', "3.600 Sekunden", "||3600"},    // German thousands
         {',', "1.234.567 s", "||1234567"},
         {',', "1.5 h", "1|30|"},

@@ -8,15 +8,14 @@
 #include <set>
 #include <sstream>
 #include <string>
-#include <tuple>
 #include <utility>
 #include <vector>
 
 #include "duration.h"
-#include "translate.h"
 #include "installer_texts.h"
 #include "layout.h"
 #include "texts.h"
+#include "translate.h"
 
 namespace tickwell::forms {
 namespace {
@@ -231,8 +230,8 @@ TEST(Catalogue, EveryTextTheWindowsShowIsInTheTemplate) {
         "", "+", "-", "=", ":", "MS", "S", "C", "CE", "Tickwell", "For editing use only"};
     std::vector<std::string> shown = {
         kHelpCaption,       kHelpMenuCaption,  kEditMenuCaption, kTapeCaption, kNoDurationText,
-        kClipboardBusyText, kFactorNotANumber, kFactorZero, kTwoWaysText,      kHelpText1,   kHelpText2,
-        kHelpText3,         kHelpKeyList,      kLicenseText};
+        kClipboardBusyText, kFactorNotANumber, kFactorZero,      kTwoWaysText, kHelpText1,
+        kHelpText2,         kHelpText3,        kHelpKeyList,     kLicenseText};
     for (const FormSpec* form : {&CalcForm(), &HelpPage(), &AboutForm(), &MultiplyForm()}) {
         shown.push_back(form->caption);
         for (const ControlSpec& c : *form)
@@ -250,126 +249,80 @@ TEST(Catalogue, EveryTextTheWindowsShowIsInTheTemplate) {
         }
 }
 
-// Access keys: within a menu, the menu bar, a dialog, and the installer's
-// users page with the installer's own buttons, no two texts share one, in
-// English and in every catalogue. Faults caught: "&Copy" and "&Cinta" in the
-// Spanish Edit menu, "&Solo para mí" beside NSIS's "&Siguiente >".
-TEST(Catalogue, AccessKeysApartInEveryLanguage) {
-    // The character after "&", in lower case; "" for none.
-    auto key = [](const std::string& text) -> std::string {
-        for (std::size_t at = text.find('&'); at != std::string::npos && at + 1 < text.size();
-             at = text.find('&', at + 2)) {
-            if (text[at + 1] == '&') continue;
-            std::size_t end = at + 2;
-            while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) ++end;
-            return FoldedText(text.substr(at + 1, end - at - 1));
-        }
-        return "";
-    };
-    // NSIS's own buttons on the users page, from its language file.
-    auto nsisButtons = [](const std::string& language) {
-        static const std::map<std::string, std::string> kNames = {
-            {"", "English"}, {"de", "German"}, {"fr", "French"}, {"es", "Spanish"},
-            {"it", "Italian"}, {"pt_BR", "PortugueseBR"}, {"nl", "Dutch"}, {"pl", "Polish"},
-            {"ru", "Russian"}};
-        std::vector<std::string> buttons;
-        std::ifstream in("/usr/share/nsis/Contrib/Language files/" + kNames.at(language) + ".nlf");
-        std::string line;
-        for (bool next = false; std::getline(in, line);) {
-            if (!line.empty() && line.back() == '\r') line.pop_back();
-            if (next) buttons.push_back(line);
-            next = line == "# ^BackBtn" || line == "# ^NextBtn" || line == "# ^CancelBtn";
-        }
-        return buttons;
-    };
-    std::vector<std::string> languages = {""};
-    std::ifstream linguas(TICKWELL_SOURCE_DIR "/po/LINGUAS");
-    for (std::string l; linguas >> l;) languages.push_back(l);
+// Each catalogue as the windows and Paste use it, English first. Faults
+// caught: two access keys alike in one menu, the menu bar, a dialog, or the
+// installer's users page with NSIS's own buttons ("&Cinta" beside "&Copiar",
+// "&Solo para mí" beside "&Siguiente >"); "Ctrl+Shift+C" beside German items
+// in the Windows menus; a unit or "and" word that never pastes (in capitals,
+// with its period, or listed for two units).
+TEST(Catalogue, AccessKeysApartAndUnitWordsReadInEveryLanguage) {
+    SetTranslator([](const char* english) { return Tr(english); });
     auto read = [](const std::string& path, std::string& bytes) {
-        std::ifstream in(path, std::ios::binary);
         std::stringstream all;
-        all << in.rdbuf();
+        all << std::ifstream(path, std::ios::binary).rdbuf();
         bytes = all.str();
-        return static_cast<bool>(in);
+        return !bytes.empty();
     };
-    for (const std::string& language : languages) {
-        if (language.empty()) {
+    const std::map<std::string, std::string> nsis = {
+        {"en", "English"}, {"de", "German"},  {"fr", "French"},
+        {"es", "Spanish"}, {"it", "Italian"}, {"pt_BR", "PortugueseBR"},
+        {"nl", "Dutch"},   {"pl", "Polish"},  {"ru", "Russian"}};
+    std::ifstream linguas(TICKWELL_SOURCE_DIR "/po/LINGUAS");
+    for (std::string language = "en"; !language.empty(); language.clear(), linguas >> language) {
+        if (language == "en")
             UseCatalogue(Catalogue{});
-        } else {
+        else
             ASSERT_EQ(LoadCatalogue(TICKWELL_LOCALE_DIR, {language}, read), language);
-        }
-        // Fault caught: "Ctrl+Shift+C" in English beside German items (the
-        // Windows menus, which write their shortcuts themselves).
-        if (language == "de") {
-            EXPECT_EQ(MenuShortcutText(EditMenuBegin()[1]), "Strg+Umschalt+C");
-        }
-        std::vector<std::pair<std::string, std::vector<std::string>>> groups = {
-            {"menu bar", {Tr(kEditMenuCaption), Tr(kHelpMenuCaption)}}};
-        for (auto [name, item, end] : {std::tuple{"Edit menu", EditMenuBegin(), EditMenuEnd()},
-                                       std::tuple{"Help menu", HelpMenuBegin(), HelpMenuEnd()}}) {
-            groups.push_back({name, {}});
-            for (; item != end; ++item)
-                if (item->caption) groups.back().second.push_back(Tr(item->caption));
-        }
+        EXPECT_TRUE(language != "de" || MenuShortcutText(EditMenuBegin()[1]) == "Strg+Umschalt+C");
+        std::vector<std::vector<std::string>> groups = {
+            {Tr(kEditMenuCaption), Tr(kHelpMenuCaption)}};
+        for (auto [item, end] :
+             {std::pair{EditMenuBegin(), EditMenuEnd()}, std::pair{HelpMenuBegin(), HelpMenuEnd()}})
+            for (groups.emplace_back(); item != end; ++item)
+                if (item->caption) groups.back().push_back(Tr(item->caption));
         for (const FormSpec* form : {&CalcForm(), &AboutForm(), &MultiplyForm()}) {
-            groups.push_back({form->name, {}});
+            groups.emplace_back();
             for (const ControlSpec& c : *form)
-                if (c.caption) groups.back().second.push_back(Tr(c.caption));
+                if (c.caption) groups.back().push_back(Tr(c.caption));
         }
-        std::vector<std::string> page = nsisButtons(language);
-        for (const auto& [name, text] : installer::kTexts)
-            if (std::string(name).rfind("Scope", 0) == 0) page.push_back(Tr(text));
-        groups.push_back({"installer's users page", page});
-        for (const auto& [group, texts] : groups) {
-            std::map<std::string, std::string> taken;
+        groups.push_back({Tr(installer::kTexts[3][1]), Tr(installer::kTexts[4][1])});  // the scopes
+        std::ifstream nlf("/usr/share/nsis/Contrib/Language files/" + nsis.at(language) + ".nlf");
+        for (std::string line, last; std::getline(nlf, line); last = line)
+            if (last.rfind("# ^BackBtn", 0) == 0 || last.rfind("# ^NextBtn", 0) == 0 ||
+                last.rfind("# ^CancelBtn", 0) == 0)
+                groups.back().push_back(line.substr(0, line.find('\r')));
+        for (const auto& texts : groups) {
+            std::map<std::string, std::string> taken;  // the key after "&", folded: its text
             for (const std::string& text : texts) {
-                const std::string k = key(text);
-                if (k.empty()) continue;
-                const auto [at, fresh] = taken.emplace(k, text);
-                EXPECT_TRUE(fresh) << (language.empty() ? "en" : language) << ", " << group
-                                   << ": \"" << text << "\" and \"" << at->second << "\" share "
-                                   << k;
+                const auto at = text.find('&');
+                if (at == std::string::npos || at + 1 >= text.size()) continue;
+                std::size_t end = at + 2;
+                while (end < text.size() && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+                    ++end;
+                const auto [was, fresh] =
+                    taken.emplace(FoldedText(text.substr(at + 1, end - at - 1)), text);
+                EXPECT_TRUE(fresh)
+                    << language << ": \"" << text << "\" and \"" << was->second << "\"";
             }
         }
-    }
-    UseCatalogue(Catalogue{});
-}
-
-// Every unit word and "and" word of every catalogue pastes as its unit, with
-// and without an abbreviation's period. Faults caught: a word in capitals or
-// with its period in the list (never matched), a word listed for two units,
-// an "and" word that is also a unit.
-TEST(Catalogue, EveryUnitWordPastes) {
-    SetTranslator([](const char* english) { return Tr(english); });
-    const char* const lists[3] = {"h hr hrs hour hours", "m min mins minute minutes",
-                                  "s sec secs second seconds"};
-    std::ifstream linguas(TICKWELL_SOURCE_DIR "/po/LINGUAS");
-    auto read = [](const std::string& path, std::string& bytes) {
-        std::ifstream in(path, std::ios::binary);
-        std::stringstream all;
-        all << in.rdbuf();
-        bytes = all.str();
-        return static_cast<bool>(in);
-    };
-    for (std::string language; linguas >> language;) {
-        ASSERT_EQ(LoadCatalogue(TICKWELL_LOCALE_DIR, {language}, read), language);
+        const char* const lists[3] = {"h hr hrs hour hours", "m min mins minute minutes",
+                                      "s sec secs second seconds"};
         for (int unit = 0; unit < 3; ++unit) {
             std::istringstream words(Tr(lists[unit]));
-            for (std::string word; words >> word;) {
+            for (std::string word; words >> word;)
                 for (const std::string& text : {"2 " + word, "2 " + word + "."}) {
-                    PastedEntry entry;
-                    const bool ok = ParseDuration(text, entry, '.');
-                    const std::string fields[3] = {entry.hours, entry.minutes, entry.seconds};
-                    EXPECT_TRUE(ok && fields[unit] == "2")
-                        << language << ": \"" << text << "\" not read as 2 of unit " << unit;
+                    PastedEntry e;
+                    EXPECT_TRUE(ParseDuration(text, e, '.') && (unit == 0   ? e.hours
+                                                                : unit == 1 ? e.minutes
+                                                                            : e.seconds) == "2")
+                        << language << ": \"" << text << "\" not 2 of unit " << unit;
                 }
-            }
         }
         std::istringstream ands(Tr("and"));
         for (std::string word; ands >> word;) {
-            PastedEntry entry;
-            EXPECT_TRUE(ParseDuration("1 h " + word + " 30 min", entry, '.') && entry.minutes == "30")
-                << language << ": \"" << word << "\"";
+            PastedEntry e;
+            EXPECT_TRUE(ParseDuration("1 h " + word + " 30 min", e, '.') && e.minutes == "30")
+                << language << ": " << word;
         }
     }
     UseCatalogue(Catalogue{});

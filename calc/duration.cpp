@@ -148,8 +148,6 @@ std::string FoldedText(std::string_view text) {
 
 namespace {
 
-std::string Folded(std::string_view text) { return FoldedText(text); }
-
 class Reader {
 public:
     Reader(std::string_view text, char mark) : mText(text), mMark(mark) {}
@@ -201,7 +199,7 @@ private:
 // Whether `word` is one of the blank-separated words of `list` (read in
 // lower case, as the text is).
 bool Listed(std::string_view list, const std::string& word) {
-    const std::string folded = Folded(list);
+    const std::string folded = FoldedText(list);
     for (std::size_t start = 0; start < folded.size();) {
         std::size_t end = folded.find(' ', start);
         if (end == std::string::npos) end = folded.size();
@@ -387,7 +385,7 @@ bool ParseDuration(std::string_view text, PastedEntry& entry, char mark,
     if (!text.empty() && text.back() == '\n') text.remove_suffix(1);
     if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     if (text.find_first_of("\r\n") != std::string_view::npos) return false;
-    std::string folded = Folded(text);
+    std::string folded = FoldedText(text);
     while (!folded.empty() && IsBlank(folded.back())) folded.pop_back();
     Reader in(folded, mark);
     in.SkipBlanks();

@@ -1,7 +1,11 @@
 #include "catalogue.h"
 
 #include <cstdint>
+#include <new>
+#include <set>
 #include <utility>
+
+#include "settings_file.h"
 
 namespace tickwell::forms {
 
@@ -90,43 +94,62 @@ Catalogue& Current() {
 
 bool Catalogue::Parse(std::string_view bytes) {
     mEntries.clear();
+    mBytes.reset();
     if (bytes.size() > kMaxCatalogueBytes) return false;
-    Reader reader(bytes);
-    std::uint32_t magic = 0, revision = 0, count = 0, originals = 0, translations = 0;
-    if (!reader.Word(0, magic)) return false;
-    if (magic != kMagic) {
-        reader.Swapped(true);
-        if (!reader.Word(0, magic) || magic != kMagic) return false;
-    }
-    if (!reader.Word(4, revision) || !reader.Word(8, count) || !reader.Word(12, originals) ||
-        !reader.Word(16, translations))
-        return false;
-    // Major revisions 0 and 1 share this layout; 1 only adds system-dependent
-    // strings, which msgfmt writes for C format macros we do not use.
-    if ((revision >> 16) > 1 || count > bytes.size() / 16) return false;
-    std::map<std::string, std::string, std::less<>> entries;
-    for (std::size_t i = 0; i < count; ++i) {
-        std::string_view english, translated;
-        if (!reader.String(originals, i, english) || !reader.String(translations, i, translated))
-            return false;
-        // A plural entry is "singular\0plural"; its first form stands here.
-        english = english.substr(0, english.find('\0'));
-        translated = translated.substr(0, translated.find('\0'));
-        if (!ValidUtf8(english) || !ValidUtf8(translated)) return false;
-        if (english.empty()) {
-            const std::string charset = Charset(translated);
-            if (!charset.empty() && charset != "utf-8") return false;
-            continue;
+    try {
+        auto owned = std::make_shared<const std::string>(bytes);
+        Reader reader(*owned);
+        std::uint32_t magic = 0, revision = 0, count = 0, originals = 0, translations = 0;
+        if (!reader.Word(0, magic)) return false;
+        if (magic != kMagic) {
+            reader.Swapped(true);
+            if (!reader.Word(0, magic) || magic != kMagic) return false;
         }
-        if (!translated.empty()) entries.emplace(english, translated);
+        if (!reader.Word(4, revision) || !reader.Word(8, count) || !reader.Word(12, originals) ||
+            !reader.Word(16, translations))
+            return false;
+        // Major revisions 0 and 1 share this layout; 1 only adds system-dependent
+        // strings, which msgfmt writes for C format macros we do not use.
+        if ((revision >> 16) > 1 || count > bytes.size() / 16) return false;
+        std::map<std::string_view, std::string_view, std::less<>> entries;
+        // Each string read once however many entries share it; strings that
+        // overlap without being one (no msgfmt writes them) may not add up
+        // to more than the file, or a small file would stand for gigabytes.
+        std::set<std::pair<const char*, std::size_t>> checked;
+        std::size_t referenced = 0;
+        auto valid = [&](std::string_view text) {
+            if (!checked.emplace(text.data(), text.size()).second) return true;
+            referenced += text.size();
+            return referenced <= bytes.size() && ValidUtf8(text);
+        };
+        for (std::size_t i = 0; i < count; ++i) {
+            std::string_view english, translated;
+            if (!reader.String(originals, i, english) || !reader.String(translations, i, translated))
+                return false;
+            // A plural entry is "singular\0plural"; its first form stands here,
+            // NUL-terminated as every string of the file is.
+            english = english.substr(0, english.find('\0'));
+            translated = translated.substr(0, translated.find('\0'));
+            if (!valid(english) || !valid(translated)) return false;
+            if (english.empty()) {
+                const std::string charset = Charset(translated);
+                if (!charset.empty() && charset != "utf-8") return false;
+                continue;
+            }
+            if (!translated.empty()) entries.emplace(english, translated);
+        }
+        mEntries.swap(entries);
+        mBytes = std::move(owned);
+        return true;
+    } catch (const std::bad_alloc&) {
+        mEntries.clear();
+        return false;
     }
-    mEntries.swap(entries);
-    return true;
 }
 
-const std::string* Catalogue::Find(std::string_view english) const {
+const char* Catalogue::Find(std::string_view english) const {
     const auto found = mEntries.find(english);
-    return found == mEntries.end() ? nullptr : &found->second;
+    return found == mEntries.end() ? nullptr : found->second.data();
 }
 
 std::vector<std::string> LanguageVariants(const std::string& locale) {
@@ -179,13 +202,13 @@ std::vector<std::string> MessageLanguages(const std::function<const char*(const 
 }
 
 const char* Tr(const char* english) {
-    const std::string* found = english ? Current().Find(english) : nullptr;
-    return found ? found->c_str() : english;
+    const char* found = english ? Current().Find(english) : nullptr;
+    return found ? found : english;
 }
 
 std::string Tr(const std::string& english) {
-    const std::string* found = Current().Find(english);
-    return found ? *found : english;
+    const char* found = Current().Find(english);
+    return found ? found : english;
 }
 
 void UseCatalogue(Catalogue catalogue) {
@@ -202,9 +225,14 @@ std::string LoadCatalogue(const std::string& folder, const std::vector<std::stri
             language.find("..") != std::string::npos)
             continue;
         std::string bytes;
-        if (!read(folder + "/" + language + "/LC_MESSAGES/tickwell.mo", bytes)) continue;
+        const std::string path = folder + "/" + language + "/LC_MESSAGES/tickwell.mo";
+        if (!read(path, bytes)) continue;
         Catalogue catalogue;
-        if (!catalogue.Parse(bytes)) continue;
+        if (!catalogue.Parse(bytes)) {
+            settingsfile::Report("tickwell: the catalogue " + path +
+                                 " is damaged and was not used; texts stay in English.");
+            continue;
+        }
         UseCatalogue(std::move(catalogue));
         return language;
     }

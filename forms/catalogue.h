@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <functional>
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,15 +22,18 @@ constexpr std::size_t kMaxCatalogueBytes = 1 << 20;
 class Catalogue {
 public:
     // True when `bytes` is a whole, well-formed catalogue in UTF-8; on false
-    // the catalogue is left empty.
+    // (memory running out included) the catalogue is left empty. The texts
+    // stay in one copy of the file, however many entries point at one
+    // string, so a catalogue costs a small multiple of its size.
     bool Parse(std::string_view bytes);
     // The translation of `english` (with its context as "context\x04text"),
-    // or null when it has none.
-    const std::string* Find(std::string_view english) const;
+    // NUL-terminated, or null when it has none.
+    const char* Find(std::string_view english) const;
     std::size_t Size() const { return mEntries.size(); }
 
 private:
-    std::map<std::string, std::string, std::less<>> mEntries;
+    std::shared_ptr<const std::string> mBytes;  // what the entries point into
+    std::map<std::string_view, std::string_view, std::less<>> mEntries;
 };
 
 // The variants of one locale name under which a catalogue is looked for,
@@ -53,7 +57,8 @@ void UseCatalogue(Catalogue catalogue);
 
 // Loads the first catalogue found for `languages` with `read` (a file's
 // bytes by path, false when absent or too large) from `<folder>/<language>/
-// LC_MESSAGES/tickwell.mo`; returns the language used, or "" for English.
+// LC_MESSAGES/tickwell.mo`; returns the language used, or "" for English. A
+// file found but refused is said once (settingsfile::Report) and passed by.
 std::string LoadCatalogue(const std::string& folder, const std::vector<std::string>& languages,
                           const std::function<bool(const std::string&, std::string&)>& read);
 

@@ -553,6 +553,9 @@ SCENARIOS = {
     "places saved when the session ends (SIGTERM)": [("session_end", "TERM")],
     "places saved when the session ends (SIGHUP)": [("session_end", "HUP")],
     "places saved when the session ends (SIGINT twice)": [("session_end", "INT", "INT")],
+    # Fault caught: a planted catalogue that stops the program at every start.
+    "a catalogue planted to exhaust memory leaves English": [
+        ("shows", "Hours"), ("keys", "1/25/40+//50\r"), ("expect", ("1", "26", "30"), "Equals")],
     **{name: steps for name, (env, steps) in LANGUAGES.items()},
 }
 
@@ -792,6 +795,32 @@ def prepare_off_screen(config):
                   '"frmCalc Left"=dword:00007d00\r\n"frmCalc Top"=dword:00000096\r\n')
 
 
+def prepare_planted_catalogue(workdir, binary):
+    """A copy of the program whose German catalogue is a hostile file under 1 MiB: 6,000
+    entries pointing into one 900 KB string, 5 GB once copied apart. The copy starts through
+    a 3 GB address-space limit (exec keeps the process the harness watches)."""
+    root = tempfile.mkdtemp(prefix="planted-", dir=workdir)
+    os.makedirs(os.path.join(root, "bin"))
+    folder = os.path.join(root, "locale", "de", "LC_MESSAGES")
+    os.makedirs(folder)
+    shutil.copy(binary, os.path.join(root, "bin", "tickwell"))
+    n, length = 6000, 900000
+    keys = b"".join(str(i).encode() + b"\0" for i in range(n))
+    head = struct.pack("<7I", 0x950412DE, 0, n, 28, 28 + 8 * n, 0, 0)
+    strings, table, at = 28 + 16 * n, b"", 0
+    for i in range(n):
+        table += struct.pack("<2I", len(str(i)), strings + at)
+        at += len(str(i)) + 1
+    table += b"".join(struct.pack("<2I", length - i, strings + len(keys) + i) for i in range(n))
+    with open(os.path.join(folder, "tickwell.mo"), "wb") as out:
+        out.write(head + table + keys + b"x" * length + b"\0")
+    wrapper = os.path.join(root, "start")
+    with open(wrapper, "w") as out:
+        out.write(f"#!/bin/sh\nexec prlimit --as=3221225472 -- {root}/bin/tickwell\n")
+    os.chmod(wrapper, 0o755)
+    return wrapper
+
+
 def play_all(scenarios, args, run_one):
     """Plays every scenario (those whose name holds args.only) args.repeat times and
     returns how many passed and failed."""
@@ -853,6 +882,8 @@ def run_scenario(desktop, binary, name, steps):
     if name.startswith("window saved off-screen"):
         prepare_off_screen(config)
     env = LANGUAGES[name][0] if name in LANGUAGES else None
+    if name.startswith("a catalogue planted"):
+        binary, env = prepare_planted_catalogue(desktop.workdir, binary), LANGUAGES["in German"][0]
     play(desktop, lambda: Tickwell(desktop, binary, config, env), steps, globals(),
          {"config": config}, f"{os.path.basename(config)}-{name}")
 

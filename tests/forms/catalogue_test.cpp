@@ -63,6 +63,25 @@ struct Mo {
 
 const char* kHeader = "Content-Type: text/plain; charset=UTF-8\n";
 
+// `n` entries whose translations all lie in one string of `length` bytes,
+// each starting `step` bytes after the one before (0: all one string).
+std::string OneLongString(std::uint32_t n, std::uint32_t length, std::uint32_t step) {
+    std::string out, keys;
+    auto word = [&](std::uint32_t v) {
+        for (int i = 0; i < 4; ++i) out += static_cast<char>((v >> (8 * i)) & 0xFF);
+    };
+    for (const std::uint32_t v : {0x950412deu, 0u, n, 28u, 28 + 8 * n, 0u, 0u}) word(v);
+    const std::uint32_t strings = 28 + 16 * n;
+    for (std::uint32_t i = 0; i < n; ++i) {
+        word(static_cast<std::uint32_t>(std::to_string(i).size()));
+        word(strings + static_cast<std::uint32_t>(keys.size()));
+        keys += std::to_string(i) + '\0';
+    }
+    const auto text = strings + static_cast<std::uint32_t>(keys.size());
+    for (std::uint32_t i = 0; i < n; ++i) word(length - i * step), word(text + i * step);
+    return out + keys + std::string(length, 'x') + '\0';
+}
+
 Mo German() {
     return {{{"", kHeader},
              {"&Help", "&Hilfe"},
@@ -108,6 +127,8 @@ TEST(Catalogue, ReadsGoodFilesAndRefusesBadOnesWhole) {
         {"takes a torn header for a catalogue", good.substr(0, 20), false},
         {"takes any file for a catalogue", "GIF89a and so on, not a catalogue", false},
         {"takes an empty file for a catalogue", "", false},
+        // 4,000 overlapping strings in 400 KB: 1.6 GB once copied apart.
+        {"expands a small file into gigabytes", OneLongString(4000, 400000, 1), false},
     };
     for (const Row& r : rows) {
         Catalogue c;
@@ -117,13 +138,16 @@ TEST(Catalogue, ReadsGoodFilesAndRefusesBadOnesWhole) {
             continue;
         }
         ASSERT_NE(c.Find("&Help"), nullptr) << r.fault;
-        EXPECT_EQ(*c.Find("&Help"), "&Hilfe");
+        EXPECT_STREQ(c.Find("&Help"), "&Hilfe");
         // Contexts are part of the key; a plural's first form stands for it.
-        EXPECT_EQ(*c.Find("Menu\x04&Edit"), "&Bearbeiten");
+        EXPECT_STREQ(c.Find("Menu\x04&Edit"), "&Bearbeiten");
         EXPECT_EQ(c.Find("&Edit"), nullptr);
-        EXPECT_EQ(*c.Find("%d second"), "%d Sekunde");
+        EXPECT_STREQ(c.Find("%d second"), "%d Sekunde");
         EXPECT_EQ(c.Find(""), nullptr) << "the header is not a translation";
     }
+    Catalogue shared;  // Fault caught: one string shared by every entry refused.
+    EXPECT_TRUE(shared.Parse(OneLongString(4000, 400000, 0)));
+    EXPECT_EQ(shared.Size(), 4000u);
 }
 
 TEST(Catalogue, LanguagesComeFromTheEnvironmentInGettextsOrder) {

@@ -16,7 +16,6 @@
 #include <cstring>
 #include <ctime>
 #include <deque>
-#include <map>
 #include <optional>
 #include <random>
 #include <utility>
@@ -24,6 +23,7 @@
 
 #include "reg_format.h"
 #include "registry.h"
+#include "private_group.h"
 #include "settings_file.h"
 
 namespace tickwell::settingsfile {
@@ -182,38 +182,6 @@ std::optional<FolderId> HomeFolder() {
     return FolderId{st.st_dev, st.st_ino};
 }
 
-// A group of the user's own: their primary group, named after them, with no
-// other members, listed or by being another user's primary group.
-bool PrivateGroup(gid_t gid) {
-    std::vector<char> buffer(16384);
-    passwd pw{}, *user = nullptr;
-    if (getpwuid_r(geteuid(), &pw, buffer.data(), buffer.size(), &user) != 0 || !user ||
-        user->pw_gid != gid)
-        return false;
-    const std::string name = user->pw_name ? user->pw_name : "";
-    const uid_t me = user->pw_uid;
-    std::vector<char> groupBuffer(65536);
-    group gr{}, *found = nullptr;
-    if (getgrgid_r(gid, &gr, groupBuffer.data(), groupBuffer.size(), &found) != 0 || !found ||
-        !found->gr_name || name != found->gr_name)
-        return false;
-    for (char** member = found->gr_mem; member && *member; ++member)
-        if (name != *member) return false;
-    // Users whose primary group it is are not listed as its members.
-    bool shared = false;
-    setpwent();
-    for (;;) {
-        passwd other{}, *next = nullptr;
-        if (getpwent_r(&other, buffer.data(), buffer.size(), &next) != 0 || !next) break;
-        if (next->pw_gid == gid && next->pw_uid != me) {
-            shared = true;
-            break;
-        }
-    }
-    endpwent();
-    return !shared;
-}
-
 // Whether the folder carries an access list beyond its mode bits; its group
 // bits are then only the list's mask, and may hide another user's write.
 // Asked through /proc, since an O_PATH descriptor reads no attributes; when
@@ -315,17 +283,14 @@ private:
     }
 
     // One folder's problem; the group test asks the name service once per
-    // group and walk.
+    // group and run.
     const char* FolderProblem(std::size_t i, bool holding) {
         const struct stat& st = mChain[i];
         if (st.st_uid != geteuid() && st.st_uid != 0) return "belongs to another user";
         const bool rootSticky = !holding && st.st_uid == 0 && (st.st_mode & S_ISVTX);
         if ((st.st_mode & S_IWOTH) && !rootSticky) return "may be written by other users";
         if ((st.st_mode & S_IWGRP) && !rootSticky) {
-            auto known = mPrivate.find(st.st_gid);
-            if (known == mPrivate.end())
-                known = mPrivate.emplace(st.st_gid, PrivateGroup(st.st_gid)).first;
-            if (!known->second) return "may be written by other users";
+            if (!PrivateGroup(st.st_gid)) return "may be written by other users";
             if (mAcl[i]) return "may be written by other users (it has an access list)";
         }
         return nullptr;
@@ -437,7 +402,6 @@ private:
     std::vector<struct stat> mChain;  // the folders open so far, from /
     std::vector<bool> mAcl;           // whether each has an access list that matters
     std::vector<std::string> mNames;  // their paths, for messages
-    std::map<gid_t, bool> mPrivate;   // groups asked about in this walk
     std::string mShown;
     int mLinks = 0;
 };

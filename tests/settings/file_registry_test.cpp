@@ -1,7 +1,9 @@
 #include "file_registry.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -17,6 +19,7 @@
 #include <thread>
 
 #include "placement_fakes.h"
+#include "private_group.h"
 #include "reg_settings.h"
 #include "registry_contract.h"
 #include "temp_dir.h"
@@ -604,6 +607,108 @@ TEST_F(FileStore, OneLockWaitPerSave) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, 1900ms);
     kill(holder, SIGKILL);
     Wait(holder);
+}
+
+// The account database as a directory service may answer. Me is uid 1000
+// in group 1000; each row adds other accounts, a listed member, entries
+// too large for the first buffer, or a failure part-way.
+class FakeAccounts : public settingsfile::AccountDatabase {
+public:
+    struct Account {
+        uid_t uid;
+        gid_t gid;
+        std::size_t size;  // the buffer it needs
+    };
+    std::vector<Account> accounts{{1000, 1000, 64}};
+    std::vector<std::string> members;
+    int failAt = -1;  // the entry whose reading fails with EIO
+    int rewinds = 0;
+
+    int User(uid_t uid, passwd& e, std::vector<char>&, passwd*& found) override {
+        found = uid == 1000 ? Fill(e, accounts[0]) : nullptr;
+        return 0;
+    }
+    int Group(gid_t gid, group& e, std::vector<char>&, group*& found) override {
+        mMembers.clear();
+        for (auto& m : members) mMembers.push_back(m.data());
+        mMembers.push_back(nullptr);
+        e.gr_name = const_cast<char*>("me");
+        e.gr_mem = mMembers.data();
+        found = gid == 1000 ? &e : nullptr;
+        return 0;
+    }
+    void Rewind() override { ++rewinds, mNext = 0; }
+    int NextUser(passwd& e, std::vector<char>& buffer, passwd*& found) override {
+        found = nullptr;
+        if (mNext == failAt) return EIO;
+        if (mNext == static_cast<int>(accounts.size())) return 0;
+        if (buffer.size() < accounts[static_cast<std::size_t>(mNext)].size) return ERANGE;
+        found = Fill(e, accounts[static_cast<std::size_t>(mNext++)]);
+        return 0;
+    }
+    void Close() override {}
+
+private:
+    static passwd* Fill(passwd& e, const Account& a) {
+        e.pw_name = const_cast<char*>("me");
+        e.pw_uid = a.uid;
+        e.pw_gid = a.gid;
+        return &e;
+    }
+    int mNext = 0;
+    std::vector<char*> mMembers;
+};
+
+// Faults caught: a scan cut short by an entry larger than the buffer
+// (ERANGE) or by a failure, counted as private (it failed open); the
+// database walked at every save.
+TEST(GroupCheck, FailsClosedAndAsksOnce) {
+    struct Row {
+        const char* what;
+        std::function<void(FakeAccounts&)> set;
+        bool isPrivate;
+    };
+    const Row rows[] = {
+        {"my own group", [](FakeAccounts&) {}, true},
+        {"another user's primary group too",
+         [](FakeAccounts& a) {
+             a.accounts.push_back({1001, 1000, 64});
+         },
+         false},
+        {"another user listed",
+         [](FakeAccounts& a) {
+             a.members = {"me", "eve"};
+         },
+         false},
+        {"another user behind an entry of 40 KB (ERANGE)",
+         [](FakeAccounts& a) {
+             a.accounts.push_back({1002, 50, 40000}), a.accounts.push_back({1001, 1000, 64});
+         },
+         false},
+        {"my own group behind an entry of 40 KB",
+         [](FakeAccounts& a) {
+             a.accounts.push_back({1002, 50, 40000});
+         },
+         true},
+        {"an entry larger than any buffer",
+         [](FakeAccounts& a) {
+             a.accounts.push_back({1002, 50, 1 << 30});
+         },
+         false},
+        {"the service failing part-way",
+         [](FakeAccounts& a) {
+             a.accounts.push_back({1002, 50, 64}), a.failAt = 1;
+         },
+         false},
+    };
+    for (const Row& r : rows) {
+        FakeAccounts accounts;
+        r.set(accounts);
+        settingsfile::GroupCheck check(accounts);
+        EXPECT_EQ(check.Private(1000, 1000), r.isPrivate) << r.what;
+        EXPECT_EQ(check.Private(1000, 1000), r.isPrivate) << r.what;
+        EXPECT_LE(accounts.rewinds, 1) << r.what << ": the database walked twice";
+    }
 }
 
 }  // namespace

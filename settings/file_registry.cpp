@@ -37,6 +37,15 @@ std::string NameKey(const char* name) { return regfile::Lower(name ? name : "");
 
 namespace settingsfile {
 
+long PlaceNewFile(const PlacingSteps& steps, bool keepAside) {
+    long status = steps.writeNew();
+    if (status != kErrorSuccess) return status;  // the writer removed what it began
+    if (keepAside) status = steps.keepAside();
+    if (status == kErrorSuccess) status = steps.moveIn();
+    if (status != kErrorSuccess) steps.discardNew();
+    return status;
+}
+
 bool LockWait::Acquire(const std::function<int()>& tryLock) {
     const auto now = std::chrono::steady_clock::now();
     const auto deadline = now < mNoWaitUntil ? now : now + mTimeout;

@@ -83,6 +83,21 @@ using Update = std::function<long(State state, const std::string& bytes, Rewrite
 long Replace(const std::string& path, FolderCache& cache, LockWait& wait, const Update& update,
              std::string& problem);
 
+// The steps of putting a new settings file in place, each platform's own;
+// each returns a Win32 status.
+struct PlacingSteps {
+    std::function<long()> writeNew;   // complete and flushed, under a temporary name
+    std::function<long()> keepAside;  // a second name for the unreadable old file
+    std::function<long()> moveIn;     // the new file renamed over the old
+    std::function<void()> discardNew;
+};
+
+// The one order in which both stores place a file, so a full disk or a
+// crash never leaves no settings file: the new file written and flushed,
+// then the unreadable one kept aside, then the rename. A failed step
+// removes the new file and leaves the old where it stands.
+long PlaceNewFile(const PlacingSteps& steps, bool keepAside);
+
 // One line about the store's problems, where the platform's diagnostics are
 // read: standard error on Linux, the debugger's output on Windows (a GUI
 // program has no console).

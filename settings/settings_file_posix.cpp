@@ -21,9 +21,9 @@
 #include <utility>
 #include <vector>
 
+#include "private_group.h"
 #include "reg_format.h"
 #include "registry.h"
-#include "private_group.h"
 #include "settings_file.h"
 
 namespace tickwell::settingsfile {
@@ -579,31 +579,34 @@ long Replace(const std::string& path, FolderCache& cache, LockWait& wait, const 
     Rewrite rewrite;
     const long status = update(state, bytes, rewrite);
     if (status != kErrorSuccess || !rewrite.write) return status;
-    // The new file is complete and on disk before the old one is touched,
-    // so a full disk or a crash never leaves no settings file at all.
     std::string temp;
-    if (const long written =
-            WriteTemporary(dir, base, place.shown, rewrite.contents, mode, temp, problem);
-        written != kErrorSuccess)
-        return written;
-    if (rewrite.keepAside) {
-        const std::string aside = base + ".bad-" + TimeStamp() + "-" + std::to_string(getpid());
-        // A second name for the old file, then the new one over the first:
-        // a settings file stands there at every moment. Where the file
-        // system has no hard links, it is renamed aside instead.
-        if (linkat(dir, base.c_str(), dir, aside.c_str(), 0) != 0 &&
-            renameat(dir, base.c_str(), dir, aside.c_str()) != 0) {
-            problem = "the unreadable " + file + " cannot be kept aside (" + Reason(errno) + ")";
-            unlinkat(dir, temp.c_str(), 0);
-            return kErrorAccessDenied;
-        }
-        ReportKeptAside(file, aside);
-    }
-    if (renameat(dir, temp.c_str(), dir, base.c_str()) != 0) {
-        problem = "the new settings file cannot replace " + file + " (" + Reason(errno) + ")";
-        unlinkat(dir, temp.c_str(), 0);
-        return kErrorAccessDenied;
-    }
+    const long placed = PlaceNewFile(
+        {[&] {
+             return WriteTemporary(dir, base, place.shown, rewrite.contents, mode, temp, problem);
+         },
+         [&] {
+             const std::string aside =
+                 base + ".bad-" + TimeStamp() + "-" + std::to_string(getpid());
+             // A second name for the old file, then the new one over the first:
+             // a settings file stands there at every moment. Where the file
+             // system has no hard links, it is renamed aside instead.
+             if (linkat(dir, base.c_str(), dir, aside.c_str(), 0) != 0 &&
+                 renameat(dir, base.c_str(), dir, aside.c_str()) != 0) {
+                 problem =
+                     "the unreadable " + file + " cannot be kept aside (" + Reason(errno) + ")";
+                 return kErrorAccessDenied;
+             }
+             ReportKeptAside(file, aside);
+             return kErrorSuccess;
+         },
+         [&] {
+             if (renameat(dir, temp.c_str(), dir, base.c_str()) == 0) return kErrorSuccess;
+             problem = "the new settings file cannot replace " + file + " (" + Reason(errno) + ")";
+             return kErrorAccessDenied;
+         },
+         [&] { unlinkat(dir, temp.c_str(), 0); }},
+        rewrite.keepAside);
+    if (placed != kErrorSuccess) return placed;
     // The rename itself made durable; if that fails, the save may not
     // survive a crash, and says so.
     FileDescriptor folder(OpenListable(dir));

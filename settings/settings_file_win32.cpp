@@ -195,9 +195,9 @@ std::string TimeStamp() {
     return buffer;
 }
 
-// A new file under a name nobody can guess, written, flushed, then renamed
-// over the settings file in one step: a crash leaves the old or the new.
-long WriteAtomically(const std::wstring& path, const std::string& contents, LockWait& wait) {
+// A new file under a name nobody can guess beside the settings file,
+// written and flushed; it is removed again when that fails.
+long WriteTemporary(const std::wstring& path, const std::string& contents, std::wstring& temp) {
     static std::random_device entropy;
     const std::wstring prefix = path + L".tmp-";
     WIN32_FIND_DATAW found{};
@@ -211,7 +211,6 @@ long WriteAtomically(const std::wstring& path, const std::string& contents, Lock
         } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    std::wstring temp;
     Handle file(INVALID_HANDLE_VALUE);
     for (int attempt = 0; attempt < 16 && !file.Valid(); ++attempt) {
         temp = prefix + std::to_wstring(entropy()) + std::to_wstring(entropy());
@@ -228,17 +227,9 @@ long WriteAtomically(const std::wstring& path, const std::string& contents, Lock
     const DWORD error = ok ? ERROR_SUCCESS : GetLastError();
     const bool flushed = ok && FlushFileBuffers(file.Get());
     file.Close();
-    DWORD moveError = ERROR_SUCCESS;
-    if (!ok || !flushed ||
-        !MovePatiently(temp, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH, wait,
-                       moveError)) {
-        DeleteFileW(temp.c_str());
-        return error == ERROR_DISK_FULL               ? kErrorDiskFull
-               : !ok                                  ? kErrorWriteFault
-               : moveError == ERROR_SHARING_VIOLATION ? kErrorSharingViolation
-                                                      : kErrorAccessDenied;
-    }
-    return kErrorSuccess;
+    if (ok && flushed) return kErrorSuccess;
+    DeleteFileW(temp.c_str());
+    return error == ERROR_DISK_FULL ? kErrorDiskFull : kErrorWriteFault;
 }
 
 }  // namespace
@@ -338,15 +329,31 @@ long Replace(const std::string& path, FolderCache&, LockWait& wait, const Update
     Rewrite rewrite;
     const long status = update(state, bytes, rewrite);
     if (status != kErrorSuccess || !rewrite.write) return status;
-    if (rewrite.keepAside) {
-        const std::string suffix =
-            ".bad-" + TimeStamp() + "-" + std::to_string(GetCurrentProcessId());
-        DWORD error = ERROR_SUCCESS;
-        if (!MovePatiently(target, target + Wide(suffix), MOVEFILE_WRITE_THROUGH, wait, error))
-            return kErrorAccessDenied;
-        ReportKeptAside(shown, shown.substr(shown.find_last_of("\\/") + 1) + suffix);
-    }
-    return WriteAtomically(target, rewrite.contents, wait);
+    std::wstring temp;
+    return PlaceNewFile(
+        {[&] { return WriteTemporary(target, rewrite.contents, temp); },
+         [&] {
+             const std::string suffix =
+                 ".bad-" + TimeStamp() + "-" + std::to_string(GetCurrentProcessId());
+             // A second name for the old file, then the new one over the first:
+             // a settings file stands there at every moment. Where the volume
+             // has no hard links (FAT), it is renamed aside instead.
+             DWORD error = ERROR_SUCCESS;
+             if (!CreateHardLinkW((target + Wide(suffix)).c_str(), target.c_str(), nullptr) &&
+                 !MovePatiently(target, target + Wide(suffix), MOVEFILE_WRITE_THROUGH, wait, error))
+                 return kErrorAccessDenied;
+             ReportKeptAside(shown, shown.substr(shown.find_last_of("\\/") + 1) + suffix);
+             return kErrorSuccess;
+         },
+         [&] {
+             DWORD error = ERROR_SUCCESS;
+             if (MovePatiently(temp, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH,
+                               wait, error))
+                 return kErrorSuccess;
+             return error == ERROR_SHARING_VIOLATION ? kErrorSharingViolation : kErrorAccessDenied;
+         },
+         [&] { DeleteFileW(temp.c_str()); }},
+        rewrite.keepAside);
 }
 
 }  // namespace tickwell::settingsfile

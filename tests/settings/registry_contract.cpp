@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "reg_settings.h"
+#include "settings_file.h"
 
 namespace tickwell {
 namespace {
@@ -215,6 +216,41 @@ TEST_P(RegistryContract, QueryReportsTheSizeItNeeds) {
     EXPECT_EQ(size, 6u);
     EXPECT_EQ(f.registry->QueryValueEx(key, "missing", &type, nullptr, &size), kErrorFileNotFound);
     f.registry->CloseKey(key);
+}
+
+// The order both settings stores place a file in, with each step failing in
+// turn (a full disk while writing, a keep-aside or a rename refused). Faults
+// caught: the unreadable file kept aside before the new one was written, so
+// a full disk left no settings file; the new file left behind on a failure.
+TEST(SettingsFile, PlacedInTheOneSafeOrder) {
+    struct Row {
+        const char* fails;
+        bool keepAside;
+        const char* steps;  // what ran, in order
+        long status;
+    };
+    const Row rows[] = {
+        {"", true, "write aside move", kErrorSuccess},
+        {"", false, "write move", kErrorSuccess},
+        {"write", true, "write", kErrorDiskFull},
+        {"aside", true, "write aside discard", kErrorAccessDenied},
+        {"move", true, "write aside move discard", kErrorSharingViolation},
+    };
+    for (const Row& r : rows) {
+        std::string ran;
+        auto step = [&](const char* name, long failure) {
+            return [&ran, &r, name, failure] {
+                ran += ran.empty() ? name : std::string(" ") + name;
+                return std::string(r.fails) == name ? failure : kErrorSuccess;
+            };
+        };
+        const long status = settingsfile::PlaceNewFile(
+            {step("write", kErrorDiskFull), step("aside", kErrorAccessDenied),
+             step("move", kErrorSharingViolation), [&] { ran += " discard"; }},
+            r.keepAside);
+        EXPECT_EQ(ran, r.steps) << "failing: " << r.fails;
+        EXPECT_EQ(status, r.status) << "failing: " << r.fails;
+    }
 }
 
 }  // namespace

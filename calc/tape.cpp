@@ -17,7 +17,11 @@ std::string Tape::Text() const {
 
 void Tape::Add(std::string line) {
     mLines.push_back(std::move(line));
-    while (mLines.size() > kMaxLines) mLines.pop_front();
+    mDropped.clear();
+    if (mLines.size() > kMaxLines) {
+        mDropped = std::move(mLines.front());
+        mLines.pop_front();
+    }
     if (mChanged) mChanged();
 }
 

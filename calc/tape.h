@@ -40,6 +40,9 @@ public:
         "\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500";
 
     const std::deque<std::string>& Lines() const { return mLines; }
+    // The entry the newest line pushed out at the cap; empty when it pushed
+    // out none.
+    const std::string& Dropped() const { return mDropped; }
     // Plain text, one line per event.
     std::string Text() const;
     // Called after every new line (the tape window redraws).
@@ -56,6 +59,7 @@ public:
 private:
     void Add(std::string line);
     std::deque<std::string> mLines;
+    std::string mDropped;
     std::function<void()> mChanged;
 };
 

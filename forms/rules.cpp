@@ -117,6 +117,17 @@ void EditPaste(TimeCalculator& calc, ICalcHost& host, const std::string& clipboa
                 msgbox::kOkOnly | msgbox::kInformation);
 }
 
+std::size_t TapeDropUnits(const Tape& tape, std::size_t breakUnits) {
+    const std::string& dropped = tape.Dropped();
+    if (dropped.empty()) return 0;
+    std::size_t units = breakUnits;
+    for (const char c : dropped) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;  // a surrogate pair past U+FFFF
+    }
+    return units;
+}
+
 void HelpPlacement::Form_Load(IPlacedWindow& window, const IPlacedWindow* beside) {
     const bool firstTime = beside && !mPlacement.HasPlace(window.Name());
     mPlacement.SaveRestoreWindow(window, false);

@@ -9,6 +9,7 @@
 #include "calculator.h"
 #include "layout.h"
 #include "mwindow.h"
+#include "tape.h"
 
 namespace tickwell::forms {
 
@@ -103,6 +104,14 @@ bool ApplyFactor(TimeCalculator& calc, const std::string& text, std::string& ref
 // Edit > Paste: a clipboard text that holds a duration fills the boxes;
 // anything else leaves them and says so. (Copy is the engine's CopyDuration.)
 void EditPaste(TimeCalculator& calc, ICalcHost& host, const std::string& clipboard);
+
+// How a tape window follows its tape's newest line, appended after a line
+// break of `breakUnits` (1 for "\n", 2 for "\r\n"): where the tape let its
+// oldest entry go at its cap, the window drops the same whole entry, this
+// many UTF-16 units from the start of its text, break included (0 for none).
+// Its selection moves back with the text, and a scrolled-back view moves up
+// by the lines the entry took, so it shows the same entries.
+std::size_t TapeDropUnits(const Tape& tape, std::size_t breakUnits);
 
 // A modeless window's place (the help and tape windows): restored at load,
 // saved once at unload however often the window is closed (the close box, a

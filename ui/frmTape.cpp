@@ -3,10 +3,15 @@
 #include <QCloseEvent>
 #include <QPlainTextEdit>
 #include <QScrollBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextLayout>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "qt_forms.h"
 #include "qt_placement.h"
+#include "rules.h"
 
 namespace tickwell {
 
@@ -30,7 +35,6 @@ frmTape::frmTape(MWindow& placement, const Tape& tape)
     mText->setReadOnly(true);  // still selectable: Ctrl+A, Ctrl+C
     mText->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     mText->setFont(ToFont(forms::kDefaultFont));
-    mText->setMaximumBlockCount(static_cast<int>(Tape::kMaxLines));
     mText->setAccessibleName(forms::Tr(forms::kTapeCaption));
 }
 
@@ -49,9 +53,18 @@ void frmTape::LineAdded() {
     // selection and a scroll position the user chose stay as they are.
     QScrollBar* bar = mText->verticalScrollBar();
     const bool atBottom = bar->value() == bar->maximum();
-    const int scrolled = bar->value();
+    int scrolled = bar->value();
     mText->appendPlainText(QString::fromStdString(mTape.Lines().back()));
-    bar->setValue(atBottom ? bar->maximum() : scrolled);
+    if (const auto drop = static_cast<int>(forms::TapeDropUnits(mTape, 1))) {
+        // The oldest entry goes whole; the selection moves back with the text.
+        const QTextBlock first = mText->document()->firstBlock();
+        scrolled -= first.layout() ? std::max(1, first.layout()->lineCount()) : 1;
+        QTextCursor cut(mText->document());
+        cut.setPosition(std::min(drop, mText->document()->characterCount() - 1),
+                        QTextCursor::KeepAnchor);
+        cut.removeSelectedText();
+    }
+    bar->setValue(atBottom ? bar->maximum() : std::max(0, scrolled));
 }
 
 void frmTape::Form_Unload() {

@@ -5,6 +5,7 @@
 // clang-format on
 
 #include "layout.h"
+#include "rules.h"
 #include "win32_placement.h"
 
 namespace tickwell::win {
@@ -89,10 +90,12 @@ void frmTape::LineAdded() {
     const std::wstring line = (length > 0 ? L"\r\n" : L"") + Wide(mTape.Lines().back());
     SendMessageW(mText, EM_SETSEL, static_cast<WPARAM>(length), length);
     SendMessageW(mText, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(line.c_str()));
-    // As many lines as the tape keeps: the oldest goes.
-    LRESULT dropped = 0;
-    if (SendMessageW(mText, EM_GETLINECOUNT, 0, 0) > static_cast<LRESULT>(Tape::kMaxLines)) {
-        dropped = SendMessageW(mText, EM_LINEINDEX, 1, 0);
+    // The entries the tape keeps: its oldest goes whole, however many
+    // display lines it wrapped to.
+    const auto dropped = static_cast<LRESULT>(forms::TapeDropUnits(mTape, 2));
+    LRESULT droppedLines = 0;
+    if (dropped > 0) {
+        droppedLines = SendMessageW(mText, EM_LINEFROMCHAR, static_cast<WPARAM>(dropped), 0);
         SendMessageW(mText, EM_SETSEL, 0, dropped);
         SendMessageW(mText, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L""));
     }
@@ -104,7 +107,7 @@ void frmTape::LineAdded() {
     if (atBottom) {
         SendMessageW(mText, WM_VSCROLL, SB_BOTTOM, 0);
     } else {
-        const LRESULT want = firstLine - (dropped > 0 ? 1 : 0);
+        const LRESULT want = firstLine > droppedLines ? firstLine - droppedLines : 0;
         SendMessageW(mText, EM_LINESCROLL, 0, want - nowFirst);
     }
     SendMessageW(mText, WM_SETREDRAW, TRUE, 0);

@@ -8,6 +8,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTextBlock>
 #include <QTest>
 #include <QTextCursor>
 #include <memory>
@@ -405,6 +406,25 @@ TEST_F(MainWindow, TapeGrowsWithoutDisturbingTheReader) {
     QCoreApplication::processEvents();
     EXPECT_EQ(bar->value(), bar->maximum());
     EXPECT_TRUE(text->toPlainText().endsWith("+ 3:00:00"));
+
+    // At the cap. Faults caught: a scrolled-back view moving by a line at
+    // each new entry; a selection moving; more or fewer entries than the tape.
+    for (int i = text->blockCount(); i < 1000; ++i) Type(QString::number(i) + "+");
+    QCoreApplication::processEvents();
+    ASSERT_EQ(text->blockCount(), 1000);
+    selection.setPosition(text->document()->findBlockByNumber(500).position());
+    selection.setPosition(text->document()->findBlockByNumber(501).position(), QTextCursor::KeepAnchor);
+    text->setTextCursor(selection);
+    bar->setValue(400);  // past the first 60 entries, which all read "+ 1:00:00"
+    const QString shown = text->cursorForPosition(QPoint(4, 4)).block().text();
+    const QString selected = text->textCursor().selectedText();
+    const QString second = text->document()->findBlockByNumber(1).text();
+    Type("4+");
+    QCoreApplication::processEvents();
+    EXPECT_EQ(text->blockCount(), 1000);
+    EXPECT_EQ(text->document()->firstBlock().text(), second);
+    EXPECT_EQ(text->textCursor().selectedText(), selected);
+    EXPECT_EQ(text->cursorForPosition(QPoint(4, 4)).block().text(), shown);
 
     EXPECT_NE(tape->minimumSize(), tape->maximumSize());
     tape->resize(tape->width() + 80, tape->height() + 120);

@@ -51,10 +51,12 @@ std::string Json(const std::string& s) {
 }
 
 std::string Text(HWND w) {
-    wchar_t buf[4096] = {};
-    SendMessageTimeoutW(w, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf), SMTO_ABORTIFHUNG, 2000,
-                        nullptr);
-    return Utf8(buf);
+    DWORD_PTR length = 0;
+    SendMessageTimeoutW(w, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 2000, &length);
+    std::wstring buf(length + 1, L'\0');
+    SendMessageTimeoutW(w, WM_GETTEXT, length + 1, reinterpret_cast<LPARAM>(buf.data()),
+                        SMTO_ABORTIFHUNG, 2000, nullptr);
+    return Utf8(buf.c_str());
 }
 
 std::string AccName(HWND w) {
@@ -286,6 +288,23 @@ int main(int argc, char** argv) {
         SendMessageW(box, EM_SETSEL, std::atoi(argv[2]), std::atoi(argv[3]));
         return 0;
     }
+    if (argc == 3 && std::string(argv[1]) == "tapeview") {
+        // Scrolls the tape so that line N is the first one in view.
+        HWND tape = FindWindowW(L"TickwellTape", nullptr);
+        HWND box = tape ? FindWindowExW(tape, nullptr, L"EDIT", nullptr) : nullptr;
+        if (!box) return 1;
+        const LRESULT first = SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0);
+        SendMessageW(box, EM_LINESCROLL, 0, std::atoi(argv[2]) - first);
+        return 0;
+    }
+    if (argc == 3 && std::string(argv[1]) == "post") {
+        // Characters posted to the hours box at once, as a long burst of
+        // typing there queues them (ASCII only).
+        HWND hours = ControlOf(main, tickwell::forms::CalcForm().Find("txtHours"));
+        for (const char* c = argv[2]; *c; ++c)
+            PostMessageW(hours, WM_CHAR, static_cast<WPARAM>(*c), 1);
+        return 0;
+    }
     if (argc == 2 && std::string(argv[1]) == "tape") {
         // Edit > Tape, as the menu sends it (no keyboard focus needed).
         constexpr int kMenuBase = 1000;
@@ -343,7 +362,10 @@ int main(int argc, char** argv) {
         SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
                      reinterpret_cast<LPARAM>(&to));
         out += ",\"tapeRect\":" + Rect(tape) + ",\"tapeBox\":" + Rect(box) + ",\"tapeSel\":[" +
-               std::to_string(from) + "," + std::to_string(to) + "]";
+               std::to_string(from) + "," + std::to_string(to) + "],\"tapeFirst\":" +
+               std::to_string(SendMessageW(
+                   box, EM_LINEINDEX,
+                   static_cast<WPARAM>(SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0)), 0));
     }
     Tips tips{pid, {}};
     EnumWindows(FindTip, reinterpret_cast<LPARAM>(&tips));

@@ -299,6 +299,37 @@ def tape_reader(app):
         raise Failure(f"the tape's text {box} did not follow its window {frame}")
 
 
+def tape_at_cap(app):
+    """At the 1,000-entry cap, the oldest entry a result wrapped to two lines in a narrow
+    tape. Faults caught: half an entry dropped (display lines counted), a scrolled-back view
+    or a selection moving at each new entry."""
+    app.keys("596523/14/7\rc")  # the result, then a rule: 998 entries to the cap
+    app.wine.run(app.wine.probe_exe, "tape")
+    wait_for("the tape window", lambda: app.state().get("tapeRect"))
+    app.desktop.run(["xdotool", "windowsize", "--sync", app.xwindow("Tickwell Tape"), "40", "300"])
+    app.wine.run(app.wine.probe_exe, "post", "".join(f"{i}+" for i in range(1, 999)))
+    wait_for("1,000 lines", lambda: app.tape()[-1] == "+ 998:00:00")
+    text = app.state()["tape"]
+    start = text.index("+ 20:00:00")
+    app.wine.run(app.wine.probe_exe, "tapeselect", str(start), str(start + 10))
+    app.wine.run(app.wine.probe_exe, "tapeview", "30")
+    before = app.state()
+    app.wine.run(app.wine.probe_exe, "post", "999+")
+    wait_for("the new entry", lambda: app.tape()[-1] == "+ 999:00:00")
+    after = app.state()
+    lines = after["tape"].split("\r\n")
+    if len(lines) != 1000 or lines[0] != "\u2500" * 10:
+        raise Failure(f"{len(lines)} lines, the first {lines[0]!r}")
+
+    def shown(state, at):
+        return state["tape"][at:state["tape"].find("\r\n", at)]
+    if after["tape"][slice(*after["tapeSel"])] != before["tape"][slice(*before["tapeSel"])]:
+        raise Failure(f"the selection moved to {after['tape'][slice(*after['tapeSel'])]!r}")
+    if shown(after, after["tapeFirst"]) != shown(before, before["tapeFirst"]):
+        raise Failure(f"the view moved from {shown(before, before['tapeFirst'])!r} "
+                      f"to {shown(after, after['tapeFirst'])!r}")
+
+
 def screen_reader_names(app):
     controls = app.state()["controls"]
     wrong = {n: controls[n]["name"] for n, want in NAMES.items() if controls[n]["name"] != want}
@@ -439,6 +470,7 @@ SCENARIOS = {
     "other keys are swallowed": [("swallowed",)],
     "screen readers name every control": [("screen_reader_names",)],
     "the tape keeps the user's selection and resizes": [("tape_reader",)],
+    "the tape at its cap drops whole entries and keeps the reader's place": [("tape_at_cap",)],
     "a library planted beside the program is never loaded": [("planted_library",)],
     "characters typed without a key code reach the boxes": [("typed_unicode",)],
     "a clipboard held by another program": [("clipboard_held",)],

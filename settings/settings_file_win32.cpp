@@ -76,17 +76,9 @@ bool OwnedByUser(HANDLE handle) {
 }
 
 std::wstring FinalPath(HANDLE file) {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n =
-            GetFinalPathNameByHandleW(file, path.data(), static_cast<DWORD>(path.size()), 0);
-        if (n == 0) return {};
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(n + 1);
-    }
+    return GrowingText([file](wchar_t* buffer, unsigned long size) {
+        return GetFinalPathNameByHandleW(file, buffer, size, 0);
+    });
 }
 
 // The settings file opened for reading, and where a save writes it. Others

@@ -56,16 +56,8 @@ long Win32Registry::CloseKey(RegHandle key) { return RegCloseKey(ToHkey(key)); }
 // A portable copy: while a file Tickwell.reg stands beside the program, the
 // settings live in it and the registry is never touched.
 std::unique_ptr<IRegistry> MakeUserRegistry() {
-    std::wstring exe(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
-        if (n == 0) return std::make_unique<Win32Registry>();
-        if (n < exe.size()) {
-            exe.resize(n);
-            break;
-        }
-        exe.resize(exe.size() * 2);
-    }
+    const std::wstring exe = ExecutablePath();
+    if (exe.empty()) return std::make_unique<Win32Registry>();
     const std::wstring file = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"Tickwell.reg";
     const DWORD attributes = GetFileAttributesW(file.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))

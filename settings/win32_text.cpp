@@ -25,4 +25,10 @@ std::string Utf8(const std::wstring& wide) {
     return out;
 }
 
+std::wstring ExecutablePath() {
+    return GrowingText([](wchar_t* buffer, unsigned long size) {
+        return GetModuleFileNameW(nullptr, buffer, size);
+    });
+}
+
 }  // namespace tickwell

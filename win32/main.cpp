@@ -60,11 +60,19 @@ bool ReadCatalogueFile(const std::string& path, std::string& bytes) {
 // catalogue; the catalogues lie beside the program, in
 // locale\<language>\LC_MESSAGES\tickwell.mo.
 void LoadTranslations() {
-    ULONG count = 0, size = 0;
-    if (!GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, nullptr, &size) || size == 0)
-        return;
-    std::wstring list(size, L'\0');
-    if (!GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, list.data(), &size)) return;
+    // Asked for its size, then read; asked again should the list have grown
+    // between the two (the user changed it meanwhile).
+    std::wstring list;
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        ULONG count = 0, size = 0;
+        if (!GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, nullptr, &size) || size == 0)
+            return;
+        list.assign(size, L'\0');
+        if (GetUserPreferredUILanguages(MUI_LANGUAGE_NAME, &count, list.data(), &size)) break;
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return;
+        list.clear();
+    }
+    if (list.empty()) return;
     std::vector<std::string> languages;
     for (const wchar_t* name = list.c_str(); *name; name += std::wcslen(name) + 1) {
         std::string locale = tickwell::Utf8(name);  // "de-DE"
@@ -75,10 +83,8 @@ void LoadTranslations() {
             languages.push_back(variant);
     }
     if (languages.empty()) return;
-    std::wstring exe(MAX_PATH, L'\0');
-    const DWORD n = GetModuleFileNameW(nullptr, exe.data(), static_cast<DWORD>(exe.size()));
-    if (n == 0 || n >= exe.size()) return;
-    exe.resize(n);
+    const std::wstring exe = tickwell::ExecutablePath();  // however long
+    if (exe.empty()) return;
     const std::wstring folder = exe.substr(0, exe.find_last_of(L"\\/") + 1) + L"locale";
     tickwell::forms::LoadCatalogue(tickwell::Utf8(folder), languages, ReadCatalogueFile);
 }

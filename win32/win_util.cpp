@@ -87,11 +87,11 @@ HMODULE LoadSystemLibrary(const wchar_t* name) {
     // invalid parameter.
     HMODULE module = LoadLibraryExW(name, nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
     if (module || GetLastError() != ERROR_INVALID_PARAMETER) return module;
-    wchar_t folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryW(folder, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) return nullptr;
+    const std::wstring folder = GrowingText(
+        [](wchar_t* buffer, unsigned long size) { return GetSystemDirectoryW(buffer, size); });
+    if (folder.empty()) return nullptr;
     // A full path, whose own dependencies are looked for beside it first.
-    const std::wstring path = std::wstring(folder, length) + L"\\" + name;
+    const std::wstring path = folder + L"\\" + name;
     return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
@@ -464,10 +464,12 @@ void TracePoint(const char* what) {
     const auto ticks = [](const FILETIME& t) {
         return (static_cast<unsigned long long>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
     };
-    wchar_t path[MAX_PATH] = {};
-    if (!GetEnvironmentVariableW(L"TICKWELL_TRACE", path, MAX_PATH)) return;
-    HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                              OPEN_ALWAYS, 0, nullptr);
+    const std::wstring path = GrowingText([](wchar_t* buffer, unsigned long size) {
+        return GetEnvironmentVariableW(L"TICKWELL_TRACE", buffer, size);
+    });
+    if (path.empty()) return;
+    HANDLE file = CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     char line[128];
     const int n = std::snprintf(line, sizeof line, "%s %.1f\n", what,

@@ -275,6 +275,20 @@ def planted_library(app, context):
     return again
 
 
+def long_path(app, context):
+    """Fault caught: the program's path read into a buffer of MAX_PATH characters, so a copy
+    deeper than that found no catalogue beside it and spoke English."""
+    app.close()
+    folder = os.path.join(tempfile.mkdtemp(prefix="deep-", dir=app.desktop.workdir),
+                          *(["a-folder-name-of-forty-characters-" + str(i) for i in range(8)]))
+    shutil.copytree(os.path.join(os.path.dirname(context["exe"]), "locale"), os.path.join(folder, "locale"))
+    shutil.copy(context["exe"], folder)
+    again = Tickwell(app.wine, os.path.join(folder, "Tickwell.exe"), env=LANGUAGES["in German"][0])
+    context["others"].append(again)
+    shows(again, "Stunden")
+    return again
+
+
 def tape_reader(app):
     """Faults caught: every new line rebuilding the tape's text, which threw away the
     user's selection; a tape window of one fixed size."""
@@ -470,6 +484,7 @@ SCENARIOS = {
     "other keys are swallowed": [("swallowed",)],
     "screen readers name every control": [("screen_reader_names",)],
     "the tape keeps the user's selection and resizes": [("tape_reader",)],
+    "a copy under a path longer than MAX_PATH is translated": [("long_path",)],
     "the tape at its cap drops whole entries and keeps the reader's place": [("tape_at_cap",)],
     "a library planted beside the program is never loaded": [("planted_library",)],
     "characters typed without a key code reach the boxes": [("typed_unicode",)],

@@ -24,6 +24,8 @@ constexpr const char* kTexts[][2] = {
     {"NoFolder", N_("{name} cannot be installed in {folder}: the folder cannot be made.")},
     {"NoFiles", N_("{name} could not write all its files into {folder}.")},
     {"Start", N_("Start Tickwell")},
+    {"RemoveFailed", N_("{name} could not remove all its files from {folder}. Close {name} and "
+                        "run its uninstaller again.")},
     {"RemoveDeclined", N_("Removing {name} for everyone needs an administrator's approval, "
                           "which was not given.")},
 };

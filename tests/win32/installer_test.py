@@ -153,9 +153,10 @@ def one_scope(wine, installer, option):
     label = option or "default"
     drive_c = os.path.join(wine.env["WINEPREFIX"], "drive_c")
     user = [u for u in glob.glob(os.path.join(drive_c, "users", "*")) if not u.endswith("Public")][0]
-    elevate = ELEVATE if option == "/AllUsers" else None
+    all_users = option.endswith("/AllUsers")  # of several, the last counts
+    elevate = ELEVATE if all_users else None
     folder = [r"/D=C:\Tools\Tickwell"] if elevate else []  # last, as /D= must be
-    if option == "/AllUsers":
+    if all_users:
         hive, program = "HKLM", os.path.join(drive_c, "Tools", "Tickwell")
         menu = os.path.join(drive_c, "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs")
     else:
@@ -164,7 +165,7 @@ def one_scope(wine, installer, option):
     shortcut = os.path.join(menu, "Tickwell.lnk")
     checks = []
 
-    rc = wine.run(installer, "/S", *([option] if option else []), *folder, env=elevate).returncode
+    rc = wine.run(installer, "/S", *option.split(), *folder, env=elevate).returncode
     checks.append((f"{label}: installer's exit code 0", rc == 0))
     checks.append((f"{label}: installed in {os.path.relpath(program, drive_c)}",
                    os.path.exists(os.path.join(program, "Tickwell.exe"))))
@@ -219,6 +220,29 @@ def one_scope(wine, installer, option):
     return checks
 
 
+def failed_uninstall(wine, installer, probe):
+    """Fault caught: an uninstaller that could not remove the program (held open by a scanner)
+    removed its Apps entry, shortcut and itself all the same, so it could not be run again."""
+    wine.run(installer, "/S")
+    entry = apps_entry(wine, "HKCU")
+    folder = entry.get("InstallLocation", ("", ""))[1].strip('"')
+    program = wine.run("winepath", "-u", folder).stdout.strip()
+    holder = subprocess.Popen(["wine", probe, "holdfile", folder + r"\Tickwell.exe", "20000"],
+                              env=wine.env, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+    try:
+        held = holder.stdout.readline().strip() == "held"
+        rc = wine.run(os.path.join(program, "Uninstall.exe"), "/S", "_?=" + folder, check=False).returncode
+        kept = bool(apps_entry(wine, "HKCU")) and os.path.exists(os.path.join(program, "Uninstall.exe"))
+    finally:
+        holder.kill()
+        holder.wait(timeout=60)
+    wine.run(os.path.join(program, "Uninstall.exe"), "/S", "_?=" + folder, check=False)
+    shutil.rmtree(program, ignore_errors=True)
+    return [(f"failed uninstall: exit code 2 (got {rc}), Apps entry and Uninstall.exe kept",
+             held and rc == 2 and kept),
+            ("failed uninstall: run again, it removes the Apps entry", not apps_entry(wine, "HKCU"))]
+
+
 def portable(wine, installer):
     """The zip unpacked and run as it is: settings beside the program, none in the registry."""
     folder = os.path.join(wine.env["WINEPREFIX"], "drive_c", "Portable")
@@ -244,8 +268,10 @@ def main():
         desktop.start()
         wine = Wine(desktop, probe)
         checks += portable(wine, installer)  # first, while the registry holds no settings
-        for option in ("", "/CurrentUser", "/AllUsers"):
+        # Fault caught by the last: /CurrentUser beating a later /AllUsers.
+        for option in ("", "/CurrentUser", "/AllUsers", "/CurrentUser /AllUsers"):
             checks += one_scope(wine, installer, option)
+        checks += failed_uninstall(wine, installer, probe)
         checks += failed_elevated_install(wine, installer)
         checks += installer_in_german(wine, installer)
     finally:

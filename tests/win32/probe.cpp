@@ -4,6 +4,7 @@
 //   probe.exe              the state
 //   probe.exe answer ID    presses button ID (1 OK, 6 Yes, 7 No) of the open message box
 //   probe.exe start EXE N  starts EXE with show command N, as a shortcut would
+//   probe.exe holdfile PATH MS  holds a file open, sharing nothing, for MS milliseconds
 //   probe.exe clip [HEX]   prints the clipboard's text, or sets it (UTF-8 in hex)
 //   probe.exe wizard TITLE [BUTTON]  the visible texts of the dialogs whose
 //                          caption holds TITLE (an installer's pages, its message boxes),
@@ -216,6 +217,16 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
         Sleep(static_cast<DWORD>(std::atoi(argv[2])));
         CloseClipboard();
+        return 0;
+    }
+    if (argc == 4 && std::string(argv[1]) == "holdfile") {
+        // A scanner holding a file for a while, sharing nothing.
+        HANDLE file = CreateFileA(argv[2], GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE) return 1;
+        std::printf("held\n");
+        std::fflush(stdout);
+        Sleep(static_cast<DWORD>(std::atoi(argv[3])));
+        CloseHandle(file);
         return 0;
     }
     if (argc == 3 && std::string(argv[1]) == "unicode") {

@@ -122,6 +122,7 @@ TEST(Catalogue, ReadsGoodFilesAndRefusesBadOnesWhole) {
         {"passes broken UTF-8 to the windows", badUtf8.Bytes(), false},
         {"passes an overlong UTF-8 form", overlong.Bytes(), false},
         {"reads a string without its NUL", noNul, false},
+        {"reads a last string the file cuts before its NUL", good.substr(0, good.size() - 1), false},
         {"reads past the file's end", pastEnd, false},
         {"trusts a count larger than the file", hugeCount, false},
         {"takes a torn header for a catalogue", good.substr(0, 20), false},
@@ -145,6 +146,11 @@ TEST(Catalogue, ReadsGoodFilesAndRefusesBadOnesWhole) {
         EXPECT_STREQ(c.Find("%d second"), "%d Sekunde");
         EXPECT_EQ(c.Find(""), nullptr) << "the header is not a translation";
     }
+    // Faults caught: a sequence at a text's very end refused, or one cut
+    // short there read.
+    Catalogue ends;
+    EXPECT_TRUE(ends.Parse(Mo{{{"", kHeader}, {"&Help", "caf\xC3\xA9"}}}.Bytes()));
+    EXPECT_FALSE(ends.Parse(Mo{{{"", kHeader}, {"&Help", "caf\xE2\x82"}}}.Bytes()));
     Catalogue shared;  // Fault caught: one string shared by every entry refused.
     EXPECT_TRUE(shared.Parse(OneLongString(4000, 400000, 0)));
     EXPECT_EQ(shared.Size(), 4000u);

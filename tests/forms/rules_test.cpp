@@ -149,5 +149,14 @@ TEST(KeyRules, FastTypingLandsInTheNextBox) {
     EXPECT_EQ(window.GetText(Control::txtSeconds), "40");
 }
 
+// Fault caught: a right-aligned label that grows for a wider translation
+// moving its right edge instead of growing to the left.
+TEST(LabelRoom, RightAlignedLabelsGrowLeftward) {
+    const ControlSpec& label = *CalcForm().Find("lblDescription");
+    const TwipsRect room = LabelRoom(CalcForm(), label, label.rect.width + 600);
+    EXPECT_EQ(room.left + room.width, label.rect.left + label.rect.width);
+    EXPECT_LT(room.left, label.rect.left);
+}
+
 }  // namespace
 }  // namespace tickwell::forms

@@ -140,12 +140,21 @@ TEST_F(FileStore, LongLivedReadersSeeOtherWriters) {
 }
 
 TEST_F(FileStore, WritesExactBytesThatANewInstanceReads) {
+    // Fault caught: a descriptor the store did not open (standard input)
+    // closed by a save.
+    const int input = dup(0);
+    const int devNull = open("/dev/null", O_RDONLY);
+    dup2(devNull, 0);
     {
         FileRegistry registry(File());
         CRegSettings settings(registry);
         ASSERT_TRUE(settings.SaveSetting("Position", "frmCalc Left", "", 3850));
         ASSERT_TRUE(settings.SaveSetting("Position", "name", "12", 5));
     }
+    EXPECT_NE(fcntl(0, F_GETFD), -1) << "standard input closed";
+    dup2(input, 0);
+    close(input);
+    close(devNull);
     const std::string text = ReadFile(File());
     EXPECT_NE(text.find("[HKEY_CURRENT_USER\\Software\\Brenholt\\Tickwell\\Position]"),
               std::string::npos);
@@ -230,6 +239,38 @@ TEST_F(FileStore, FailedWritesReturnFalseAndKeepTheOldFile) {
         EXPECT_FALSE(settings.SaveSetting("Extra\\\\", "v", "", 1));
         regfile::Hive hive;
         EXPECT_TRUE(regfile::Parse(ReadFile(File()), hive));
+    }
+    {  // Faults caught: a name with a line break written (the next read then
+       // refused the whole file); a size with no data read from nowhere.
+        FileRegistry registry(File());
+        CRegSettings settings(registry);
+        ASSERT_TRUE(settings.SaveSetting("Position", "kept", "", 1));
+        EXPECT_FALSE(settings.SaveSetting("Position", "a\nb", "", 1));
+        EXPECT_FALSE(settings.SaveSetting("Position", "a\rb", "", 1));
+        RegHandle key = 0;
+        ASSERT_EQ(registry.CreateKeyEx(kHKeyCurrentUser, "Software\\Brenholt\\Tickwell\\Position", 0,
+                                       kKeyAllAccess, &key),
+                  kErrorSuccess);
+        EXPECT_EQ(registry.SetValueEx(key, "v", kRegSz, nullptr, 1), kErrorInvalidParameter);
+        registry.CloseKey(key);
+        regfile::Hive hive;
+        EXPECT_TRUE(regfile::Parse(ReadFile(File()), hive));
+        EXPECT_EQ(settings.GetSetting("Position", "kept", "d"), "1");
+    }
+    {  // Fault caught: a path through ".." refused though it leads back up
+       // the way it came.
+        FileRegistry registry(mDir.Path() + "/other/../tickwell/registry.reg");
+        EXPECT_TRUE(CRegSettings(registry).SaveSetting("Position", "up", "", 1));
+    }
+    {  // Faults caught: a relative path walked from wherever the program
+       // started; a link to no file replaced by the file it names.
+        FileRegistry relative("tickwell/registry.reg");
+        EXPECT_FALSE(CRegSettings(relative).SaveSetting("Position", "v", "", 1));
+        mkdir((mDir.Path() + "/linked").c_str(), 0700);
+        ASSERT_EQ(symlink("missing.reg", (mDir.Path() + "/linked/registry.reg").c_str()), 0);
+        FileRegistry linked(mDir.Path() + "/linked/registry.reg");
+        EXPECT_FALSE(CRegSettings(linked).SaveSetting("Position", "v", "", 1));
+        EXPECT_NE(access((mDir.Path() + "/linked/missing.reg").c_str(), F_OK), 0);
     }
     {  // no place for settings at all (neither XDG_CONFIG_HOME nor HOME)
         FileRegistry registry("");
@@ -478,6 +519,32 @@ TEST_F(FileStore, HostileFilesAndFoldersOfOtherUsers) {
               0);
     EXPECT_NE(said.find(closed + "/tickwell cannot be opened"), std::string::npos) << said;
     EXPECT_EQ(said.find('\n'), said.size() - 1) << said;
+
+    // Faults caught: a folder that could not be made taken as made, and a
+    // folder where no new file may be made said as a failed write. The
+    // user's own folders, read-only to them.
+    const std::string locked = shared.Path() + "/locked";
+    ASSERT_EQ(mkdir(locked.c_str(), 0700), 0);
+    ASSERT_EQ(mkdir((locked + "/tickwell").c_str(), 0700), 0);
+    WriteFile(locked + file, "REGEDIT4\r\n");
+    WriteFile(locked + file + ".lock", "");
+    for (const std::string& path : {locked, locked + "/tickwell", locked + file, locked + file + ".lock"})
+        ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+    chmod((locked + "/tickwell").c_str(), 0500);
+    chmod(locked.c_str(), 0500);
+    for (const auto& [where, words] :
+         {std::pair{locked + "/new" + file, std::string("cannot be made")},
+          std::pair{locked + file, "no new file can be made in " + locked + "/tickwell"}}) {
+        EXPECT_EQ(AsAnotherUser(
+                      [&] {
+                          FileRegistry registry(where);
+                          return !CRegSettings(registry).SaveSetting("Position", "v", "", 5);
+                      },
+                      said),
+                  0);
+        EXPECT_NE(said.find(words), std::string::npos) << said;
+    }
+    EXPECT_EQ(ReadFile(locked + file), "REGEDIT4\r\n");
 }
 
 // Fault caught: a folder's group bits taken at their word when they are an

@@ -85,6 +85,7 @@ TEST_F(Placement, StoredEdges) {
         {"text with a half", "100.5", false, 100},
         {"text with a plus sign", "+3850", false, 3850},
         {"not a number", "abc", false, 7342},
+        {"a number with text after it", "3850px", false, 7342},  // was read as 3850
         {"beyond 16 bits", "40000", true, 7342},
         {"below 16 bits", "-40000", true, 7342},
         {"entirely right of every screen", "19300", true, 7342},

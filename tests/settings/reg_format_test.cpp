@@ -80,6 +80,15 @@ TEST(RegFormat, WritesTheFormRegeditImports) {
     EXPECT_NE(text.find("\"frmCalc Left\"=dword:00000f0a\r\n"), std::string::npos);
     EXPECT_NE(text.find("\"name\"=\"Tickwell\"\r\n"), std::string::npos);
     EXPECT_NE(text.find("\"raw\"=hex(1):61,62\r\n"), std::string::npos);
+    // Fault caught: hex lines wrapped a column early or late (regedit's lines
+    // end by column 78: 22 bytes after the name, 25 on each line after).
+    std::string bytes;
+    for (int i = 0; i < 70; ++i) bytes += static_cast<char>(i);
+    EXPECT_NE(Serialize(OneKey("HKEY_CURRENT_USER\\B", {{"Data", 3, bytes}}))
+                  .find("\"Data\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\r\n"
+                        "  16,17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,\\\r\n"
+                        "  2f,30,31,32,33,34,35,36,37,38,39,3a,3b,3c,3d,3e,3f,40,41,42,43,44,45\r\n"),
+              std::string::npos);
 }
 
 TEST(RegFormat, ReadsWhatRegeditWrites) {
@@ -136,6 +145,12 @@ TEST(RegFormat, RejectsMalformedFiles) {
         "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=hex:00,\\\n",
         "REGEDIT4\n[HKEY_CURRENT_USER\\A\n",
         "REGEDIT4\n[\\Leading]\n",
+        // Faults caught: a key path with an empty part accepted, to be
+        // created or, after "-", deleted.
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A\\\\B]\n",
+        "REGEDIT4\n[-HKEY_CURRENT_USER\\A\\\\B]\n",
+        "REGEDIT4\n[-HKEY_CURRENT_USER\\A\\]\n",
+        "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"x\"a\"\n",  // no "=": was read as v="a"
         "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"x\" trailing\n",
         "REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=\"bad \\q escape\"\n",
         "\xFF\xFE\x41",  // odd UTF-16
@@ -146,6 +161,9 @@ TEST(RegFormat, RejectsMalformedFiles) {
     }
     Hive hive;
     EXPECT_FALSE(Parse(std::string("REGEDIT4\n\0\n", 11), hive));
+    // Fault caught: capital hex digits refused, as other tools write them.
+    ASSERT_TRUE(Parse("REGEDIT4\n[HKEY_CURRENT_USER\\A]\n\"v\"=hex:0A,FF\n", hive));
+    EXPECT_EQ(hive.begin()->second.values.begin()->second.data, "\x0a\xff");
 }
 
 // Faults caught: escaped names written back raw (one save then lost every

@@ -133,17 +133,20 @@ TEST(MainLifecycle, ModelessWindowPlaces) {
     // Fault caught: a first tape placed beyond the screen's edge, where on
     // Windows no task-bar button finds it. Main window at the right edge:
     // left of it; no room either side: centred in the work area.
+    // Right at the work area's top or left edge is still on it.
     struct Side {
-        double mainLeft, mainWidth, left;
+        double mainLeft, mainWidth, left, top = 3000;
     };
     const Side sides[] = {
         {19200 - 3600, 3600, 19200 - 3600 - 120 - 4515},
         {3000, 13200, (19200 - 4515) / 2},
+        {1500, 3600, 1500 + 3600 + 120, 0},
+        {4515 + 120, 19200 - 4515 - 120, 0},
     };
     for (const Side& side : sides) {
         FakeWindow fresh, beside;
         fresh.name = "frmFresh";
-        beside.left = side.mainLeft, beside.width = side.mainWidth, beside.top = 3000;
+        beside.left = side.mainLeft, beside.width = side.mainWidth, beside.top = side.top;
         HelpPlacement(placement).Form_Load(fresh, &beside);
         EXPECT_EQ(fresh.left, std::nearbyint(side.left)) << side.mainLeft;
     }

@@ -89,6 +89,10 @@ TEST(RegFormat, WritesTheFormRegeditImports) {
                         "  16,17,18,19,1a,1b,1c,1d,1e,1f,20,21,22,23,24,25,26,27,28,29,2a,2b,2c,2d,2e,\\\r\n"
                         "  2f,30,31,32,33,34,35,36,37,38,39,3a,3b,3c,3d,3e,3f,40,41,42,43,44,45\r\n"),
               std::string::npos);
+    EXPECT_NE(Serialize(OneKey("HKEY_CURRENT_USER\\B", {{"Dat", 3, bytes.substr(0, 30)}}))
+                  .find("\"Dat\"=hex:00,01,02,03,04,05,06,07,08,09,0a,0b,0c,0d,0e,0f,10,11,12,13,14,15,\\\r\n"
+                        "  16,17,18,19,1a,1b,1c,1d\r\n"),
+              std::string::npos);  // a line one column shorter: wrapped at 76, not 79
 }
 
 TEST(RegFormat, ReadsWhatRegeditWrites) {

@@ -89,6 +89,7 @@ void TimeCalculator::Log(Event event) {
 }
 
 void TimeCalculator::ShowCalcError(std::int32_t number, const std::string& description) {
+    ++mErrors;
     Log([&](ITape& tape) { tape.Error(number, description); });
     mHost.MsgBox(
         Translate(N_("Error Number: ")) + IntegerText(number) + "\r\n" + Translate(description),

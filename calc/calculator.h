@@ -58,6 +58,9 @@ public:
     bool Subtracting() const { return mbSubtract; }
     bool EntryTyped() const { return mbEntryTyped; }
     bool CalculationInProgress() const { return mbCalcInProgress; }
+    // How many error boxes the engine has shown, so a caller can tell
+    // whether a command failed.
+    std::uint32_t Errors() const { return mErrors; }
 
 private:
     void ApplyPending(std::int32_t entrySeconds);
@@ -89,6 +92,7 @@ private:
     // still a chain (5 - 5 - 3 = -3).
     bool mbCalcInProgress = false;
     ITape* mTape = nullptr;
+    std::uint32_t mErrors = 0;
 };
 
 }  // namespace tickwell

@@ -59,6 +59,9 @@ public:
     // runs TimeCalculator::MultiplyDivide). A host without that box does
     // nothing.
     virtual void AskFactor() {}
+    // Says `text` to a screen reader, if one listens, without moving the
+    // focus. A host without one does nothing.
+    virtual void Announce(const std::string& text) { (void)text; }
 };
 
 }  // namespace tickwell

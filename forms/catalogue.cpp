@@ -94,6 +94,8 @@ Catalogue& Current() {
 
 bool Catalogue::Parse(std::string_view bytes) {
     mEntries.clear();
+    mPlurals.clear();
+    mRule = PluralRule();
     mBytes.reset();
     if (bytes.size() > kMaxCatalogueBytes) return false;
     try {
@@ -111,7 +113,8 @@ bool Catalogue::Parse(std::string_view bytes) {
         // Major revisions 0 and 1 share this layout; 1 only adds system-dependent
         // strings, which msgfmt writes for C format macros we do not use.
         if ((revision >> 16) > 1 || count > bytes.size() / 16) return false;
-        std::map<std::string_view, std::string_view, std::less<>> entries;
+        std::map<std::string_view, std::string_view, std::less<>> entries, plurals;
+        PluralRule rule;
         // Each string read once however many entries share it; strings that
         // overlap without being one (no msgfmt writes them) may not add up
         // to more than the file, or a small file would stand for gigabytes.
@@ -126,23 +129,32 @@ bool Catalogue::Parse(std::string_view bytes) {
             std::string_view english, translated;
             if (!reader.String(originals, i, english) || !reader.String(translations, i, translated))
                 return false;
-            // A plural entry is "singular\0plural"; its first form stands here,
+            // A plural entry is "singular\0plural" with its forms apart by NULs;
+            // its first form also stands as the singular's plain translation,
             // NUL-terminated as every string of the file is.
+            const bool plural = english.find('\0') != std::string_view::npos;
             english = english.substr(0, english.find('\0'));
-            translated = translated.substr(0, translated.find('\0'));
             if (!valid(english) || !valid(translated)) return false;
             if (english.empty()) {
                 const std::string charset = Charset(translated);
                 if (!charset.empty() && charset != "utf-8") return false;
+                if (translated.find("Plural-Forms:") != std::string_view::npos &&
+                    !rule.Parse(translated))
+                    return false;
                 continue;
             }
+            if (plural && !translated.empty()) plurals.emplace(english, translated);
+            translated = translated.substr(0, translated.find('\0'));
             if (!translated.empty()) entries.emplace(english, translated);
         }
         mEntries.swap(entries);
+        mPlurals.swap(plurals);
+        mRule = rule;
         mBytes = std::move(owned);
         return true;
     } catch (const std::bad_alloc&) {
         mEntries.clear();
+        mPlurals.clear();
         return false;
     }
 }
@@ -150,6 +162,18 @@ bool Catalogue::Parse(std::string_view bytes) {
 const char* Catalogue::Find(std::string_view english) const {
     const auto found = mEntries.find(english);
     return found == mEntries.end() ? nullptr : found->second.data();
+}
+
+const char* Catalogue::FindPlural(std::string_view singular, std::uint64_t n) const {
+    const auto found = mPlurals.find(singular);
+    if (found == mPlurals.end()) return nullptr;
+    std::string_view forms = found->second;
+    for (int form = mRule.Form(n); form > 0; --form) {
+        const auto end = forms.find('\0');
+        if (end == std::string_view::npos) return nullptr;  // fewer forms than the rule
+        forms.remove_prefix(end + 1);
+    }
+    return forms.empty() || forms.front() == '\0' ? nullptr : forms.data();
 }
 
 std::vector<std::string> LanguageVariants(const std::string& locale) {
@@ -209,6 +233,16 @@ const char* Tr(const char* english) {
 std::string Tr(const std::string& english) {
     const char* found = Current().Find(english);
     return found ? found : english;
+}
+
+const char* TrC(const char* context, const char* english) {
+    const char* found = Current().Find(std::string(context) + '\x04' + english);
+    return found ? found : english;
+}
+
+std::string TrN(const char* singular, const char* plural, std::uint64_t n) {
+    if (const char* found = Current().FindPlural(singular, n)) return found;
+    return n == 1 ? singular : plural;
 }
 
 void UseCatalogue(Catalogue catalogue) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "plural_rule.h"
 #include "translate.h"  // N_, which marks a text where it is defined
 
 namespace tickwell::forms {
@@ -29,11 +31,16 @@ public:
     // The translation of `english` (with its context as "context\x04text"),
     // NUL-terminated, or null when it has none.
     const char* Find(std::string_view english) const;
+    // The form of a plural text that goes with `n` by the catalogue's rule,
+    // NUL-terminated, or null when it has none.
+    const char* FindPlural(std::string_view singular, std::uint64_t n) const;
     std::size_t Size() const { return mEntries.size(); }
 
 private:
     std::shared_ptr<const std::string> mBytes;  // what the entries point into
     std::map<std::string_view, std::string_view, std::less<>> mEntries;
+    std::map<std::string_view, std::string_view, std::less<>> mPlurals;  // all forms
+    PluralRule mRule;
 };
 
 // The variants of one locale name under which a catalogue is looked for,
@@ -51,6 +58,11 @@ std::vector<std::string> MessageLanguages(const std::function<const char*(const 
 // catalogue is in use, and for every text the catalogue lacks.
 const char* Tr(const char* english);
 std::string Tr(const std::string& english);
+// A text in its `context`, where one English text has two meanings.
+const char* TrC(const char* context, const char* english);
+// A text with a number in the form the language uses with it (English:
+// `singular` for 1, `plural` otherwise).
+std::string TrN(const char* singular, const char* plural, std::uint64_t n);
 
 // Puts a catalogue in use for Tr (at start, before any window is made).
 void UseCatalogue(Catalogue catalogue);

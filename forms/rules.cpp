@@ -1,5 +1,7 @@
 #include "rules.h"
 
+#include "spoken.h"
+
 #include "factor.h"
 #include "texts.h"
 #include "written_number.h"
@@ -110,7 +112,10 @@ void EditPaste(TimeCalculator& calc, ICalcHost& host, const std::string& clipboa
     PastedEntry entry;
     std::string twoWays;
     if (ParseDuration(clipboard, entry, LocaleDecimalMark(), &twoWays)) {
-        calc.PasteEntry(entry);
+        Spoken(calc, host, [&] {
+            calc.PasteEntry(entry);
+            return true;
+        });
         return;
     }
     host.MsgBox(twoWays.empty() ? Tr(kNoDurationText) : TwoWays(twoWays), kAppTitle,

@@ -18,6 +18,7 @@
 #include <map>
 
 #include "desktop_open.h"
+#include "spoken.h"
 #include "frmAbout.h"
 #include "frmHelp.h"
 #include "frmMultiply.h"
@@ -87,6 +88,7 @@ frmCalc::frmCalc()
     });
     const forms::FormSpec& form = forms::CalcForm();
     setObjectName(form.name);
+    InstallAccessibility();
     setWindowTitle(forms::Tr(form.caption));
     setAccessibleName(forms::Tr(form.caption));
     BuildControls();
@@ -119,13 +121,15 @@ void frmCalc::BuildControls() {
         if (!forms::EngineControl(row.name, control)) continue;  // a label
         widget->installEventFilter(this);
         if (auto* button = qobject_cast<QPushButton*>(widget))
-            connect(button, &QPushButton::clicked, this, [this, control] { mCalc.Click(control); });
+            connect(button, &QPushButton::clicked, this,
+                    [this, control] { forms::RunCommand(mCalc, *this, control); });
         mControls[control] = widget;
     }
     txtHours = static_cast<QLineEdit*>(mControls[Control::txtHours]);
     txtMinutes = static_cast<QLineEdit*>(mControls[Control::txtMinutes]);
     txtSeconds = static_cast<QLineEdit*>(mControls[Control::txtSeconds]);
     txtHours->setFocus();
+    mAnnouncer = new Announcer(this);
 }
 
 void frmCalc::BuildMenu() {
@@ -144,15 +148,17 @@ void frmCalc::BuildMenu(const char* name, const char* caption, const forms::Menu
             menu->addSeparator()->setObjectName(item->name);
             continue;
         }
-        // A plain key that does the same is shown, not bound: it goes through
-        // the dispatcher like every typed key.
-        const QString caption = forms::Tr(item->caption);
-        QAction* action = menu->addAction(item->key ? caption + "\t" + item->key : caption);
+        QAction* action = menu->addAction(forms::Tr(item->caption));
         action->setObjectName(item->name);
         // Menu accelerators: they act wherever the focus is in this window.
+        // A plain key that does the same is shown, and bound only inside the
+        // open menu: elsewhere it goes through the dispatcher like every
+        // typed key. Either way a screen reader hears it as the item's
+        // shortcut, apart from its name.
         if (item->f1) action->setShortcut(QKeySequence(Qt::Key_F1));
         if (item->ctrl) action->setShortcut(MenuShortcut(*item));
-        action->setShortcutContext(Qt::WindowShortcut);
+        if (item->key) action->setShortcut(QKeySequence(QString::fromUtf8(item->key)));
+        action->setShortcutContext(item->key ? Qt::WidgetShortcut : Qt::WindowShortcut);
         const forms::MenuCommand command = item->command;
         connect(action, &QAction::triggered, this,
                 [this, command] { forms::RunMenuCommand(command, *this); });
@@ -248,7 +254,7 @@ void frmCalc::mnuMultiplyDivide_Click() { AskFactor(); }
 
 void frmCalc::AskFactor() {
     frmMultiply box(mCalc, this);
-    box.exec();
+    forms::Spoken(mCalc, *this, [&box] { return box.exec() == QDialog::Accepted; });
 }
 
 void frmCalc::mnuPaste_Click() {
@@ -260,6 +266,7 @@ void frmCalc::mnuTape_Click() {
         UnloadTape();
     } else {
         ShowTape();
+        Announce(forms::TapeOpenedText(mLifecycle.TheTape()));
     }
 }
 
@@ -308,6 +315,8 @@ void frmCalc::SetFocus(Control control) { ControlWidget(control)->setFocus(Qt::O
 void frmCalc::Press(Control button) {
     if (auto* b = qobject_cast<QAbstractButton*>(ControlWidget(button))) b->click();
 }
+
+void frmCalc::Announce(const std::string& text) { mAnnouncer->Say(QString::fromStdString(text)); }
 
 int frmCalc::MsgBox(const std::string& text, const std::string& title, int style) {
     return ShowMsgBox(this, QString::fromStdString(text), QString::fromStdString(title), style);

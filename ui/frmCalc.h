@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 
+#include "accessible.h"
 #include "calculator.h"
 #include "host.h"
 #include "lifecycle.h"
@@ -63,6 +64,9 @@ public:
     int MsgBox(const std::string& text, const std::string& title, int style) override;
     void SendTab() override;
     void AskFactor() override;
+    void Announce(const std::string& text) override;
+    // What the window said to a screen reader last, for tests.
+    QString Announced() const { return mAnnouncer->Said(); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -96,6 +100,7 @@ private:
     forms::MainLifecycle mLifecycle;
     QPointer<frmHelp> mHelp;
     QPointer<frmTape> mTape;
+    Announcer* mAnnouncer = nullptr;
     forms::KeyPreview mPreview{mCalc};
 };
 

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QPainter>
 
+#include "accessible.h"
 #include "qt_forms.h"
 #include "qt_placement.h"
 #include "texts.h"
@@ -18,12 +19,16 @@ frmHelp::frmHelp(MWindow& placement)
     setWindowTitle(forms::Tr(forms::kHelpCaption));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(Px(forms::kHelpClientWidth), Px(forms::kHelpClientHeight));
-    // The page is one picture; a screen reader gets its text as the description.
+    // The page is one picture; a screen reader gets each of its texts as an
+    // item over it, in reading order, so it can move by paragraph.
     setAccessibleName(forms::Tr(forms::kHelpCaption));
-    setAccessibleDescription(QString("%1\n%2\n%3\n%4")
-                                 .arg(forms::Tr(forms::kHelpText1), forms::Tr(forms::kHelpText2),
-                                      forms::Tr(forms::kHelpText3),
-                                      QString(forms::Tr(forms::kHelpKeyList))));
+    const forms::FormSpec& page = forms::HelpPage();
+    for (const forms::ControlSpec& text : page) {
+        const QString caption = forms::Tr(text.caption);
+        auto* item = new TextItem(this, caption);
+        item->setGeometry(ToRect(forms::LabelRoom(
+            page, text, QFontMetrics(ToFont(text.font)).horizontalAdvance(caption) * forms::kTwipsPerPixel)));
+    }
     setAutoFillBackground(true);
     QPalette pal = palette();
     pal.setColor(QPalette::Window, pal.color(QPalette::Button));  // the menu colour

@@ -23,6 +23,7 @@
 #include <utility>
 
 #include "catalogue.h"
+#include "end_signals.h"
 #include "frmCalc.h"
 #include "qt_forms.h"
 
@@ -99,19 +100,6 @@ private:
     std::function<void()> mThen;
 };
 
-// Most sessions end with Tickwell still open: systemd sends SIGTERM at
-// logout, a closed terminal SIGHUP, Ctrl+C SIGINT. The handler only writes
-// the signal down a socket; the event loop reads it and ends the program
-// through the windows' normal unload, which saves their places.
-int gEndSignals[2] = {-1, -1};
-
-extern "C" void OnEndSignal(int signal) {
-    const int saved = errno;
-    const char byte = static_cast<char>(signal);
-    (void)!write(gEndSignals[1], &byte, 1);
-    errno = saved;
-}
-
 void EndWithTheSession(QApplication& app, tickwell::frmCalc& window) {
     auto end = [&window] {
         window.EndSession();
@@ -122,20 +110,7 @@ void EndWithTheSession(QApplication& app, tickwell::frmCalc& window) {
     // does end, it ends the program (a signal, or Qt's own quit).
     QObject::connect(&app, &QGuiApplication::commitDataRequest, &window,
                      [&window](QSessionManager&) { window.SaveSession(); });
-    if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, gEndSignals) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(gEndSignals[0], QSocketNotifier::Read, &app);
-    QObject::connect(notifier, &QSocketNotifier::activated, &window, [end] {
-        char drained[64];
-        while (read(gEndSignals[0], drained, sizeof drained) > 0) {
-        }
-        end();  // a second signal meanwhile finds everything already saved
-    });
-    struct sigaction action {};
-    action.sa_handler = OnEndSignal;
-    sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    for (int signal : {SIGTERM, SIGHUP, SIGINT}) sigaction(signal, &action, nullptr);
+    tickwell::EndOnSignals(&window, end);
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #include "frmCalc.h"
 
+#include "spoken.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -321,7 +323,12 @@ void frmCalc::SetText(Control box, const std::string& text) {
 
 void frmCalc::SetFocus(Control control) { ::SetFocus(ControlWindow(control)); }
 
-void frmCalc::Press(Control button) { mCalc.Click(button); }
+void frmCalc::Press(Control button) { forms::RunCommand(mCalc, *this, button); }
+
+void frmCalc::Announce(const std::string& text) {
+    if (!mAnnouncer) mAnnouncer = std::make_unique<win::Announcer>(mHwnd);
+    mAnnouncer->Say(Wide(text));
+}
 
 int frmCalc::MsgBox(const std::string& text, const std::string& title, int style) {
     const std::wstring wideText = Wide(text);
@@ -398,10 +405,12 @@ void frmCalc::mnuCopyHours_Click() {
 void frmCalc::mnuMultiplyDivide_Click() { AskFactor(); }
 
 void frmCalc::AskFactor() {
-    ShowMultiplyBox(mHwnd, mTape ? mTape->Handle() : nullptr,
-                    [this](const std::string& text, std::string& refusal) {
-                        return forms::ApplyFactor(mCalc, text, refusal);
-                    });
+    forms::Spoken(mCalc, *this, [this] {
+        return ShowMultiplyBox(mHwnd, mTape ? mTape->Handle() : nullptr,
+                               [this](const std::string& text, std::string& refusal) {
+                                   return forms::ApplyFactor(mCalc, text, refusal);
+                               });
+    });
 }
 
 // Another program may hold the clipboard open for a moment (a clipboard
@@ -453,6 +462,7 @@ void frmCalc::mnuTape_Click() {
         UnloadTape();
     } else {
         ShowTape();
+        Announce(forms::TapeOpenedText(mLifecycle.TheTape()));
     }
 }
 
@@ -494,7 +504,7 @@ LRESULT frmCalc::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             Control control;
             if (HIWORD(wp) == BN_CLICKED && index < mControls.size() &&
                 forms::EngineControl(Form().controls[index].name, control))
-                mCalc.Click(control);
+                forms::RunCommand(mCalc, *this, control);
             return 0;
         }
         case WM_CTLCOLORSTATIC: {

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "announce.h"
 #include "calculator.h"
 #include "frmHelp.h"
 #include "frmTape.h"
@@ -55,6 +56,7 @@ public:
     int MsgBox(const std::string& text, const std::string& title, int style) override;
     void SendTab() override;
     void AskFactor() override;
+    void Announce(const std::string& text) override;
 
     // forms::IMainForm
     bool HelpVisible() const override { return mHelp && mHelp->Visible(); }
@@ -91,6 +93,7 @@ private:
     forms::MainLifecycle mLifecycle;
     std::unique_ptr<frmHelp> mHelp;
     std::unique_ptr<frmTape> mTape;
+    std::unique_ptr<win::Announcer> mAnnouncer;
     HWND mLastFocus = nullptr;  // the control that gets the focus back on activation
     forms::KeyPreview mPreview{mCalc};
 };

@@ -20,6 +20,7 @@ struct BoxState {
     HWND field = nullptr, problem = nullptr;
     const ApplyFactorText* apply = nullptr;
     bool done = false;
+    bool applied = false;
 };
 
 LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -30,7 +31,7 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (LOWORD(wp) == IDOK) {  // the button, or Enter
                 std::string refusal;
                 if ((*state->apply)(Utf8(WindowText(state->field)), refusal)) {
-                    state->done = true;
+                    state->done = state->applied = true;
                 } else {
                     SetWindowTextW(state->problem, Wide(refusal).c_str());
                     SendMessageW(state->field, EM_SETSEL, 0, -1);
@@ -69,7 +70,7 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-void ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply) {
+bool ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply) {
     static const bool registered = RegisterWindowClass(kClass, BoxProc, COLOR_BTNFACE, false);
     (void)registered;
 
@@ -122,6 +123,7 @@ void ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply)
 
     RunModal(box, owner, alsoBlocked, state.field, state.done);  // Tab, Enter, Escape, Alt+N
     for (HFONT f : state.fonts) DeleteObject(f);
+    return state.applied;
 }
 
 }  // namespace tickwell::win

@@ -15,6 +15,7 @@ namespace tickwell::win {
 // false with the sentence the box shows (it stays open, nothing changed).
 using ApplyFactorText = std::function<bool(const std::string& text, std::string& refusal)>;
 
-void ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply);
+// True when a factor was applied, false when the box was cancelled.
+bool ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply);
 
 }  // namespace tickwell::win

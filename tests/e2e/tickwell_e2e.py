@@ -536,6 +536,16 @@ LAYOUTS = {
         ("keycode", 54), ("expect", ("", "", ""), "Hours"), ("layout", "us")],
 }
 
+# What a screen reader is told after each command: keys, a factor for the
+# multiply box or None, and the words. The Windows harness checks the same.
+SPOKEN = [
+    ("1/25/40+//50\r", None, "1 hour, 26 minutes, 30 seconds"),
+    ("m", None, "86 minutes, 30 seconds"),
+    ("*", "2", "2 hours, 53 minutes"),
+    ("s", None, "10380 seconds"),
+    ("c", None, "cleared"),
+]
+
 SCENARIOS = {
     **TYPED,
     **LAYOUTS,
@@ -557,6 +567,8 @@ SCENARIOS = {
     "a catalogue planted to exhaust memory leaves English": [
         ("shows", "Hours"), ("keys", "1/25/40+//50\r"), ("expect", ("1", "26", "30"), "Equals")],
     **{name: steps for name, (env, steps) in LANGUAGES.items()},
+    "a box answers word requests at once": [("word_requests",)],
+    "a screen reader hears every result": [("screen_reader",)],
 }
 
 
@@ -779,6 +791,162 @@ def session_end(app, *signals):
         left, top = values.get(name + " Left"), values.get(name + " Top")
         if left is None or top is None or abs(left - x * 15) > 15 * 40 or abs(top - y * 15) > 15 * 40:
             raise Failure(f"expected {name} saved near ({x * 15}, {y * 15}) twips; read {values}")
+
+
+WORD_REQUEST = """
+import sys, pyatspi
+desktop = pyatspi.Registry.getDesktop(0)
+app = next(a for a in desktop if a is not None and a.get_process_id() == int(sys.argv[1]))
+def boxes(node):
+    if node.getRole() == pyatspi.ROLE_TEXT:
+        yield node
+    for child in node:
+        yield from boxes(child)
+text = next(boxes(app)).queryText()
+request = getattr(text, sys.argv[2])
+print(repr(request(int(sys.argv[3]), getattr(pyatspi, sys.argv[4]))))
+"""
+
+
+def word_requests(app):
+    """Fault caught: Qt 6.4's line edit looping for good on a word request at the end of its
+    text, which a screen reader makes at every Ctrl+Left: the program froze, SIGTERM ignored.
+    Each request runs in its own process, so a hang fails the step instead of the harness."""
+    app.keys("12")
+    wait_for("12 in the hours box", lambda: app.read()[0][0] == "12")
+    for boundary in ("TEXT_BOUNDARY_WORD_START", "TEXT_BOUNDARY_WORD_END", "TEXT_BOUNDARY_CHAR"):
+        for request in ("getTextAtOffset", "getTextBeforeOffset", "getTextAfterOffset"):
+            for offset in (0, 1, 2):
+                try:
+                    answer = subprocess.run(["/usr/bin/python3", "-c", WORD_REQUEST, str(app.proc.pid),
+                                             request, str(offset), boundary], env=app.desktop.env,
+                                            capture_output=True, text=True, timeout=15).stdout.strip()
+                except subprocess.TimeoutExpired:
+                    raise Failure(f"{request}({offset}, {boundary}) never answered")
+                if request == "getTextAtOffset" and boundary != "TEXT_BOUNDARY_CHAR" and \
+                        not answer.startswith("('12', 0, 2)"):
+                    raise Failure(f"{request}({offset}, {boundary}) gave {answer}, not the word 12")
+    # Fault caught: attribute runs that end before the text, so a reader drops its last digit.
+    attributes = app.boxes[0].queryText().getAttributes(0)
+    if tuple(attributes[1:]) != (0, 2):
+        raise Failure(f"the box's attribute run is {attributes}, not the whole text")
+
+
+class ScreenReader:
+    """Orca on the private desktop, its speech written to a file by a speech-dispatcher
+    module instead of a sound card."""
+
+    def __init__(self, desktop):
+        self.desktop = desktop
+        work = tempfile.mkdtemp(prefix="reader-", dir=desktop.workdir)
+        self.spoken = os.path.join(work, "spoken.txt")
+        open(self.spoken, "w").close()
+        conf = os.path.join(work, "speechd")
+        os.makedirs(os.path.join(conf, "modules"))
+        with open(os.path.join(conf, "speechd.conf"), "w") as f:
+            f.write(f'LogLevel 3\nLogDir "{work}"\nAudioOutputMethod "libao"\nTimeout 600\n'
+                    'AddModule "capture" "sd_generic" "capture.conf"\nDefaultModule capture\n')
+        with open(os.path.join(conf, "modules", "capture.conf"), "w") as f:
+            f.write(f"GenericExecuteSynth \"printf '%s\\\\n' \\'$DATA\\' >> {self.spoken}\"\n"
+                    'AddVoice "en" "male1" "capture"\nGenericLanguage "en" "english" "utf-8"\n')
+        home = os.path.join(work, "home")  # Orca's settings, and libao with no sound card
+        os.makedirs(home)
+        with open(os.path.join(home, ".libao"), "w") as f:
+            f.write("default_driver=null\n")
+        env = dict(desktop.env, HOME=home, XDG_CONFIG_HOME=os.path.join(home, ".config"),
+                   XDG_DATA_HOME=os.path.join(home, ".local", "share"))
+        log = open(os.path.join(work, "reader.log"), "w")
+        self.procs = [subprocess.Popen(["speech-dispatcher", "-s", "-t", "0", "-C", conf], env=env,
+                                       start_new_session=True, stdout=log, stderr=subprocess.STDOUT)]
+        wait_for("speech-dispatcher's socket", lambda: os.path.exists(
+            os.path.join(env["XDG_RUNTIME_DIR"], "speech-dispatcher", "speechd.sock")))
+        self.procs.append(subprocess.Popen(["orca", "--replace"], env=env, start_new_session=True,
+                                           stdout=log, stderr=subprocess.STDOUT))
+        desktop.procs.extend(self.procs)
+        self.heard("Screen reader on.", 0, timeout=60)
+
+    def lines(self):
+        with open(self.spoken, encoding="utf-8", errors="replace") as f:
+            return [line.strip() for line in f]
+
+    def heard(self, words, since, timeout=WAIT):
+        """Waits until a line after the first `since` holds `words`; returns every line after."""
+        def probe():
+            later = self.lines()[since:]
+            return later if any(words in line for line in later) else None
+        try:
+            return wait_for(f"the screen reader to say {words!r}", probe, timeout=timeout)
+        except Failure:
+            raise Failure(f"the screen reader never said {words!r}; it said {self.lines()[since:]}")
+
+    def stop(self):
+        for proc in self.procs:
+            proc.terminate()
+            try:
+                proc.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                proc.kill()
+
+
+def hold_ctrl(app, *keys):
+    """Ctrl held down as a person holds it, around keys pressed one at a time."""
+    app.desktop.run(["xdotool", "keydown", "Control_L"])
+    try:
+        for key in keys:
+            time.sleep(0.3)
+            app.desktop.run(["xdotool", "key", key])
+        time.sleep(0.3)
+    finally:
+        app.desktop.run(["xdotool", "keyup", "Control_L"])
+
+
+def screen_reader(app, context):
+    """Orca through the real window. Faults caught: a result never spoken, since the keys
+    leave the focus on a button and a reader speaks changes in the focused control only; a
+    box read without its last digit ("26" heard as "2"); the freeze on a word request at
+    Ctrl+Left; a stalled program that SIGTERM never ends."""
+    if not shutil.which("orca") or not shutil.which("speech-dispatcher"):
+        raise Failure("the screen-reader test needs orca and speech-dispatcher; install them with "
+                      "scripts/deps test")
+    app.close()  # started again under the reader, which follows it from its first window
+    reader = ScreenReader(app.desktop)
+    try:
+        since = len(reader.lines())
+        app = context["launch"]()
+        reader.heard("Hours", since, timeout=30)
+        for number, (keys, factor_text, words) in enumerate(SPOKEN):
+            since = len(reader.lines())
+            app.keys(keys)
+            if factor_text:
+                factor(app, factor_text)
+            reader.heard(words, since)
+            if number == 0:  # Tab to the minutes box, which holds 26
+                since = len(reader.lines())
+                app.key("Tab")
+                app.key("Tab")
+                said = reader.heard("Minutes", since)
+                said = reader.heard("selected", since)
+                if not any(re.search(r"\b26 selected", line) for line in said):
+                    raise Failure(f"the minutes box was not read as 26: {said}")
+        expect(app, ("", "", ""), "Hours")
+        app.keys("12")
+        hold_ctrl(app, "Left", "Right", "Left")
+        app.key("End")
+        app.key("Home")
+        app.keys("3")
+        wait_for("the program to go on taking keys", lambda: app.read()[0][0] == "312")
+        started = time.monotonic()
+        app.proc.send_signal(signal.SIGTERM)
+        try:
+            app.proc.wait(timeout=10)
+        except subprocess.TimeoutExpired:
+            raise Failure("SIGTERM did not end the program within 10 s")
+        if app.proc.returncode != 0:
+            raise Failure(f"the program ended with {app.proc.returncode} on SIGTERM, not by saving")
+        print(f"      (ended {time.monotonic() - started:.1f} s after SIGTERM)")
+        return app
+    finally:
+        reader.stop()
 
 
 def off_screen(app, context):

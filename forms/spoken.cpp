@@ -36,7 +36,8 @@ SpokenNumber Read(const std::string& text) {
         if (c >= '0' && c <= '9') {
             if (c != '0') number.zero = false;
             if (!number.fraction) {
-                number.pluralN = (number.pluralN * 10 + static_cast<std::uint64_t>(c - '0')) % 1000000;
+                number.pluralN =
+                    (number.pluralN * 10 + static_cast<std::uint64_t>(c - '0')) % 1000000;
                 ++digits;
             }
         } else if ((c == '.' || c == ',') && !number.fraction) {
@@ -56,19 +57,26 @@ SpokenNumber Read(const std::string& text) {
 
 std::string Said(const SpokenNumber& number, int unit) {
     std::string form;
-    // TRANSLATORS: said by a screen reader; {n} is a number as a box shows it.
-    // The "fraction" forms go with a number such as 1.5.
-    if (number.fraction) {
-        form = unit == 0   ? TrC("fraction", "{n} hours")
-               : unit == 1 ? TrC("fraction", "{n} minutes")
-                           : TrC("fraction", "{n} seconds");
-    } else if (unit == 0) {
-        form = TrN("{n} hour", "{n} hours", number.pluralN);
-    } else if (unit == 1) {
-        form = TrN("{n} minute", "{n} minutes", number.pluralN);
-    } else {
-        form = TrN("{n} second", "{n} seconds", number.pluralN);
-    }
+    // Said by a screen reader, {n} being the number as its box shows it.
+    const std::uint64_t n = number.pluralN;
+    if (number.fraction && unit == 0)
+        // TRANSLATORS: a screen reader says it; {n} has a fraction, as in 1.5 hours.
+        form = TrC("fraction", "{n} hours");
+    else if (number.fraction && unit == 1)
+        // TRANSLATORS: a screen reader says it; {n} has a fraction, as in 2.5 minutes.
+        form = TrC("fraction", "{n} minutes");
+    else if (number.fraction)
+        // TRANSLATORS: a screen reader says it; {n} has a fraction, as in 0.5 seconds.
+        form = TrC("fraction", "{n} seconds");
+    else if (unit == 0)
+        // TRANSLATORS: a screen reader says it; {n} is a whole number of hours.
+        form = TrN("{n} hour", "{n} hours", n);
+    else if (unit == 1)
+        // TRANSLATORS: a screen reader says it; {n} is a whole number of minutes.
+        form = TrN("{n} minute", "{n} minutes", n);
+    else
+        // TRANSLATORS: a screen reader says it; {n} is a whole number of seconds.
+        form = TrN("{n} second", "{n} seconds", n);
     if (const auto at = form.find("{n}"); at != std::string::npos)
         form.replace(at, 3, number.magnitude);
     return form;

@@ -143,8 +143,11 @@ void RunCommand(TimeCalculator& calc, ICalcHost& host, Control button) {
 }
 
 std::string TapeOpenedText(const Tape& tape) {
+    // The newest line that says something: a rule only separates groups.
     std::string text = Tr(kTapeCaption);
-    if (!tape.Lines().empty()) text += ". " + tape.Lines().back();
+    const auto& lines = tape.Lines();
+    for (auto line = lines.rbegin(); line != lines.rend(); ++line)
+        if (*line != Tape::kRule) return text + ". " + *line;
     return text;
 }
 

@@ -28,7 +28,7 @@ void Spoken(TimeCalculator& calc, ICalcHost& host, const std::function<bool()>& 
 // A command button's click, spoken so.
 void RunCommand(TimeCalculator& calc, ICalcHost& host, Control button);
 
-// Said when the tape window opens: its title and newest line.
+// Said when the tape window opens: its title and newest line (past a rule).
 std::string TapeOpenedText(const Tape& tape);
 
 }  // namespace tickwell::forms

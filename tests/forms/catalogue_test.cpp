@@ -14,6 +14,7 @@
 #include "duration.h"
 #include "installer_texts.h"
 #include "layout.h"
+#include "spoken.h"
 #include "texts.h"
 #include "translate.h"
 
@@ -122,7 +123,8 @@ TEST(Catalogue, ReadsGoodFilesAndRefusesBadOnesWhole) {
         {"passes broken UTF-8 to the windows", badUtf8.Bytes(), false},
         {"passes an overlong UTF-8 form", overlong.Bytes(), false},
         {"reads a string without its NUL", noNul, false},
-        {"reads a last string the file cuts before its NUL", good.substr(0, good.size() - 1), false},
+        {"reads a last string the file cuts before its NUL", good.substr(0, good.size() - 1),
+         false},
         {"reads past the file's end", pastEnd, false},
         {"trusts a count larger than the file", hugeCount, false},
         {"takes a torn header for a catalogue", good.substr(0, 20), false},
@@ -130,6 +132,17 @@ TEST(Catalogue, ReadsGoodFilesAndRefusesBadOnesWhole) {
         {"takes an empty file for a catalogue", "", false},
         // 4,000 overlapping strings in 400 KB: 1.6 GB once copied apart.
         {"expands a small file into gigabytes", OneLongString(4000, 400000, 1), false},
+        {"picks plural forms by a rule it cannot read",
+         Mo{{{"", std::string(kHeader) + "Plural-Forms: nplurals=2; plural=(n != 1;\n"}}}.Bytes(),
+         false},
+        {"trusts any number of plural forms",
+         Mo{{{"", std::string(kHeader) + "Plural-Forms: nplurals=99; plural=n;\n"}}}.Bytes(),
+         false},
+        {"recurses without bound into a planted rule",
+         Mo{{{"", std::string(kHeader) + "Plural-Forms: nplurals=2; plural=" +
+                      std::string(200, '(') + "n" + std::string(200, ')') + ";\n"}}}
+             .Bytes(),
+         false},
     };
     for (const Row& r : rows) {
         Catalogue c;
@@ -154,6 +167,39 @@ TEST(Catalogue, ReadsGoodFilesAndRefusesBadOnesWhole) {
     Catalogue shared;  // Fault caught: one string shared by every entry refused.
     EXPECT_TRUE(shared.Parse(OneLongString(4000, 400000, 0)));
     EXPECT_EQ(shared.Size(), 4000u);
+}
+
+// Faults caught: C's precedence misread (&& before ||, % before ==), a
+// comparison taken for another, a division by zero that traps, a form
+// beyond the catalogue's count used.
+TEST(Catalogue, PluralRulesReadAsGettextReadsThem) {
+    const char* const kRussian =
+        "nplurals=3; plural=(n%10==1 && n%100!=11 ? 0 : n%10>=2 && n%10<=4 && (n%100<10 || "
+        "n%100>=20) ? 1 : 2);";
+    const struct {
+        const char* rule;
+        std::uint64_t n;
+        int form;
+    } rows[] = {
+        {kRussian, 1, 0},
+        {kRussian, 11, 2},
+        {kRussian, 21, 0},
+        {kRussian, 22, 1},
+        {kRussian, 12, 2},
+        {kRussian, 105, 2},
+        {"nplurals=2; plural=(n > 1);", 0, 0},
+        {"nplurals=2; plural=(n > 1);", 2, 1},
+        {"nplurals=2; plural=n<=1 ? 0 : 1;", 1, 0},
+        {"nplurals=2; plural=!(n == 1);", 1, 0},
+        {"nplurals=2; plural=n % 0;", 7, 0},
+        {"nplurals=2; plural=n;", 5, 0},
+        {"nplurals=3; plural=1 + 2 * (n - 1) / n;", 1, 1},
+    };
+    for (const auto& r : rows) {
+        PluralRule rule;
+        ASSERT_TRUE(rule.Parse(std::string("Plural-Forms: ") + r.rule + "\n")) << r.rule;
+        EXPECT_EQ(rule.Form(r.n), r.form) << r.rule << " for " << r.n;
+    }
 }
 
 TEST(Catalogue, LanguagesComeFromTheEnvironmentInGettextsOrder) {
@@ -357,6 +403,50 @@ TEST(Catalogue, AccessKeysApartAndUnitWordsReadInEveryLanguage) {
     }
     UseCatalogue(Catalogue{});
     SetTranslator(nullptr);
+}
+
+// What a screen reader says after a command, from the boxes.
+TEST(Catalogue, ResultsAreSpokenInWordsInEveryLanguage) {
+    const struct {
+        const char* language;
+        const char* boxes[3];
+        const char* said;
+        const char* fault;
+    } rows[] = {
+        {"en", {"1", "26", "30"}, "1 hour, 26 minutes, 30 seconds", "a plural for 1"},
+        {"en", {"", "86", "30"}, "86 minutes, 30 seconds", "an empty box said"},
+        {"en", {"", "", ""}, "cleared", "nothing said for a clear"},
+        {"en", {"0", "0", "0"}, "0 seconds", "a zero result said as nothing"},
+        {"en", {"1", "0", "30"}, "1 hour, 30 seconds", "a zero part said"},
+        {"en", {"-0", "-30", ""}, "minus 30 minutes", "\"minus 0 hours\", or the sign twice"},
+        {"en", {"1", "-30", ""}, "1 hour, minus 30 minutes", "a sign lost where the parts differ"},
+        {"en", {"1.5", "", ""}, "1.5 hours", "\"1.5 hour\""},
+        {"en", {"1000001", "", ""}, "1000001 hours", "a long number's form from its last digits"},
+        {"en", {"596523", "14", "7"}, "596523 hours, 14 minutes, 7 seconds", "hours beyond 24"},
+        {"de", {"1", "1", "2"}, "1 Stunde, 1 Minute, 2 Sekunden", "German's forms"},
+        {"fr", {"0", "0", "0"}, "0 seconde", "French's singular for 0"},
+        {"ru", {"1", "2", "5"}, "1 час, 2 минуты, 5 секунд", "Russian's three forms"},
+        {"ru", {"21", "11", "22"}, "21 час, 11 минут, 22 секунды", "Russian's teens"},
+        {"ru", {"1.5", "", "-0"}, "1.5 часа", "Russian's fraction form"},
+        {"ru", {"0", "0", "-1"}, "минус 1 секунда", "the translated minus"},
+        {"pl", {"22", "12", "112"}, "22 godziny, 12 minut, 112 sekund", "Polish's teens"},
+        {"nl", {"2", "", ""}, "2 uur", "Dutch's hours"},
+        {"pt_BR", {"", "", ""}, "limpo", "the translated clear"},
+    };
+    auto read = [](const std::string& path, std::string& bytes) {
+        std::stringstream all;
+        all << std::ifstream(path, std::ios::binary).rdbuf();
+        bytes = all.str();
+        return !bytes.empty();
+    };
+    for (const auto& r : rows) {
+        if (std::string(r.language) == "en")
+            UseCatalogue(Catalogue{});
+        else
+            ASSERT_EQ(LoadCatalogue(TICKWELL_LOCALE_DIR, {r.language}, read), r.language);
+        EXPECT_EQ(SpokenEntry(r.boxes[0], r.boxes[1], r.boxes[2]), r.said) << r.fault;
+    }
+    UseCatalogue(Catalogue{});
 }
 
 }  // namespace

@@ -11,8 +11,13 @@
 #include <QTextBlock>
 #include <QTest>
 #include <QTextCursor>
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <memory>
+#include <thread>
 
+#include "end_signals.h"
 #include "file_registry.h"
 #include "frmCalc.h"
 #include "frmHelp.h"
@@ -144,26 +149,39 @@ TEST_F(MainWindow, LayoutMatchesTheDesign) {
               "&About Tickwell... ");
 }
 
+// The last column is what a screen reader is told after the keys. Faults
+// caught there: a result changed in silence, a typed digit announced, an
+// error's clear announced twice or not at all.
 TEST_F(MainWindow, KeysDriveTheCalculator) {
     struct Walk {
         const char* keys;
         const char* boxes;
         const char* focus;
+        const char* said;
     };
     const Walk walks[] = {
-        {"1/2/5\r", "1|2|5", "cmdEquals"},   {"1/2/5+//55=", "1|3|0", "cmdEquals"},
-        {"//7+", "||", "txtHours"},       // "+" typed in the seconds box
-        {"1.5x y,", "15||", "txtHours"},  // points, letters, blanks swallowed
-        {"1/2/5\r7e", "||", "txtHours"},  // digits after Enter mark the entry typed
-        {"e", "||", "cmdClearEntry"},        {"//5-//5-//3=", "0|0|-3", "cmdEquals"},
-        {"//3725m", "|62|5", "cmdMinutes"},  {"1/2/5s", "||3725", "cmdSeconds"},
-        {"//5+e", "0|0|5", "cmdClearEntry"}, {"12\b3/4C", "||", "txtHours"},
+        {"1/2/5\r", "1|2|5", "cmdEquals", "1 hour, 2 minutes, 5 seconds"},
+        {"1/2/5+//55=", "1|3|0", "cmdEquals", "1 hour, 3 minutes"},
+        {"//7+", "||", "txtHours", "cleared"},  // "+" typed in the seconds box
+        {"1.5x y,", "15||", "txtHours", ""},  // swallowed keys; typing says nothing
+        {"1/2/5\r7e", "||", "txtHours", "cleared"},  // digits after Enter mark the entry typed
+        {"e", "||", "cmdClearEntry", "cleared"},
+        {"//5-//5-//3=", "0|0|-3", "cmdEquals", "minus 3 seconds"},
+        {"//3725m", "|62|5", "cmdMinutes", "62 minutes, 5 seconds"},
+        {"1/2/5s", "||3725", "cmdSeconds", "3725 seconds"},
+        {"//5+e", "0|0|5", "cmdClearEntry", "5 seconds"},
+        {"12\b3/4C", "||", "txtHours", "cleared"},
+        {"596523/14/7+//1\r", "596523|14|7", "cmdClearEntry", "596523 hours, 14 minutes, 7 seconds"},
     };
     for (const Walk& w : walks) {
         Find<QPushButton>("cmdClearAll")->click();
+        mWindow->Announce("");
+        if (std::string(w.keys).rfind("596523", 0) == 0)  // the Overflow box
+            gui::WhenModal([](QWidget* modal) { static_cast<QMessageBox*>(modal)->accept(); });
         Type(w.keys);
         EXPECT_EQ(Boxes(), w.boxes) << w.keys;
         EXPECT_EQ(FocusName(), w.focus) << w.keys;
+        EXPECT_EQ(mWindow->Announced().toStdString(), w.said) << w.keys;
     }
 }
 
@@ -307,6 +325,49 @@ TEST_F(MainWindow, ScreenReadersCanNameAndReadEveryControl) {
     Type("1/2/5\r");
     QAccessibleInterface* minutes = QAccessible::queryAccessibleInterface(Find("txtMinutes"));
     EXPECT_EQ(minutes->text(QAccessible::Value), "2");
+
+    // Faults caught: an attribute run that ends before the text, so a reader
+    // drops the last digit; a word request at the text's end that never
+    // returns (Qt 6.4's own line edit loops there for good).
+    Find<QPushButton>("cmdClearAll")->click();
+    Type("26");
+    QAccessibleTextInterface* text =
+        QAccessible::queryAccessibleInterface(Find("txtHours"))->textInterface();
+    ASSERT_NE(text, nullptr);
+    int start = -1, end = -1;
+    text->attributes(1, &start, &end);
+    EXPECT_EQ(std::pair(start, end), std::pair(0, 2));
+    EXPECT_EQ(text->textAtOffset(2, QAccessible::WordBoundary, &start, &end), "26");
+    EXPECT_EQ(text->textBeforeOffset(2, QAccessible::CharBoundary, &start, &end), "6");
+
+    // Fault caught: the tape opening in silence.
+    mWindow->mnuTape_Click();
+    EXPECT_EQ(mWindow->Announced(), "Tickwell Tape. = 1:02:05 (1.0347 h)");
+
+    // Fault caught: the help read as one block; a reader moves by paragraph.
+    mWindow->mnuUsing_Click();
+    QStringList items;
+    for (QWidget* item : mWindow->HelpWindow()->findChildren<QWidget*>())
+        if (item->focusPolicy() & Qt::TabFocus) items << item->accessibleName().left(20);
+    EXPECT_EQ(items.join("|"), "Tickwell|Time Calculator|Use Tickwell to add |Enter time in the ap|"
+                               "To convert between d|Keyboard equivalents");
+}
+
+// Fault caught: a program whose event loop has stalled (a stuck library
+// call) ignoring SIGTERM for good, since only the loop reads the signal.
+TEST(EndSignals, SigtermEndsAProgramWhoseLoopHasStalled) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            EndOnSignals(qApp, [] { std::_Exit(3); });
+            raise(SIGTERM);
+            const auto until = std::chrono::steady_clock::now() +
+                               std::chrono::seconds(kStalledEndSeconds + 10);
+            while (std::chrono::steady_clock::now() < until)  // no event is ever handled
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            std::_Exit(0);
+        },
+        testing::KilledBySignal(SIGTERM), "");
 }
 
 // ---- lifecycle ------------------------------------------------------------

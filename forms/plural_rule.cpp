@@ -25,7 +25,8 @@ public:
 
 private:
     void Blanks() {
-        while (mAt < mText.size() && (mText[mAt] == ' ' || mText[mAt] == '\t' || mText[mAt] == '\n'))
+        while (mAt < mText.size() &&
+               (mText[mAt] == ' ' || mText[mAt] == '\t' || mText[mAt] == '\n'))
             ++mAt;
     }
     bool Take(std::string_view token) {
@@ -39,7 +40,8 @@ private:
         return true;
     }
     int Add(char op, int a, int b = -1, int c = -1, std::uint64_t value = 0) {
-        if (a < 0 || (op != '!' && op != 'n' && op != '#' && b < 0) || (op == '?' && c < 0)) return -1;
+        if (a < 0 || (op != '!' && op != 'n' && op != '#' && b < 0) || (op == '?' && c < 0))
+            return -1;
         mNodes.push_back({op, value, a, b, c});
         return static_cast<int>(mNodes.size()) - 1;
     }
@@ -115,8 +117,14 @@ std::uint64_t Evaluate(const std::vector<PluralRule::Node>& nodes, int at, std::
         case '+': return a() + b();
         case '-': return a() - b();
         case '*': return a() * b();
-        case '/': { const auto d = b(); return d ? a() / d : 0; }
-        case '%': { const auto d = b(); return d ? a() % d : 0; }
+        case '/': {
+            const auto d = b();
+            return d ? a() / d : 0;
+        }
+        case '%': {
+            const auto d = b();
+            return d ? a() % d : 0;
+        }
         default: return 0;
     }
 }

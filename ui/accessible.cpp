@@ -46,7 +46,8 @@ class LineEditAccessible : public QAccessibleWidget,
                            public QAccessibleTextInterface,
                            public QAccessibleEditableTextInterface {
 public:
-    explicit LineEditAccessible(QLineEdit* edit) : QAccessibleWidget(edit, QAccessible::EditableText) {}
+    explicit LineEditAccessible(QLineEdit* edit)
+        : QAccessibleWidget(edit, QAccessible::EditableText) {}
 
     void* interface_cast(QAccessible::InterfaceType type) override {
         if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
@@ -119,7 +120,8 @@ public:
         const QFontMetrics metrics(edit->font());
         const int x = caret.x() + metrics.horizontalAdvance(shown.left(offset)) -
                       metrics.horizontalAdvance(shown.left(edit->cursorPosition()));
-        const QRect local(x, caret.y(), metrics.horizontalAdvance(shown.mid(offset, 1)), caret.height());
+        const QRect local(x, caret.y(), metrics.horizontalAdvance(shown.mid(offset, 1)),
+                          caret.height());
         return QRect(edit->mapToGlobal(local.topLeft()), local.size());
     }
     int offsetAtPoint(const QPoint& point) const override {

@@ -32,7 +32,8 @@ namespace tickwell {
 void EndOnSignals(QObject* context, std::function<void()> end) {
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, gEndSignals) != 0)
         return;
-    auto* notifier = new QSocketNotifier(gEndSignals[0], QSocketNotifier::Read, QCoreApplication::instance());
+    auto* notifier =
+        new QSocketNotifier(gEndSignals[0], QSocketNotifier::Read, QCoreApplication::instance());
     QObject::connect(notifier, &QSocketNotifier::activated, context, [end = std::move(end)] {
         char drained[64];
         while (read(gEndSignals[0], drained, sizeof drained) > 0) {

@@ -18,7 +18,6 @@
 #include <map>
 
 #include "desktop_open.h"
-#include "spoken.h"
 #include "frmAbout.h"
 #include "frmHelp.h"
 #include "frmMultiply.h"
@@ -27,6 +26,7 @@
 #include "qt_forms.h"
 #include "qt_placement.h"
 #include "registry.h"
+#include "spoken.h"
 #include "weblinks.h"
 
 namespace tickwell {
@@ -357,8 +357,9 @@ char UsLetter(quint32 keycode) {
 
 forms::KeyPress ToKeyPress(const QKeyEvent& key, bool inBox) {
     forms::KeyPress press;
-    static const bool xkbCodes = QGuiApplication::platformName() == QLatin1String("xcb") ||
-                                 QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    static const bool xkbCodes =
+        QGuiApplication::platformName() == QLatin1String("xcb") ||
+        QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
     if (xkbCodes) press.latin = UsLetter(key.nativeScanCode());
     const Qt::KeyboardModifiers mods = key.modifiers();
     press.shift = mods & Qt::ShiftModifier;

@@ -12,7 +12,7 @@ namespace tickwell::win {
 namespace {
 
 // From the Windows 10 1709 SDK, which the cross compiler's headers predate.
-constexpr int kActionCompleted = 2;     // NotificationKind_ActionCompleted
+constexpr int kActionCompleted = 2;      // NotificationKind_ActionCompleted
 constexpr int kImportantMostRecent = 1;  // NotificationProcessing_ImportantMostRecent
 using RaiseNotification = HRESULT(WINAPI*)(IRawElementProviderSimple*, int, int, BSTR, BSTR);
 using HostFromHwnd = HRESULT(WINAPI*)(HWND, IRawElementProviderSimple**);
@@ -36,7 +36,9 @@ struct Announcer::Provider : public IRawElementProviderSimple {
         *out = nullptr;
         return E_NOINTERFACE;
     }
-    ULONG STDMETHODCALLTYPE AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&mRefs)); }
+    ULONG STDMETHODCALLTYPE AddRef() override {
+        return static_cast<ULONG>(InterlockedIncrement(&mRefs));
+    }
     ULONG STDMETHODCALLTYPE Release() override {
         const LONG refs = InterlockedDecrement(&mRefs);
         if (refs == 0) delete this;
@@ -57,7 +59,8 @@ struct Announcer::Provider : public IRawElementProviderSimple {
         value->vt = VT_EMPTY;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE get_HostRawElementProvider(IRawElementProviderSimple** host) override {
+    HRESULT STDMETHODCALLTYPE
+    get_HostRawElementProvider(IRawElementProviderSimple** host) override {
         if (!host) return E_POINTER;
         *host = nullptr;
         static const HostFromHwnd fromHwnd =
@@ -87,7 +90,8 @@ void Announcer::Say(const std::wstring& text) {
     if (!mProvider) return;
     BSTR display = alloc(text.c_str());
     BSTR activity = alloc(L"Tickwell.Result");
-    if (display && activity) raise(mProvider, kActionCompleted, kImportantMostRecent, display, activity);
+    if (display && activity)
+        raise(mProvider, kActionCompleted, kImportantMostRecent, display, activity);
     release(display);
     release(activity);
 }

@@ -1,7 +1,5 @@
 #include "frmCalc.h"
 
-#include "spoken.h"
-
 #include <algorithm>
 #include <utility>
 
@@ -9,6 +7,7 @@
 #include "frmMultiply.h"
 #include "layout.h"
 #include "registry.h"
+#include "spoken.h"
 #include "startup_trace.h"
 #include "texts.h"
 #include "weblinks.h"

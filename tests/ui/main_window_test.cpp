@@ -8,8 +8,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTextBlock>
 #include <QTest>
+#include <QTextBlock>
 #include <QTextCursor>
 #include <chrono>
 #include <csignal>
@@ -162,8 +162,8 @@ TEST_F(MainWindow, KeysDriveTheCalculator) {
     const Walk walks[] = {
         {"1/2/5\r", "1|2|5", "cmdEquals", "1 hour, 2 minutes, 5 seconds"},
         {"1/2/5+//55=", "1|3|0", "cmdEquals", "1 hour, 3 minutes"},
-        {"//7+", "||", "txtHours", "cleared"},  // "+" typed in the seconds box
-        {"1.5x y,", "15||", "txtHours", ""},  // swallowed keys; typing says nothing
+        {"//7+", "||", "txtHours", "cleared"},       // "+" typed in the seconds box
+        {"1.5x y,", "15||", "txtHours", ""},         // swallowed keys; typing says nothing
         {"1/2/5\r7e", "||", "txtHours", "cleared"},  // digits after Enter mark the entry typed
         {"e", "||", "cmdClearEntry", "cleared"},
         {"//5-//5-//3=", "0|0|-3", "cmdEquals", "minus 3 seconds"},
@@ -171,7 +171,8 @@ TEST_F(MainWindow, KeysDriveTheCalculator) {
         {"1/2/5s", "||3725", "cmdSeconds", "3725 seconds"},
         {"//5+e", "0|0|5", "cmdClearEntry", "5 seconds"},
         {"12\b3/4C", "||", "txtHours", "cleared"},
-        {"596523/14/7+//1\r", "596523|14|7", "cmdClearEntry", "596523 hours, 14 minutes, 7 seconds"},
+        {"596523/14/7+//1\r", "596523|14|7", "cmdClearEntry",
+         "596523 hours, 14 minutes, 7 seconds"},
     };
     for (const Walk& w : walks) {
         Find<QPushButton>("cmdClearAll")->click();
@@ -349,8 +350,9 @@ TEST_F(MainWindow, ScreenReadersCanNameAndReadEveryControl) {
     QStringList items;
     for (QWidget* item : mWindow->HelpWindow()->findChildren<QWidget*>())
         if (item->focusPolicy() & Qt::TabFocus) items << item->accessibleName().left(20);
-    EXPECT_EQ(items.join("|"), "Tickwell|Time Calculator|Use Tickwell to add |Enter time in the ap|"
-                               "To convert between d|Keyboard equivalents");
+    EXPECT_EQ(items.join("|"),
+              "Tickwell|Time Calculator|Use Tickwell to add |Enter time in the ap|"
+              "To convert between d|Keyboard equivalents");
 }
 
 // Fault caught: a program whose event loop has stalled (a stuck library
@@ -361,8 +363,8 @@ TEST(EndSignals, SigtermEndsAProgramWhoseLoopHasStalled) {
         {
             EndOnSignals(qApp, [] { std::_Exit(3); });
             raise(SIGTERM);
-            const auto until = std::chrono::steady_clock::now() +
-                               std::chrono::seconds(kStalledEndSeconds + 10);
+            const auto until =
+                std::chrono::steady_clock::now() + std::chrono::seconds(kStalledEndSeconds + 10);
             while (std::chrono::steady_clock::now() < until)  // no event is ever handled
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
             std::_Exit(0);
@@ -476,7 +478,8 @@ TEST_F(MainWindow, TapeGrowsWithoutDisturbingTheReader) {
     QCoreApplication::processEvents();
     ASSERT_EQ(text->blockCount(), 1000);
     selection.setPosition(text->document()->findBlockByNumber(500).position());
-    selection.setPosition(text->document()->findBlockByNumber(501).position(), QTextCursor::KeepAnchor);
+    selection.setPosition(text->document()->findBlockByNumber(501).position(),
+                          QTextCursor::KeepAnchor);
     text->setTextCursor(selection);
     bar->setValue(400);  // past the first 60 entries, which all read "+ 1:00:00"
     const QString shown = text->cursorForPosition(QPoint(4, 4)).block().text();

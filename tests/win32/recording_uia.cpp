@@ -2,9 +2,9 @@
 // Wine's lacks the notification call: it writes each notification it gets
 // to the file TICKWELL_UIA_LOG names, one line "kind processing text", after
 // asking the provider what a screen reader would (its options and host).
-#include <windows.h>
 #include <ole2.h>
 #include <uiautomationcore.h>
+#include <windows.h>
 
 #include <string>
 
@@ -16,7 +16,8 @@ void Record(const std::wstring& line) {
     HANDLE file = CreateFileW(path, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
-    const int size = WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<std::size_t>(size), '\0');
     WideCharToMultiByte(CP_UTF8, 0, line.c_str(), -1, utf8.data(), size, nullptr, nullptr);
     utf8.back() = '\n';
@@ -27,15 +28,16 @@ void Record(const std::wstring& line) {
 
 }  // namespace
 
-extern "C" __declspec(dllexport) HRESULT WINAPI UiaHostProviderFromHwnd(HWND window,
-                                                                        IRawElementProviderSimple** host) {
+extern "C" __declspec(dllexport) HRESULT WINAPI
+    UiaHostProviderFromHwnd(HWND window, IRawElementProviderSimple** host) {
     if (!host) return E_INVALIDARG;
     *host = nullptr;
     return IsWindow(window) ? S_OK : E_INVALIDARG;
 }
 
-extern "C" __declspec(dllexport) HRESULT WINAPI UiaRaiseNotificationEvent(
-    IRawElementProviderSimple* provider, int kind, int processing, BSTR text, BSTR activity) {
+extern "C" __declspec(dllexport) HRESULT WINAPI
+    UiaRaiseNotificationEvent(IRawElementProviderSimple* provider, int kind, int processing,
+                              BSTR text, BSTR activity) {
     ProviderOptions options = ProviderOptions_ClientSideProvider;
     IRawElementProviderSimple* host = nullptr;
     if (!provider || FAILED(provider->get_ProviderOptions(&options)) ||

@@ -20,7 +20,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from tickwell_e2e import (BURST, EDIT, LANGUAGES, MODIFIED, MULTIPLY, TAPE, TYPED, WAIT, Desktop,  # noqa: E402
+from tickwell_e2e import (BURST, EDIT, LANGUAGES, MODIFIED, MULTIPLY, SPOKEN, TAPE, TYPED, WAIT, Desktop,  # noqa: E402
                           Failure, burst, clipboard_is, factor, factor_refused, main_at_right_edge, minimize_and_restore, paste, pause,
                           play, play_all, press, restore_without_minimize, tape_beside, tape_on_screen,
                           tape_open, tape_shows, wait_for)
@@ -275,6 +275,40 @@ def planted_library(app, context):
     return again
 
 
+def announced(app, context):
+    """Faults caught: results changing in silence under a screen reader (the keys leave the
+    focus on a button), an announcement in other words than the Linux program's, a provider
+    the event cannot be raised from. Wine's UI Automation lacks the notification call, so the
+    prefix gets a stand-in that records each call, loaded from the system folder as Windows'
+    own is."""
+    if not context.get("uia"):
+        raise Failure("no recording UI Automation library was built (--uia)")
+    app.close()
+    system32 = os.path.join(app.wine.env["WINEPREFIX"], "drive_c", "windows", "system32")
+    library = os.path.join(system32, "uiautomationcore.dll")
+    shutil.copy(library, library + ".wine")
+    shutil.copy(context["uia"], library)
+    log = os.path.join(app.desktop.workdir, "notifications.txt")
+    try:
+        again = Tickwell(app.wine, context["exe"], env={
+            "WINEDLLOVERRIDES": app.wine.env["WINEDLLOVERRIDES"] + ";uiautomationcore=n",
+            "TICKWELL_UIA_LOG": "Z:" + log.replace("/", "\\")})
+        context["others"].append(again)
+        def said():
+            return open(log, encoding="utf-8").read().splitlines() if os.path.exists(log) else []
+        for keys, factor_text, words in SPOKEN:
+            since = len(said())
+            again.keys(keys)
+            if factor_text:
+                factor(again, factor_text)
+            # An action completed, the most recent one mattering: a reader drops the
+            # "cleared" of a "+" typed just before.
+            wait_for(f"the notification {words!r}", lambda: said()[since:][-1:] == [f"2 1 {words}"])
+        return again
+    finally:
+        shutil.move(library + ".wine", library)
+
+
 def long_path(app, context):
     """Fault caught: the program's path read into a buffer of MAX_PATH characters, so a copy
     deeper than that found no catalogue beside it and spoke English."""
@@ -487,6 +521,7 @@ SCENARIOS = {
     "a copy under a path longer than MAX_PATH is translated": [("long_path",)],
     "the tape at its cap drops whole entries and keeps the reader's place": [("tape_at_cap",)],
     "a library planted beside the program is never loaded": [("planted_library",)],
+    "each result is announced to a screen reader": [("announced",)],
     "characters typed without a key code reach the boxes": [("typed_unicode",)],
     "a clipboard held by another program": [("clipboard_held",)],
     "help window opens once with F1": [("help_once",)],
@@ -502,13 +537,13 @@ SCENARIOS = {
 }
 
 
-def run_scenario(wine, exe, name, steps, planted=None):
+def run_scenario(wine, exe, name, steps, planted=None, uia=None):
     wine.run("reg", "delete", r"HKCU\Software\Brenholt", "/f", check=False)
     others = []
     try:
         env = LANGUAGES[name][0] if name in LANGUAGES else None
         play(wine.desktop, lambda: Tickwell(wine, exe, env=env), steps, globals(),
-             {"exe": exe, "planted": planted, "others": others}, f"wine-{name}")
+             {"exe": exe, "planted": planted, "uia": uia, "others": others}, f"wine-{name}")
     finally:
         for app in others:
             app.kill()
@@ -522,6 +557,7 @@ def main():
     parser.add_argument("--only")
     parser.add_argument("--keep", action="store_true")
     parser.add_argument("--planted", help="a DLL to plant beside a copy of the program")
+    parser.add_argument("--uia", help="a UI Automation library that records notifications")
     args = parser.parse_args()
     for tool in ("wine", "wineserver", "Xvfb", "openbox", "xdotool", "wmctrl"):
         if not shutil.which(tool):
@@ -537,7 +573,8 @@ def main():
         wine = Wine(desktop, os.path.abspath(args.probe))
         passed, failed = play_all(SCENARIOS, args, lambda name, steps:
                                   run_scenario(wine, os.path.abspath(args.exe), name, steps,
-                                               args.planted and os.path.abspath(args.planted)))
+                                               args.planted and os.path.abspath(args.planted),
+                                               args.uia and os.path.abspath(args.uia)))
     finally:
         if wine:
             wine.stop()

@@ -26,6 +26,15 @@ frmHelp::frmHelp(MWindow& placement, std::function<void()> unloaded)
     mHwnd = CreateWindowExW(kExStyle, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                             100, 100, HiddenOwner(), nullptr, GetModuleHandleW(nullptr),
                             static_cast<RoutedWindow*>(this));
+    // The page is painted as one picture; over each of its texts lies a
+    // static control that draws nothing and gives a screen reader that text,
+    // so it reads the page paragraph by paragraph.
+    for (const forms::ControlSpec& text : forms::HelpPage()) {
+        const std::wstring caption = Wide(forms::Tr(text.caption));
+        mItems.push_back(CreateWindowExW(0, L"STATIC", caption.c_str(),
+                                         WS_CHILD | WS_VISIBLE | SS_OWNERDRAW | SS_NOPREFIX, 0, 0,
+                                         0, 0, mHwnd, nullptr, GetModuleHandleW(nullptr), nullptr));
+    }
     Resize(WindowDpi(mHwnd));
     SetAccessibleName(mHwnd, forms::kHelpCaption);
     Form_Load();
@@ -37,6 +46,20 @@ void frmHelp::Resize(UINT dpi) {
         OuterSize(forms::kHelpClientWidth, forms::kHelpClientHeight, kStyle, kExStyle, false, dpi);
     SetWindowPos(mHwnd, nullptr, 0, 0, size.cx, size.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    PlaceItems();
+}
+
+void frmHelp::PlaceItems() {
+    const forms::FormSpec& page = forms::HelpPage();
+    std::size_t index = 0;
+    for (const forms::ControlSpec& text : page) {
+        if (index >= mItems.size()) break;
+        HFONT font = MakeFont(text.font, mDpi);
+        const RECT r = LabelRect(page, text, Wide(forms::Tr(text.caption)), font, mDpi);
+        DeleteObject(font);
+        SetWindowPos(mItems[index++], nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 void frmHelp::Form_Load() { RestorePlace(); }
@@ -80,6 +103,7 @@ void frmHelp::Paint() {
 LRESULT frmHelp::Handle(UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_PAINT: Paint(); return 0;
+        case WM_DRAWITEM: return TRUE;  // the items draw nothing: the page shows the text
         case WM_DPICHANGED: {
             MoveToSuggested(lp);
             Resize(HIWORD(wp));

@@ -7,6 +7,7 @@
 // clang-format on
 
 #include <functional>
+#include <vector>
 
 #include "modeless.h"
 #include "mwindow.h"
@@ -28,9 +29,12 @@ private:
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
     void Form_Load();
     void Paint();
+    // Places the screen readers' items over the texts the page paints.
+    void PlaceItems();
     void Resize(UINT dpi);
 
     UINT mDpi = 96;
+    std::vector<HWND> mItems;
 };
 
 }  // namespace tickwell::win

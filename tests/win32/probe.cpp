@@ -361,7 +361,13 @@ int main(int argc, char** argv) {
         out += std::string(",\"helpFrame\":{\"sysmenu\":") +
                ((style & WS_SYSMENU) ? "true" : "false") +
                ",\"toolwindow\":" + ((exStyle & WS_EX_TOOLWINDOW) ? "true" : "false") +
-               ",\"hiddenOwner\":" + (owner && !IsWindowVisible(owner) ? "true" : "false") + "}";
+               ",\"hiddenOwner\":" + (owner && !IsWindowVisible(owner) ? "true" : "false") +
+               ",\"items\":[";
+        // What a screen reader reads over the painted page, item by item.
+        std::string items;
+        for (HWND item = nullptr; (item = FindWindowExW(help, item, L"STATIC", nullptr));)
+            items += (items.empty() ? "" : ",") + Json(AccName(item));
+        out += items + "]}";
     }
     HWND tape = FindWindowW(L"TickwellTape", nullptr);
     out += ",\"tape\":" + (tape && IsWindowVisible(tape)

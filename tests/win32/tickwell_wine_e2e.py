@@ -471,6 +471,11 @@ def help_frame(app):
     state = app.desktop.run(["xprop", "-id", wid, "_NET_WM_STATE"], check=False).stdout
     if "SKIP_TASKBAR" not in state:
         raise Failure(f"the help window would show in the task bar: {state.strip()}")
+    # Fault caught: the painted page read as nothing at all; a reader moves by paragraph.
+    starts = [item[:20] for item in frame["items"]]
+    if starts != ["Tickwell", "Time Calculator", "Use Tickwell to add ", "Enter time in the ap",
+                  "To convert between d", "Keyboard equivalents"]:
+        raise Failure(f"the help page's items read {starts}")
 
 
 def session_end(app):

@@ -1,9 +1,11 @@
 #include "calculator.h"
 
 #include <cmath>
+#include <limits>
 #include <new>
 
 #include "numbers.h"
+#include "timesheet.h"
 #include "translate.h"
 
 namespace tickwell {
@@ -270,6 +272,21 @@ void TimeCalculator::PasteEntry(const PastedEntry& entry) {
     mHost.SetText(Control::txtMinutes, entry.minutes);
     mHost.SetText(Control::txtSeconds, entry.seconds);
     mbEntryTyped = true;
+}
+
+void TimeCalculator::PasteList(const std::vector<std::int64_t>& cells) {
+    // Each cell is below 2^62 microseconds and there are at most a few
+    // thousand, so the sum is checked once, after it.
+    std::int64_t total = 0;
+    bool over = false;
+    for (const std::int64_t cell : cells) over = over || __builtin_add_overflow(total, cell, &total);
+    const std::int64_t most = std::int64_t{std::numeric_limits<std::int32_t>::max()} * kMicrosPerSecond;
+    if (over || total > most || total < -most) {
+        IgnoringFailure([&] { ShowCalcError(kErrOverflow, N_("Overflow")); });
+        return;
+    }
+    Log([&](ITape& tape) { tape.Listed(cells); });
+    PasteEntry(EntryOf(total));
 }
 
 void TimeCalculator::cmdClearAll_Click() {

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include <vector>
+
 #include "duration.h"
 #include "host.h"
 #include "tape.h"
@@ -43,6 +45,10 @@ public:
     // fills the boxes as if the user had typed them.
     bool CopyDuration(std::string& text);
     void PasteEntry(const PastedEntry& entry);
+    // A pasted list of durations (microseconds each): the boxes filled with
+    // their sum as Paste fills them, the cells on the tape. A sum beyond
+    // what the boxes can carry shows the Overflow box and changes nothing.
+    void PasteList(const std::vector<std::int64_t>& cells);
     // Copy as hours: the same duration in decimal hours, up to four decimals
     // without trailing zeros ("1.5", "1.2611", "-0.5"); the same errors.
     bool CopyHours(std::string& text);

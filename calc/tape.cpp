@@ -68,6 +68,23 @@ void Tape::Scaled(bool divide, double factor) {
     Add((divide ? "\u00F7 " : "\u00D7 ") + Local(DecimalText(factor)));
 }
 
+void Tape::Listed(const std::vector<std::int64_t>& cells) {
+    // One redraw for the whole list, however long, and only the lines the
+    // tape keeps are written.
+    auto changed = std::move(mChanged);
+    std::int64_t total = 0;
+    const std::size_t first = cells.size() > kMaxLines ? cells.size() - kMaxLines : 0;
+    for (std::size_t i = 0; i < cells.size(); ++i) {
+        total += cells[i];
+        if (i >= first) Add("\u00B7 " + Local(DurationText(static_cast<double>(cells[i]) / 1e6)));
+    }
+    const double seconds = static_cast<double>(total) / 1e6;
+    Add("\u03A3 " + Local(DurationText(seconds)) + " (" + HoursText(seconds / 3600.0) +
+        Unit(kHourSymbol) + ")");
+    mChanged = std::move(changed);
+    if (mChanged) mChanged();
+}
+
 void Tape::ClearedEntry() { Add("CE"); }
 
 void Tape::ClearedAll() {

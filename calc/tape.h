@@ -6,6 +6,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "host.h"
 
@@ -28,11 +29,14 @@ public:
     virtual void ClearedEntry() = 0;
     virtual void ClearedAll() = 0;
     virtual void Error(std::int32_t number, const std::string& description) = 0;
+    // A pasted list's cells (microseconds each), before their sum fills the boxes.
+    virtual void Listed(const std::vector<std::int64_t>& cells) = 0;
 };
 
 // The lines people read, newest last: "+ 1:25:40", "− 0:10:00",
 // "= 1:15:40 (1.2611 h)", "× 3", "÷ 4", "MS 62 min 5 s", "S 3725 s", "CE",
-// "Error 6: Overflow", and a rule where C started a new group.
+// "Error 6: Overflow", a pasted list's cells ("· 1:00:00") and their sum
+// ("Σ 4:15:00 (4.25 h)"), and a rule where C started a new group.
 class Tape : public ITape {
 public:
     static constexpr std::size_t kMaxLines = 1000;
@@ -55,6 +59,7 @@ public:
     void ClearedEntry() override;
     void ClearedAll() override;
     void Error(std::int32_t number, const std::string& description) override;
+    void Listed(const std::vector<std::int64_t>& cells) override;
 
 private:
     void Add(std::string line);

@@ -176,6 +176,10 @@ constexpr const char* kFactorNotANumber =
 constexpr const char* kTwoWaysText =
     N_("The number {number} could be read two ways. Write it without a separator if it is a "
        "whole number.");
+// A pasted list: the first cell that is no duration, by its line and text.
+constexpr const char* kListBadCellText = N_("Line {line} is not a duration: {text}");
+constexpr const char* kListTooLargeText =
+    N_("The clipboard holds more than 10,000 durations or 1 MiB of text. Nothing was pasted.");
 constexpr const char* kFactorZero = N_("A duration cannot be divided by zero.");
 
 }  // namespace tickwell::forms

@@ -4,6 +4,7 @@
 
 #include "factor.h"
 #include "texts.h"
+#include "timesheet.h"
 #include "written_number.h"
 
 namespace tickwell::forms {
@@ -109,17 +110,40 @@ bool ApplyFactor(TimeCalculator& calc, const std::string& text, std::string& ref
 }
 
 void EditPaste(TimeCalculator& calc, ICalcHost& host, const std::string& clipboard) {
+    const char mark = LocaleDecimalMark();
+    const PastedList list = ParseList(clipboard, mark);
+    auto say = [&host](const std::string& text) {
+        host.MsgBox(text, kAppTitle, msgbox::kOkOnly | msgbox::kInformation);
+    };
+    switch (list.outcome) {
+        case PastedList::Outcome::Read:
+            Spoken(calc, host, [&] {
+                calc.PasteList(list.cells);
+                return true;
+            });
+            return;
+        case PastedList::Outcome::BadCell: {
+            std::string text = Tr(kListBadCellText);
+            if (const auto at = text.find("{line}"); at != std::string::npos)
+                text.replace(at, 6, std::to_string(list.badLine));
+            if (const auto at = text.find("{text}"); at != std::string::npos)
+                text.replace(at, 6, "\u201C" + list.badText + "\u201D");
+            say(text);
+            return;
+        }
+        case PastedList::Outcome::TooLarge: say(Tr(kListTooLargeText)); return;
+        case PastedList::Outcome::NotAList: break;
+    }
     PastedEntry entry;
     std::string twoWays;
-    if (ParseDuration(clipboard, entry, LocaleDecimalMark(), &twoWays)) {
+    if (ParsePasted(clipboard, entry, mark, &twoWays)) {
         Spoken(calc, host, [&] {
             calc.PasteEntry(entry);
             return true;
         });
         return;
     }
-    host.MsgBox(twoWays.empty() ? Tr(kNoDurationText) : TwoWays(twoWays), kAppTitle,
-                msgbox::kOkOnly | msgbox::kInformation);
+    say(twoWays.empty() ? Tr(kNoDurationText) : TwoWays(twoWays));
 }
 
 std::size_t TapeDropUnits(const Tape& tape, std::size_t breakUnits) {

@@ -11,6 +11,7 @@
 #include "factor.h"
 #include "headless_host.h"
 #include "tape.h"
+#include "timesheet.h"
 #include "translate.h"
 
 namespace tickwell {
@@ -123,6 +124,55 @@ TEST(Duration, Pasted) {
 // The unit words of the user's language, from its catalogue, beside the
 // English ones. Faults caught: only English words read; a word of another
 // script cut at its first byte; the translation replacing the English words.
+// Faults caught: a time past a day's end or a minute's taken as a clock
+// time; 12 am read as noon, 12 pm as midnight; 24:00 accepted as a start; a
+// bare number or a lone clock time read as an end of a range.
+TEST(Timesheet, ClockTimes) {
+    const struct {
+        const char* text;
+        bool end;
+        std::int32_t seconds;  // -1: refused
+    } rows[] = {
+        {"9:00", false, 32400},     {"09:30", false, 34200},     {"9:30:15", false, 34215},
+        {"0930", false, 34200},     {"9am", false, 32400},       {"9:30 PM", false, 77400},
+        {"9:30 p.m.", false, 77400}, {"12 am", false, 0},        {"12 pm", false, 43200},
+        {"12:30am", false, 1800},   {"24:00", true, 86400},      {"24:00", false, -1},
+        {"24:01", true, -1},        {"25:00", false, -1},        {"9:60", false, -1},
+        {"9:30:60", false, -1},     {"9:5", false, -1},          {"13pm", false, -1},
+        {"0 am", false, -1},        {"9", false, -1},            {"930", false, -1},
+        {"pm", false, -1},          {"9:30 pmx", false, -1},     {"", false, -1},
+    };
+    for (const auto& r : rows) {
+        std::int32_t seconds = -1;
+        EXPECT_EQ(ParseClockTime(r.text, r.end, seconds), r.seconds >= 0) << r.text;
+        if (r.seconds >= 0) {
+            EXPECT_EQ(seconds, r.seconds) << r.text;
+        }
+    }
+}
+
+// Faults caught: an end before its start read as negative instead of the
+// next day; several ranges not summed; a negative duration ("-0:30") or a
+// range cut short ("9:00-") read as a range.
+TEST(Timesheet, Ranges) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"9:00-17:30", "8:30:00"},        {"9am \u2013 5:30pm", "8:30:00"},
+        {"22:00-06:00", "8:00:00"},       {"9:00-9:00", "0:00:00"},
+        {"0:00-24:00", "24:00:00"},       {"1:00-0:30", "23:30:00"},
+        {"10:15-12:00, 13:45-15:30", "3:30:00"}, {"9:00 to 17:00; 18:00\u201419:15", "9:15:00"},
+        {"9:30", nullptr},                {"-0:30", nullptr},
+        {"9:00-", nullptr},               {"9:00-17:30,", nullptr},
+        {"9:00-17:30\n10:00-11:00", nullptr}, {"9:00 too 17:00", nullptr},
+    };
+    for (const auto& [text, want] : rows) {
+        std::int64_t seconds = -1;
+        EXPECT_EQ(ParseRanges(text, seconds), want != nullptr) << text;
+        if (want) {
+            EXPECT_EQ(DurationText(static_cast<double>(seconds)), want) << text;
+        }
+    }
+}
+
 TEST(Duration, PastedInTheUsersLanguage) {
     SetTranslator([](const char* english) -> const char* {
         const std::string e = english;

@@ -5,7 +5,9 @@
 #include <deque>
 
 #include "headless_host.h"
+#include "layout.h"
 #include "texts.h"
+#include "timesheet.h"
 
 namespace tickwell::forms {
 namespace {
@@ -151,6 +153,53 @@ TEST(KeyRules, FastTypingLandsInTheNextBox) {
 
 // Fault caught: a right-aligned label that grows for a wider translation
 // moving its right edge instead of growing to the left.
+// Paste of what timesheets hold, through the engine as Edit > Paste runs it.
+TEST(Paste, RangesAndListsFromTimesheets) {
+    struct Row {
+        const char* before;  // typed first
+        std::string clipboard;
+        const char* after;  // typed after
+        const char* boxes;
+        const char* message;  // the start of the one box shown, or ""
+        const char* fault;
+    };
+    std::string tooMany;
+    for (int i = 0; i <= 10000; ++i) tooMany += "0:01\n";
+    const Row rows[] = {
+        {"", "22:00-06:00", "", "8|0|0", "", "a shift across midnight negative or refused"},
+        {"", "10:15-12:00, 13:45-15:30", "", "3|30|0", "", "ranges not summed"},
+        {"", "9:30", "", "9|30|", "", "a lone clock time read as a range"},
+        {"", "Hours\n1:00\n2:30\n0:45\n", "", "4|15|0", "", "a header not skipped"},
+        {"1+", "Hours\n1:00\n2:30\n0:45\n", "=", "5|15|0", "", "the chain lost by a list"},
+        {"", "1:00\t\t2:00\r\n\r\n\t0:30\t9:00-9:30", "", "4|0|0", "", "blank cells or CRLF"},
+        {"7", "1:00\nn/a\t2:00\n", "", "7||", "Line 2 is not a duration: \u201Cn/a\u201D",
+         "a bad cell skipped, or the boxes changed"},
+        {"7", "596523:00:00\n1:00:00", "", "7||", "Error Number: 6", "a sum past the boxes"},
+        {"7", tooMany, "", "7||", "The clipboard holds more than 10,000", "no cap on cells"},
+        {"", "0:00:00.25\n-0:00:01", "", "-0|-0|-0.75", "", "fractions or signs lost in a sum"},
+    };
+    for (const Row& r : rows) {
+        HeadlessHost host;
+        Tape tape;
+        host.Calc().SetTape(&tape);
+        host.Type(r.before);
+        EditPaste(host.Calc(), host, r.clipboard);
+        host.Type(r.after);
+        EXPECT_EQ(host.GetText(Control::txtHours) + "|" + host.GetText(Control::txtMinutes) + "|" +
+                      host.GetText(Control::txtSeconds),
+                  r.boxes)
+            << r.fault;
+        const std::string shown = host.MsgBoxes().empty() ? "" : host.MsgBoxes()[0].text;
+        EXPECT_EQ(shown.substr(0, std::string(r.message).size()), r.message) << r.fault;
+        EXPECT_EQ(host.MsgBoxes().size(), *r.message ? 1u : 0u) << r.fault;
+        if (r.clipboard.rfind("Hours", 0) == 0 && !*r.before) {  // the cells on the tape
+            EXPECT_EQ(std::deque<std::string>(tape.Lines().begin(), tape.Lines().end()),
+                      (std::deque<std::string>{"\u00B7 1:00:00", "\u00B7 2:30:00", "\u00B7 0:45:00",
+                                               "\u03A3 4:15:00 (4.25 h)"}));
+        }
+    }
+}
+
 TEST(LabelRoom, RightAlignedLabelsGrowLeftward) {
     const ControlSpec& label = *CalcForm().Find("lblDescription");
     const TwipsRect room = LabelRoom(CalcForm(), label, label.rect.width + 600);

@@ -16,6 +16,7 @@
 #include "layout.h"
 #include "spoken.h"
 #include "texts.h"
+#include "timesheet.h"
 #include "translate.h"
 
 namespace tickwell::forms {
@@ -393,6 +394,12 @@ TEST(Catalogue, AccessKeysApartAndUnitWordsReadInEveryLanguage) {
                                                                             : e.seconds) == "2")
                         << language << ": \"" << text << "\" not 2 of unit " << unit;
                 }
+        }
+        std::istringstream tos(Tr("to"));  // a range's word, or it never pastes
+        for (std::string word; tos >> word;) {
+            std::int64_t seconds = 0;
+            EXPECT_TRUE(ParseRanges("9:00 " + word + " 17:00", seconds) && seconds == 8 * 3600)
+                << language << ": " << word;
         }
         std::istringstream ands(Tr("and"));
         for (std::string word; ands >> word;) {

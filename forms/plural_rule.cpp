@@ -147,7 +147,7 @@ bool PluralRule::Parse(std::string_view header) {
     if (count == std::string_view::npos || rule == std::string_view::npos) return false;
     int forms = 0;
     for (std::size_t i = count + 9; i < rest.size() && rest[i] >= '0' && rest[i] <= '9'; ++i)
-        forms = forms * 10 + (rest[i] - '0');
+        if ((forms = forms * 10 + (rest[i] - '0')) > 6) return false;  // and never overflows
     if (forms < 1 || forms > 6) return false;
     std::string_view expression = rest.substr(rule + 7);
     expression = expression.substr(0, expression.find(';'));

@@ -450,6 +450,18 @@ EDIT = {
         ("clipboard_is", "1.5")],
     "Paste of no duration says so and changes nothing": [
         ("keys", "7"), ("paste_refused", "hello"), ("expect", ("7", "", ""), "Hours")],
+    # Faults caught: a shift across midnight negative or refused, ranges not summed, a
+    # spreadsheet's column refused whole or its header read, the chain lost by a pasted
+    # list, a column with a bad cell changing anything.
+    "Paste reads clock-time ranges and a spreadsheet's column": [
+        ("paste", "22:00-06:00", ("8", "0", "0")),
+        ("paste", "10:15-12:00, 13:45-15:30", ("3", "30", "0")),
+        ("keys", "c1+"), ("paste", "Hours\n1:00\n2:30\n0:45\n", ("4", "15", "0")),
+        ("keys", "\r"), ("expect", ("5", "15", "0"), "Equals"), ("press", "ctrl+t"),
+        ("tape_shows", ("\u00b7 1:00:00", "\u00b7 2:30:00", "\u00b7 0:45:00", "\u03a3 4:15:00 (4.25 h)",
+                        "+ 4:15:00", "= 5:15:00 (5.25 h)")),
+        ("keys", "c7"), ("paste_refused", "1:00\n2:00\nn/a\n", "Line 3 is not a duration: \u201cn/a\u201d"),
+        ("expect", ("7", "", ""), "Hours")],
     "the tape shows the chain": [
         ("keys", "1/25/40-0/10/0="), ("press", "ctrl+t"),
         ("tape_shows", ("+ 1:25:40", "\u2212 0:10:00", "= 1:15:40 (1.2611 h)")),

@@ -139,6 +139,10 @@ TEST(Catalogue, ReadsGoodFilesAndRefusesBadOnesWhole) {
         {"trusts any number of plural forms",
          Mo{{{"", std::string(kHeader) + "Plural-Forms: nplurals=99; plural=n;\n"}}}.Bytes(),
          false},
+        {"overflows counting the plural forms",
+         Mo{{{"", std::string(kHeader) + "Plural-Forms: nplurals=65555555555555; plural=n;\n"}}}
+             .Bytes(),
+         false},
         {"recurses without bound into a planted rule",
          Mo{{{"", std::string(kHeader) + "Plural-Forms: nplurals=2; plural=" +
                       std::string(200, '(') + "n" + std::string(200, ')') + ";\n"}}}

@@ -152,6 +152,7 @@ constexpr MenuItemSpec kEditMenu[] = {
     {"mnuEditSep1", nullptr, MenuCommand::None, false},
     {"mnuMultiplyDivide", N_("Multiply or &Divide..."), MenuCommand::MultiplyDivide, false, 0,
      false, "*"},
+    {"mnuTimeBetween", N_("Time &Between..."), MenuCommand::TimeBetween, false, 'B'},
     {"mnuEditSep2", nullptr, MenuCommand::None, false},
     {"mnuTape", N_("&Tape"), MenuCommand::Tape, false, 'T'},
 };
@@ -207,6 +208,61 @@ constexpr FormSpec kMultiplyForm{"frmMultiply",
                                  std::size(kMultiplyControls),
                                  nullptr,
                                  0};
+
+// A field of a box: its label's text, the field and its screen-reader name.
+constexpr ControlSpec Field(const char* name, int top, int tab, const char* accessibleName) {
+    return {name,         Kind::TextBox, "",          {1560, top, 2160, 285},
+            kDefaultFont, kInherit,      Align::Left, false,
+            tab,          true,          nullptr,     accessibleName};
+}
+
+constexpr ControlSpec kTimeBetweenControls[] = {
+    Label("lblStart", N_("&Start:"), {120, 150, 1380, 255}, kDefaultFont, kInherit, Align::Left,
+          false, 0),
+    Field("txtStart", 120, 1, N_("Start time")),
+    Label("lblEnd", N_("&End:"), {120, 540, 1380, 255}, kDefaultFont, kInherit, Align::Left, false,
+          2),
+    Field("txtEnd", 510, 3, N_("End time")),
+    Label("lblBreak", N_("B&reak:"), {120, 930, 1380, 255}, kDefaultFont, kInherit, Align::Left,
+          false, 4),
+    Field("txtBreak", 900, 5, N_("Break, in minutes or as a duration")),
+    Label("lblPreview", "", {120, 1320, 3600, 255}, kDefaultFont, kInherit, Align::Left, false, 6),
+    Label("lblProblem", "", {120, 1620, 3600, 420}, kDefaultFont, kDarkRed, Align::Left, true, 7),
+    {"cmdOK",
+     Kind::Button,
+     N_("OK"),
+     {1320, 2130, 1140, 375},
+     kDefaultFont,
+     kInherit,
+     Align::Centre,
+     false,
+     8,
+     true,
+     nullptr,
+     N_("OK")},
+    {"cmdCancel",
+     Kind::Button,
+     N_("Cancel"),
+     {2580, 2130, 1140, 375},
+     kDefaultFont,
+     kInherit,
+     Align::Centre,
+     false,
+     9,
+     true,
+     nullptr,
+     N_("Cancel")},
+};
+
+constexpr FormSpec kTimeBetweenForm{"frmTimeBetween",
+                                    N_("Time Between"),
+                                    3840,
+                                    2625,
+                                    {ColorKind::ButtonFace, 0, 0, 0},
+                                    kTimeBetweenControls,
+                                    std::size(kTimeBetweenControls),
+                                    nullptr,
+                                    0};
 
 constexpr MenuItemSpec kHelpMenu[] = {
     {"mnuUsing", N_("&Using Tickwell..."), MenuCommand::Using, true},
@@ -292,6 +348,7 @@ bool EngineControl(const char* controlName, Control& control) {
 const MenuItemSpec* HelpMenuBegin() { return std::begin(kHelpMenu); }
 const MenuItemSpec* HelpMenuEnd() { return std::end(kHelpMenu); }
 const FormSpec& MultiplyForm() { return kMultiplyForm; }
+const FormSpec& TimeBetweenForm() { return kTimeBetweenForm; }
 
 std::string MenuShortcutText(const MenuItemSpec& item) {
     if (item.f1) return "F1";

@@ -130,7 +130,8 @@ enum class MenuCommand {
     Paste,
     Tape,
     CopyHours,
-    MultiplyDivide
+    MultiplyDivide,
+    TimeBetween
 };
 struct MenuItemSpec {
     const char* name;
@@ -180,6 +181,18 @@ constexpr const char* kTwoWaysText =
 constexpr const char* kListBadCellText = N_("Line {line} is not a duration: {text}");
 constexpr const char* kListTooLargeText =
     N_("The clipboard holds more than 10,000 durations or 1 MiB of text. Nothing was pasted.");
+// The Time Between box (Ctrl+B): Start, End and Break fields, the result as
+// it will be entered, a line that says why a text was refused, OK, Cancel.
+const FormSpec& TimeBetweenForm();
+// {duration}: the result, as "7:30:00"; the day after when the end is before the start.
+constexpr const char* kBetweenResultText = N_("Entered: {duration}");
+constexpr const char* kBetweenNextDayText = N_("Entered: {duration} (next day)");
+// {text}: what the field holds.
+constexpr const char* kNotAClockTimeText =
+    N_("{text} is not a clock time, such as 9:00 or 5:30 pm.");
+constexpr const char* kBreakNotDurationText = N_("The break {text} is not a duration.");
+constexpr const char* kBreakTooLongText =
+    N_("The break is longer than the time between start and end.");
 constexpr const char* kFactorZero = N_("A duration cannot be divided by zero.");
 
 }  // namespace tickwell::forms

@@ -1,8 +1,7 @@
 #include "rules.h"
 
-#include "spoken.h"
-
 #include "factor.h"
+#include "spoken.h"
 #include "texts.h"
 #include "timesheet.h"
 #include "written_number.h"
@@ -66,6 +65,7 @@ void RunMenuCommand(MenuCommand command, IMenuCommands& menu) {
         case MenuCommand::Tape: menu.mnuTape_Click(); break;
         case MenuCommand::CopyHours: menu.mnuCopyHours_Click(); break;
         case MenuCommand::MultiplyDivide: menu.mnuMultiplyDivide_Click(); break;
+        case MenuCommand::TimeBetween: menu.mnuTimeBetween_Click(); break;
         case MenuCommand::Using: menu.mnuUsing_Click(); break;
         case MenuCommand::WebSite: menu.mnuHelpWebSite_Click(); break;
         case MenuCommand::Sharewell: menu.mnuHelpSharewell_Click(); break;
@@ -144,6 +144,76 @@ void EditPaste(TimeCalculator& calc, ICalcHost& host, const std::string& clipboa
         return;
     }
     say(twoWays.empty() ? Tr(kNoDurationText) : TwoWays(twoWays));
+}
+
+namespace {
+
+std::string Quoted(std::string sentence, const std::string& text) {
+    if (const auto at = sentence.find("{text}"); at != std::string::npos)
+        sentence.replace(at, 6, "\u201C" + text + "\u201D");
+    return sentence;
+}
+
+}  // namespace
+
+bool TimeBetween(const std::string& start, const std::string& end, const std::string& pause,
+                 TimeSpan& span, std::string& refusal, int& field) {
+    std::int32_t from = 0, to = 0;
+    if (!ParseClockTime(start, false, from)) {
+        field = 0;
+        refusal = Quoted(Tr(kNotAClockTimeText), start);
+        return false;
+    }
+    if (!ParseClockTime(end, true, to)) {
+        field = 1;
+        refusal = Quoted(Tr(kNotAClockTimeText), end);
+        return false;
+    }
+    std::int64_t rest = 0;
+    std::string blank = pause;
+    blank.erase(0, blank.find_first_not_of(" \t"));
+    if (!blank.empty()) {
+        // A bare number is minutes, as a break is counted.
+        const bool bare = blank.find_first_not_of("0123456789.,") == std::string::npos;
+        PastedEntry entry;
+        if (!ParsePasted(bare ? blank + " min" : blank, entry, LocaleDecimalMark()) ||
+            !EntryMicros(entry, rest) || rest < 0) {
+            field = 2;
+            refusal = Quoted(Tr(kBreakNotDurationText), pause);
+            return false;
+        }
+    }
+    span.nextDay = to < from;
+    const std::int64_t between =
+        static_cast<std::int64_t>(span.nextDay ? to - from + kSecondsPerDay : to - from) *
+        kMicrosPerSecond;
+    if (rest > between) {
+        field = 2;
+        refusal = Tr(kBreakTooLongText);
+        return false;
+    }
+    span.micros = between - rest;
+    return true;
+}
+
+std::string TimeBetweenPreview(const std::string& start, const std::string& end,
+                               const std::string& pause) {
+    TimeSpan span;
+    std::string refusal;
+    int field = 0;
+    if (!TimeBetween(start, end, pause, span, refusal, field)) return "";
+    std::string text = Tr(span.nextDay ? kBetweenNextDayText : kBetweenResultText);
+    if (const auto at = text.find("{duration}"); at != std::string::npos)
+        text.replace(at, 10, DurationText(static_cast<double>(span.micros) / 1e6));
+    return text;
+}
+
+bool ApplyTimeBetween(TimeCalculator& calc, const std::string& start, const std::string& end,
+                      const std::string& pause, std::string& refusal, int& field) {
+    TimeSpan span;
+    if (!TimeBetween(start, end, pause, span, refusal, field)) return false;
+    calc.PasteEntry(EntryOf(span.micros));
+    return true;
 }
 
 std::size_t TapeDropUnits(const Tape& tape, std::size_t breakUnits) {

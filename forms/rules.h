@@ -84,12 +84,31 @@ public:
     virtual void mnuTape_Click() = 0;
     virtual void mnuCopyHours_Click() = 0;
     virtual void mnuMultiplyDivide_Click() = 0;
+    virtual void mnuTimeBetween_Click() = 0;
     virtual void mnuUsing_Click() = 0;
     virtual void mnuHelpWebSite_Click() = 0;
     virtual void mnuHelpSharewell_Click() = 0;
     virtual void mnuAbout_Click() = 0;
 };
 void RunMenuCommand(MenuCommand command, IMenuCommands& menu);
+
+// The Time Between box: End - Start - Break from its fields' texts. Start
+// and End are clock times; Break is empty, a duration as Paste reads it, or
+// a bare number of minutes. False with the one sentence the box shows and
+// the field to select (0 Start, 1 End, 2 Break).
+struct TimeSpan {
+    std::int64_t micros = 0;
+    bool nextDay = false;  // the end is before the start
+};
+bool TimeBetween(const std::string& start, const std::string& end, const std::string& pause,
+                 TimeSpan& span, std::string& refusal, int& field);
+// The line under the fields as they are typed: the result as it will be
+// entered ("Entered: 7:30:00 (next day)"), or "" while they do not read.
+std::string TimeBetweenPreview(const std::string& start, const std::string& end,
+                               const std::string& pause);
+// OK: the result into the boxes as the entry, as Paste puts it there.
+bool ApplyTimeBetween(TimeCalculator& calc, const std::string& start, const std::string& end,
+                      const std::string& pause, std::string& refusal, int& field);
 
 // Edit > Copy: text selected in a box is copied as the box itself would
 // copy it; otherwise the duration "=" would show now. False when nothing is

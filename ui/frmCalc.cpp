@@ -22,6 +22,7 @@
 #include "frmHelp.h"
 #include "frmMultiply.h"
 #include "frmTape.h"
+#include "frmTimeBetween.h"
 #include "msgbox.h"
 #include "qt_forms.h"
 #include "qt_placement.h"
@@ -254,6 +255,11 @@ void frmCalc::mnuMultiplyDivide_Click() { AskFactor(); }
 
 void frmCalc::AskFactor() {
     frmMultiply box(mCalc, this);
+    forms::Spoken(mCalc, *this, [&box] { return box.exec() == QDialog::Accepted; });
+}
+
+void frmCalc::mnuTimeBetween_Click() {
+    frmTimeBetween box(mCalc, this);
     forms::Spoken(mCalc, *this, [&box] { return box.exec() == QDialog::Accepted; });
 }
 

@@ -46,6 +46,7 @@ public:
     void mnuTape_Click() override;
     void mnuCopyHours_Click() override;
     void mnuMultiplyDivide_Click() override;
+    void mnuTimeBetween_Click() override;
     // Help menu.
     void mnuUsing_Click() override;
     void mnuHelpWebSite_Click() override;

@@ -439,6 +439,23 @@ void frmCalc::PutOnClipboard(const std::string& text) {
     CloseClipboard();
 }
 
+void frmCalc::mnuTimeBetween_Click() {
+    const win::FieldBox box{
+        &forms::TimeBetweenForm(),
+        [this](const std::vector<std::string>& texts, std::string& refusal, std::size_t& field) {
+            int which = 0;
+            const bool applied = forms::ApplyTimeBetween(mCalc, texts.at(0), texts.at(1),
+                                                         texts.at(2), refusal, which);
+            field = static_cast<std::size_t>(which);
+            return applied;
+        },
+        [](const std::vector<std::string>& texts) {
+            return forms::TimeBetweenPreview(texts.at(0), texts.at(1), texts.at(2));
+        }};
+    forms::Spoken(mCalc, *this,
+                  [&] { return ShowFieldBox(mHwnd, mTape ? mTape->Handle() : nullptr, box); });
+}
+
 void frmCalc::mnuPaste_Click() {
     std::string text;
     if (!OpenClipboardPatiently()) return;

@@ -43,6 +43,7 @@ public:
     void mnuTape_Click() override;
     void mnuCopyHours_Click() override;
     void mnuMultiplyDivide_Click() override;
+    void mnuTimeBetween_Click() override;
     void mnuUsing_Click() override;
     void mnuHelpWebSite_Click() override;
     void mnuHelpSharewell_Click() override;

@@ -9,7 +9,6 @@ namespace tickwell::win {
 
 namespace {
 
-constexpr wchar_t kClass[] = L"TickwellMultiply";
 constexpr DWORD kStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
 constexpr int kFirstId = 100;
@@ -17,10 +16,17 @@ constexpr int kFirstId = 100;
 struct BoxState {
     UINT dpi = 96;
     std::vector<HFONT> fonts;
-    HWND field = nullptr, problem = nullptr;
-    const ApplyFactorText* apply = nullptr;
+    std::vector<HWND> fields;
+    HWND problem = nullptr, preview = nullptr;
+    const FieldBox* spec = nullptr;
     bool done = false;
     bool applied = false;
+
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (HWND field : fields) texts.push_back(Utf8(WindowText(field)));
+        return texts;
+    }
 };
 
 LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -28,14 +34,19 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
             if (!state) break;
+            if (HIWORD(wp) == EN_CHANGE && state->preview && state->spec->preview) {
+                SetWindowTextW(state->preview, Wide(state->spec->preview(state->Texts())).c_str());
+                return 0;
+            }
             if (LOWORD(wp) == IDOK) {  // the button, or Enter
                 std::string refusal;
-                if ((*state->apply)(Utf8(WindowText(state->field)), refusal)) {
+                std::size_t field = 0;
+                if (state->spec->apply(state->Texts(), refusal, field)) {
                     state->done = state->applied = true;
-                } else {
+                } else if (field < state->fields.size()) {
                     SetWindowTextW(state->problem, Wide(refusal).c_str());
-                    SendMessageW(state->field, EM_SETSEL, 0, -1);
-                    SetFocus(state->field);
+                    SendMessageW(state->fields[field], EM_SETSEL, 0, -1);
+                    SetFocus(state->fields[field]);
                 }
                 return 0;
             }
@@ -48,8 +59,9 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             if (state) state->done = true;
             return 0;
         case WM_CTLCOLORSTATIC: {
+            if (!state) break;
             const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp));
-            const forms::FormSpec& form = forms::MultiplyForm();
+            const forms::FormSpec& form = *state->spec->form;
             const std::size_t index = static_cast<std::size_t>(id - kFirstId);
             HDC dc = reinterpret_cast<HDC>(wp);
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -70,14 +82,15 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-bool ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply) {
-    static const bool registered = RegisterWindowClass(kClass, BoxProc, COLOR_BTNFACE, false);
-    (void)registered;
+bool ShowFieldBox(HWND owner, HWND alsoBlocked, const FieldBox& spec) {
+    // One window class per box, named for it ("TickwellMultiply").
+    const std::wstring windowClass = L"Tickwell" + Wide(std::string(spec.form->name).substr(3));
+    RegisterWindowClass(windowClass.c_str(), BoxProc, COLOR_BTNFACE, false);  // once; later fail
 
-    const forms::FormSpec& form = forms::MultiplyForm();
+    const forms::FormSpec& form = *spec.form;
     BoxState state;
     state.dpi = WindowDpi(owner);
-    state.apply = &apply;
+    state.spec = &spec;
     const SIZE size =
         OuterSize(form.clientWidth, form.clientHeight, kStyle, kExStyle, false, state.dpi);
     RECT ownerRect{};
@@ -85,8 +98,9 @@ bool ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply)
     const int x = (ownerRect.left + ownerRect.right - size.cx) / 2;
     const int y = (ownerRect.top + ownerRect.bottom - size.cy) / 2;
     const std::wstring caption = Wide(forms::Tr(form.caption));
-    HWND box = CreateWindowExW(kExStyle, kClass, caption.c_str(), kStyle, x, y, size.cx, size.cy,
-                               owner, nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND box =
+        CreateWindowExW(kExStyle, windowClass.c_str(), caption.c_str(), kStyle, x, y, size.cx,
+                        size.cy, owner, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(box, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&state));
 
     for (std::size_t i = 0; i < form.controlCount; ++i) {
@@ -117,13 +131,26 @@ bool ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply)
         state.fonts.push_back(font);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (row.accessibleName) SetAccessibleName(control, row.accessibleName);
-        if (name == "txtFactor") state.field = control;
+        if (row.kind == forms::Kind::TextBox) state.fields.push_back(control);
         if (name == "lblProblem") state.problem = control;
+        if (name == "lblPreview") state.preview = control;
     }
 
-    RunModal(box, owner, alsoBlocked, state.field, state.done);  // Tab, Enter, Escape, Alt+N
+    // Tab, Enter, Escape, and each label's access key to its field.
+    RunModal(box, owner, alsoBlocked, state.fields.empty() ? nullptr : state.fields[0], state.done);
     for (HFONT f : state.fonts) DeleteObject(f);
     return state.applied;
+}
+
+bool ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply) {
+    const FieldBox spec{
+        &forms::MultiplyForm(),
+        [&apply](const std::vector<std::string>& texts, std::string& refusal, std::size_t& field) {
+            field = 0;
+            return apply(texts.at(0), refusal);
+        },
+        nullptr};
+    return ShowFieldBox(owner, alsoBlocked, spec);
 }
 
 }  // namespace tickwell::win

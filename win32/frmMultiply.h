@@ -1,5 +1,6 @@
-// The multiply-or-divide box on Win32: one number field, OK and Cancel, and
-// a line that says why a text was refused. Modal over the main window.
+// The boxes of a few text fields on Win32, modal over the main window: the
+// multiply-or-divide box, and the Time Between box. Each is drawn from its
+// table; a line says why a text was refused, another what will be entered.
 #pragma once
 
 // clang-format off
@@ -8,12 +9,27 @@
 
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "layout.h"
 
 namespace tickwell::win {
 
 // `apply` takes the field's text: true when it was applied (the box closes),
 // false with the sentence the box shows (it stays open, nothing changed).
 using ApplyFactorText = std::function<bool(const std::string& text, std::string& refusal)>;
+
+// A box: its table (its text boxes are the fields, in order; "lblProblem"
+// and "lblPreview" its two lines), what OK does with the fields' texts
+// (false with the sentence to show and the field to select), and the
+// preview line as they change (null for none).
+struct FieldBox {
+    const forms::FormSpec* form;
+    std::function<bool(const std::vector<std::string>&, std::string&, std::size_t&)> apply;
+    std::function<std::string(const std::vector<std::string>&)> preview;
+};
+// True when OK applied it, false when it was cancelled.
+bool ShowFieldBox(HWND owner, HWND alsoBlocked, const FieldBox& box);
 
 // True when a factor was applied, false when the box was cancelled.
 bool ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply);

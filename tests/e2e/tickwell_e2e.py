@@ -320,6 +320,18 @@ class Tickwell:
         return field is not None and self.desktop.run(["xdotool", "getwindowfocus"], check=False).stdout.strip() \
             == self.xwindow("Multiply or Divide")
 
+    def between_ready(self):
+        """The Time Between box is up with its Start field holding the keyboard focus."""
+        box = self.frame("Time Between")
+        field = box and self.find(box, role=pyatspi.ROLE_TEXT,
+                                  predicate=lambda n: n.getState().contains(pyatspi.STATE_FOCUSED))
+        return field is not None and field.name == "Start time" and self.desktop.run(
+            ["xdotool", "getwindowfocus"], check=False).stdout.strip() == self.xwindow("Time Between")
+
+    def between_open(self):
+        box = self.frame("Time Between")
+        return box is not None and box.getState().contains(pyatspi.STATE_SHOWING)
+
     def open_tape(self):
         self.desktop.run(["xdotool", "windowfocus", "--sync", self.wid])
         self.key("ctrl+t")
@@ -462,6 +474,11 @@ EDIT = {
                         "+ 4:15:00", "= 5:15:00 (5.25 h)")),
         ("keys", "c7"), ("paste_refused", "1:00\n2:00\nn/a\n", "Line 3 is not a duration: \u201cn/a\u201d"),
         ("expect", ("7", "", ""), "Hours")],
+    # Fault caught: the time between two clock times across midnight, less a break, not
+    # entered, or not added on to the week.
+    "Time Between enters a shift less its break": [
+        ("keys", "40+"), ("time_between", "22:00", "6:00", "0:30"), ("expect", ("7", "30", "0"), "Hours"),
+        ("keys", "\r"), ("expect", ("47", "30", "0"), "Equals")],
     "the tape shows the chain": [
         ("keys", "1/25/40-0/10/0="), ("press", "ctrl+t"),
         ("tape_shows", ("+ 1:25:40", "\u2212 0:10:00", "= 1:15:40 (1.2611 h)")),
@@ -646,6 +663,14 @@ def factor(app, text):
     wait_for("the multiply-or-divide box's field to take the keys", app.factor_ready)
     app.keys(text + "\r")
     wait_for("the box to close", lambda: app.factor_box() is None)
+
+
+def time_between(app, start, end, pause):
+    """Ctrl+B, then Start, Tab, End, Tab, Break and Enter, as a person fills the box."""
+    app.key("ctrl+b")
+    wait_for("the Time Between box's Start field to take the keys", app.between_ready)
+    app.keys(f"{start}\t{end}\t{pause}\r")
+    wait_for("the Time Between box to close", lambda: not app.between_open())
 
 
 def factor_refused(app, text, sentence):

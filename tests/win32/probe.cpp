@@ -394,6 +394,15 @@ int main(int argc, char** argv) {
                       ",\"field\":" + Json(AccName(GetDlgItem(multiply, 101))) + ",\"focused\":" +
                       (gui.hwndFocus == GetDlgItem(multiply, 101) ? "true" : "false") + "}"
                 : std::string("null"));
+    // The Time Between box: the focused field's name, the preview and problem lines.
+    HWND between = FindWindowW(L"TickwellTimeBetween", nullptr);
+    out += ",\"between\":" +
+           (between && IsWindowVisible(between)
+                ? "{\"focused\":" +
+                      Json(GetParent(gui.hwndFocus) == between ? AccName(gui.hwndFocus) : "") +
+                      ",\"preview\":" + Json(Text(GetDlgItem(between, 106))) +
+                      ",\"problem\":" + Json(Text(GetDlgItem(between, 107))) + "}"
+                : std::string("null"));
     HWND about = FindWindowW(L"TickwellAbout", nullptr);
     if (about && IsWindowVisible(about)) {
         out += ",\"about\":{\"title\":" + Json(Text(about));

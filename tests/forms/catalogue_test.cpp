@@ -313,7 +313,8 @@ TEST(Catalogue, EveryTextTheWindowsShowIsInTheTemplate) {
         kHelpCaption,       kHelpMenuCaption,  kEditMenuCaption, kTapeCaption, kNoDurationText,
         kClipboardBusyText, kFactorNotANumber, kFactorZero,      kTwoWaysText, kHelpText1,
         kHelpText2,         kHelpText3,        kHelpKeyList,     kLicenseText};
-    for (const FormSpec* form : {&CalcForm(), &HelpPage(), &AboutForm(), &MultiplyForm()}) {
+    for (const FormSpec* form :
+         {&CalcForm(), &HelpPage(), &AboutForm(), &MultiplyForm(), &TimeBetweenForm()}) {
         shown.push_back(form->caption);
         for (const ControlSpec& c : *form)
             for (const char* text : {c.caption, c.accessibleName, c.toolTip})
@@ -361,7 +362,8 @@ TEST(Catalogue, AccessKeysApartAndUnitWordsReadInEveryLanguage) {
              {std::pair{EditMenuBegin(), EditMenuEnd()}, std::pair{HelpMenuBegin(), HelpMenuEnd()}})
             for (groups.emplace_back(); item != end; ++item)
                 if (item->caption) groups.back().push_back(Tr(item->caption));
-        for (const FormSpec* form : {&CalcForm(), &AboutForm(), &MultiplyForm()}) {
+        for (const FormSpec* form :
+             {&CalcForm(), &AboutForm(), &MultiplyForm(), &TimeBetweenForm()}) {
             groups.emplace_back();
             for (const ControlSpec& c : *form)
                 if (c.caption) groups.back().push_back(Tr(c.caption));

@@ -200,6 +200,42 @@ TEST(Paste, RangesAndListsFromTimesheets) {
     }
 }
 
+// The Time Between box's rules, as both windows run them.
+TEST(TimeBetween, EntersEndLessStartLessBreak) {
+    const struct {
+        const char *start, *end, *pause;
+        const char* result;  // the boxes, or the start of the refusal
+        int field;           // the field a refusal selects
+        const char* fault;
+    } rows[] = {
+        {"22:00", "6:00", "0:30", "7|30|0", 0, "the next day not counted"},
+        {"9:00", "17:30", "30", "8|0|0", 0, "a bare break not read as minutes"},
+        {"9am", "5:30 pm", " ", "8|30|0", 0, "an empty break refused"},
+        {"9:00", "9:30", "1:00", "The break is longer", 2, "a break past the range entered"},
+        {"25:00", "9:00", "", "\u201C25:00\u201D is not a clock time", 0, "hour 25 read"},
+        {"9:00", "noon", "", "\u201Cnoon\u201D is not a clock time", 1, "a word read as a time"},
+        {"9:00", "17:00", "-0:30", "The break \u201C-0:30\u201D", 2, "a negative break added"},
+    };
+    for (const auto& r : rows) {
+        HeadlessHost host;
+        host.Type("7");
+        std::string refusal;
+        int field = -1;
+        const bool entered = ApplyTimeBetween(host.Calc(), r.start, r.end, r.pause, refusal, field);
+        const std::string boxes = host.GetText(Control::txtHours) + "|" +
+                                  host.GetText(Control::txtMinutes) + "|" +
+                                  host.GetText(Control::txtSeconds);
+        EXPECT_EQ(entered ? boxes : refusal.substr(0, std::string(r.result).size()), r.result)
+            << r.fault;
+        if (!entered) {
+            EXPECT_EQ(field, r.field) << r.fault;
+            EXPECT_EQ(boxes, "7||") << r.fault << " (and changed the boxes)";
+        }
+    }
+    EXPECT_EQ(TimeBetweenPreview("22:00", "6:00", "0:30"), "Entered: 7:30:00 (next day)");
+    EXPECT_EQ(TimeBetweenPreview("9:00", "17:", ""), "");  // typed halfway: nothing yet
+}
+
 TEST(LabelRoom, RightAlignedLabelsGrowLeftward) {
     const ControlSpec& label = *CalcForm().Find("lblDescription");
     const TwipsRect room = LabelRoom(CalcForm(), label, label.rect.width + 600);

@@ -377,16 +377,27 @@ void TextsFitAndStayApart() {
         EXPECT_GE(size, font.pointSizeF() - 0.5) << "paragraphs set smaller than the design";
         font.setPointSizeF(size);
         const QString text = forms::Tr(row.caption);
-        EXPECT_LE(QFontMetrics(font).boundingRect(ToRect(row.rect), Qt::TextWordWrap, text).height(),
-                  ToRect(row.rect).height())
+        EXPECT_LE(
+            QFontMetrics(font).boundingRect(ToRect(row.rect), Qt::TextWordWrap, text).height(),
+            ToRect(row.rect).height())
             << row.name << " does not fit: " << text.toStdString();
     }
-    // Fault caught: the multiply box's title cut off in the title bar (room
-    // left for the icon and the close box).
-    const forms::FormSpec& multiply = forms::MultiplyForm();
-    EXPECT_LE(QFontMetrics(QApplication::font()).horizontalAdvance(forms::Tr(multiply.caption)) + 64,
-              Px(multiply.clientWidth))
-        << "title cut: " << forms::Tr(multiply.caption);
+    // Fault caught: a box's title cut off in the title bar (room left for
+    // the icon and the close box); a label of the Time Between box wider
+    // than its room before the fields.
+    for (const forms::FormSpec* box : {&forms::MultiplyForm(), &forms::TimeBetweenForm()}) {
+        EXPECT_LE(
+            QFontMetrics(QApplication::font()).horizontalAdvance(forms::Tr(box->caption)) + 64,
+            Px(box->clientWidth))
+            << "title cut: " << forms::Tr(box->caption);
+        for (const forms::ControlSpec& row : *box) {
+            if (row.kind != forms::Kind::Label || !*row.caption || row.wrap) continue;
+            EXPECT_LE(QFontMetrics(ToFont(row.font))
+                          .horizontalAdvance(QString(forms::Tr(row.caption)).remove('&')),
+                      Px(row.rect.width))
+                << row.name << " cut: " << forms::Tr(row.caption);
+        }
+    }
     for (const qreal scale : {1.0, 1.5, 2.0}) {
         std::vector<std::vector<std::pair<std::string, QRectF>>> windows(3);
         const forms::FormSpec& page = forms::HelpPage();

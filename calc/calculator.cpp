@@ -267,6 +267,36 @@ void TimeCalculator::MultiplyDivide(bool divide, double factor) {
     });
 }
 
+void TimeCalculator::Round(std::int32_t minutes, Rounding rounding) {
+    RunWithErrorPath([&] {
+        double hours = 0, seconds = 0;
+        ExactDuration(hours, seconds);
+        // By magnitude, in whole steps of the duration as one number: a step
+        // need not divide an hour (90 min), and a day's worth of hours is
+        // still exact in a double to far below a second.
+        const double total = FloatCheck(hours * 3600.0 + seconds);
+        const double step = 60.0 * minutes;
+        const double steps = std::fabs(total) / step;
+        const double kept = rounding == Rounding::Up     ? std::ceil(steps)
+                            : rounding == Rounding::Down ? std::floor(steps)
+                                                         : std::floor(steps + 0.5);
+        const double rounded = std::copysign(FloatCheck(kept * step), total);
+        double whole = std::trunc(rounded / 3600);
+        const double rest = rounded - whole * 3600;
+        if (mbCalcInProgress) {  // the pending entry, as "=" records it
+            const std::int32_t entry = GetEntrySeconds();
+            Log([&](ITape& tape) { tape.Operand(mbSubtract, entry); });
+        }
+        Log([&](ITape& tape) { tape.Rounded(static_cast<int>(rounding), minutes); });
+        const auto r = static_cast<std::int32_t>(rest);  // within an hour
+        mHost.SetText(Control::txtHours, DecimalText(whole));
+        mHost.SetText(Control::txtMinutes, IntegerText(IntDiv(r, 60)));
+        mHost.SetText(Control::txtSeconds, IntegerText(IntMod(r, 60)));
+        Log([&](ITape& tape) { tape.Result(whole, rest); });
+        EndCalculation();
+    });
+}
+
 void TimeCalculator::PasteEntry(const PastedEntry& entry) {
     mHost.SetText(Control::txtHours, entry.hours);
     mHost.SetText(Control::txtMinutes, entry.minutes);
@@ -279,8 +309,10 @@ void TimeCalculator::PasteList(const std::vector<std::int64_t>& cells) {
     // thousand, so the sum is checked once, after it.
     std::int64_t total = 0;
     bool over = false;
-    for (const std::int64_t cell : cells) over = over || __builtin_add_overflow(total, cell, &total);
-    const std::int64_t most = std::int64_t{std::numeric_limits<std::int32_t>::max()} * kMicrosPerSecond;
+    for (const std::int64_t cell : cells)
+        over = over || __builtin_add_overflow(total, cell, &total);
+    const std::int64_t most =
+        std::int64_t{std::numeric_limits<std::int32_t>::max()} * kMicrosPerSecond;
     if (over || total > most || total < -most) {
         IgnoringFailure([&] { ShowCalcError(kErrOverflow, N_("Overflow")); });
         return;

@@ -60,6 +60,12 @@ public:
     // them, and Overflow only for a product no box can hold.
     void MultiplyDivide(bool divide, double factor);
 
+    // Rounds what "=" would show, as MultiplyDivide takes it, to a whole
+    // number of `minutes` by its magnitude (the sign kept; Nearest takes a
+    // tie up), and shows it as "=" shows a result.
+    enum class Rounding { Nearest, Up, Down };
+    void Round(std::int32_t minutes, Rounding rounding);
+
     std::int32_t TotalSeconds() const { return mlTotalSeconds; }
     bool Subtracting() const { return mbSubtract; }
     bool EntryTyped() const { return mbEntryTyped; }

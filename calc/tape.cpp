@@ -85,6 +85,15 @@ void Tape::Listed(const std::vector<std::int64_t>& cells) {
     if (mChanged) mChanged();
 }
 
+void Tape::Rounded(int rounding, std::int32_t minutes) {
+    static const char* const kWords[] = {N_("round nearest {n} min"), N_("round up {n} min"),
+                                         N_("round down {n} min")};
+    std::string line = Translate(kWords[rounding < 0 || rounding > 2 ? 0 : rounding]);
+    if (const auto at = line.find("{n}"); at != std::string::npos)
+        line.replace(at, 3, IntegerText(minutes));
+    Add(line);
+}
+
 void Tape::ClearedEntry() { Add("CE"); }
 
 void Tape::ClearedAll() {

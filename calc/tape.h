@@ -29,6 +29,9 @@ public:
     virtual void ClearedEntry() = 0;
     virtual void ClearedAll() = 0;
     virtual void Error(std::int32_t number, const std::string& description) = 0;
+    // What "=" would show, rounded to `minutes` (0 nearest, 1 up, 2 down);
+    // its result follows.
+    virtual void Rounded(int rounding, std::int32_t minutes) = 0;
     // A pasted list's cells (microseconds each), before their sum fills the boxes.
     virtual void Listed(const std::vector<std::int64_t>& cells) = 0;
 };
@@ -36,7 +39,7 @@ public:
 // The lines people read, newest last: "+ 1:25:40", "− 0:10:00",
 // "= 1:15:40 (1.2611 h)", "× 3", "÷ 4", "MS 62 min 5 s", "S 3725 s", "CE",
 // "Error 6: Overflow", a pasted list's cells ("· 1:00:00") and their sum
-// ("Σ 4:15:00 (4.25 h)"), and a rule where C started a new group.
+// ("Σ 4:15:00 (4.25 h)"), "round up 15 min", and a rule where C started a new group.
 class Tape : public ITape {
 public:
     static constexpr std::size_t kMaxLines = 1000;
@@ -60,6 +63,7 @@ public:
     void ClearedAll() override;
     void Error(std::int32_t number, const std::string& description) override;
     void Listed(const std::vector<std::int64_t>& cells) override;
+    void Rounded(int rounding, std::int32_t minutes) override;
 
 private:
     void Add(std::string line);

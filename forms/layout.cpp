@@ -153,6 +153,7 @@ constexpr MenuItemSpec kEditMenu[] = {
     {"mnuMultiplyDivide", N_("Multiply or &Divide..."), MenuCommand::MultiplyDivide, false, 0,
      false, "*"},
     {"mnuTimeBetween", N_("Time &Between..."), MenuCommand::TimeBetween, false, 'B'},
+    {"mnuRound", N_("&Round..."), MenuCommand::Round, false, 'R'},
     {"mnuEditSep2", nullptr, MenuCommand::None, false},
     {"mnuTape", N_("&Tape"), MenuCommand::Tape, false, 'T'},
 };
@@ -264,6 +265,67 @@ constexpr FormSpec kTimeBetweenForm{"frmTimeBetween",
                                     nullptr,
                                     0};
 
+constexpr ControlSpec Option(const char* name, const char* caption, int top, int tab) {
+    return {name,         Kind::Option, caption,     {1560, top, 2160, 285},
+            kDefaultFont, kInherit,     Align::Left, false,
+            tab,          true,         nullptr,     nullptr};
+}
+
+constexpr ControlSpec kRoundControls[] = {
+    Label("lblMinutes", N_("&Minutes:"), {120, 150, 1380, 255}, kDefaultFont, kInherit, Align::Left,
+          false, 0),
+    {"cboMinutes",
+     Kind::Combo,
+     "1|5|6|10|15|30|60",
+     {1560, 120, 2160, 315},
+     kDefaultFont,
+     kInherit,
+     Align::Left,
+     false,
+     1,
+     true,
+     nullptr,
+     N_("Minutes to round to")},
+    Option("optNearest", N_("&Nearest"), 555, 2),
+    Option("optUp", N_("&Up"), 885, 3),
+    Option("optDown", N_("&Down"), 1215, 4),
+    Label("lblProblem", "", {120, 1590, 3600, 420}, kDefaultFont, kDarkRed, Align::Left, true, 5),
+    {"cmdOK",
+     Kind::Button,
+     N_("OK"),
+     {1320, 2130, 1140, 375},
+     kDefaultFont,
+     kInherit,
+     Align::Centre,
+     false,
+     6,
+     true,
+     nullptr,
+     N_("OK")},
+    {"cmdCancel",
+     Kind::Button,
+     N_("Cancel"),
+     {2580, 2130, 1140, 375},
+     kDefaultFont,
+     kInherit,
+     Align::Centre,
+     false,
+     7,
+     true,
+     nullptr,
+     N_("Cancel")},
+};
+
+constexpr FormSpec kRoundForm{"frmRound",
+                              N_("Round"),
+                              3840,
+                              2625,
+                              {ColorKind::ButtonFace, 0, 0, 0},
+                              kRoundControls,
+                              std::size(kRoundControls),
+                              nullptr,
+                              0};
+
 constexpr MenuItemSpec kHelpMenu[] = {
     {"mnuUsing", N_("&Using Tickwell..."), MenuCommand::Using, true},
     {"mnuHelpSep1", nullptr, MenuCommand::None, false},
@@ -349,6 +411,7 @@ const MenuItemSpec* HelpMenuBegin() { return std::begin(kHelpMenu); }
 const MenuItemSpec* HelpMenuEnd() { return std::end(kHelpMenu); }
 const FormSpec& MultiplyForm() { return kMultiplyForm; }
 const FormSpec& TimeBetweenForm() { return kTimeBetweenForm; }
+const FormSpec& RoundForm() { return kRoundForm; }
 
 std::string MenuShortcutText(const MenuItemSpec& item) {
     if (item.f1) return "F1";

@@ -49,7 +49,9 @@ constexpr ColorSpec kWhite = Rgb(255, 255, 255);
 constexpr ColorSpec kDarkRed = Rgb(192, 0, 0);
 constexpr ColorSpec kBlue = Rgb(0, 0, 255);
 
-enum class Kind { TextBox, Label, Button, Image };
+// Combo: a text field with choices offered below it (its caption lists them,
+// apart by "|"); Option: one of a group of option buttons.
+enum class Kind { TextBox, Label, Button, Image, Combo, Option };
 enum class Align { Left, Centre, Right };
 
 struct ControlSpec {
@@ -131,7 +133,8 @@ enum class MenuCommand {
     Tape,
     CopyHours,
     MultiplyDivide,
-    TimeBetween
+    TimeBetween,
+    Round
 };
 struct MenuItemSpec {
     const char* name;
@@ -193,6 +196,11 @@ constexpr const char* kNotAClockTimeText =
 constexpr const char* kBreakNotDurationText = N_("The break {text} is not a duration.");
 constexpr const char* kBreakTooLongText =
     N_("The break is longer than the time between start and end.");
+// The Round box (Ctrl+R): the minutes to round to, offered and typed, and
+// Nearest, Up or Down.
+const FormSpec& RoundForm();
+constexpr const char* kRoundMinutesRefused =
+    N_("Type a whole number of minutes from 1 to 1440.");
 constexpr const char* kFactorZero = N_("A duration cannot be divided by zero.");
 
 }  // namespace tickwell::forms

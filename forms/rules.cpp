@@ -66,6 +66,7 @@ void RunMenuCommand(MenuCommand command, IMenuCommands& menu) {
         case MenuCommand::CopyHours: menu.mnuCopyHours_Click(); break;
         case MenuCommand::MultiplyDivide: menu.mnuMultiplyDivide_Click(); break;
         case MenuCommand::TimeBetween: menu.mnuTimeBetween_Click(); break;
+        case MenuCommand::Round: menu.mnuRound_Click(); break;
         case MenuCommand::Using: menu.mnuUsing_Click(); break;
         case MenuCommand::WebSite: menu.mnuHelpWebSite_Click(); break;
         case MenuCommand::Sharewell: menu.mnuHelpSharewell_Click(); break;
@@ -215,6 +216,36 @@ bool ApplyTimeBetween(TimeCalculator& calc, const std::string& start, const std:
     calc.PasteEntry(EntryOf(span.micros));
     return true;
 }
+
+namespace {
+
+// The Round box's last choice, for the rest of the run.
+std::string gRoundMinutes = "15";
+int gRoundOption = 0;
+
+}  // namespace
+
+bool ApplyRound(TimeCalculator& calc, const std::string& minutes, int option,
+                std::string& refusal) {
+    std::string digits = minutes;
+    digits.erase(0, digits.find_first_not_of(" \t"));
+    digits.erase(digits.find_last_not_of(" \t") + 1);
+    std::int32_t value = 0;
+    const bool whole = !digits.empty() && digits.size() <= 4 &&
+                       digits.find_first_not_of("0123456789") == std::string::npos;
+    if (whole) value = std::stoi(digits);
+    if (!whole || value < 1 || value > 1440 || option < 0 || option > 2) {
+        refusal = Tr(kRoundMinutesRefused);
+        return false;
+    }
+    gRoundMinutes = std::to_string(value);
+    gRoundOption = option;
+    calc.Round(value, static_cast<TimeCalculator::Rounding>(option));
+    return true;
+}
+
+std::string RoundMinutesChoice() { return gRoundMinutes; }
+int RoundOptionChoice() { return gRoundOption; }
 
 std::size_t TapeDropUnits(const Tape& tape, std::size_t breakUnits) {
     const std::string& dropped = tape.Dropped();

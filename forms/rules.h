@@ -85,6 +85,7 @@ public:
     virtual void mnuCopyHours_Click() = 0;
     virtual void mnuMultiplyDivide_Click() = 0;
     virtual void mnuTimeBetween_Click() = 0;
+    virtual void mnuRound_Click() = 0;
     virtual void mnuUsing_Click() = 0;
     virtual void mnuHelpWebSite_Click() = 0;
     virtual void mnuHelpSharewell_Click() = 0;
@@ -109,6 +110,17 @@ std::string TimeBetweenPreview(const std::string& start, const std::string& end,
 // OK: the result into the boxes as the entry, as Paste puts it there.
 bool ApplyTimeBetween(TimeCalculator& calc, const std::string& start, const std::string& end,
                       const std::string& pause, std::string& refusal, int& field);
+
+// The Round box: the minutes typed or chosen (a whole number from 1 to
+// 1440) and the option chosen (0 Nearest, 1 Up, 2 Down). OK rounds and
+// keeps both as the box's choice for the rest of the run; false with the
+// sentence the box shows.
+bool ApplyRound(TimeCalculator& calc, const std::string& minutes, int option,
+                std::string& refusal);
+// What the box shows when it opens: the last choice of this run, else 15
+// minutes, Nearest.
+std::string RoundMinutesChoice();
+int RoundOptionChoice();
 
 // Edit > Copy: text selected in a box is copied as the box itself would
 // copy it; otherwise the duration "=" would show now. False when nothing is

@@ -21,6 +21,7 @@
 #include "frmAbout.h"
 #include "frmHelp.h"
 #include "frmMultiply.h"
+#include "frmRound.h"
 #include "frmTape.h"
 #include "frmTimeBetween.h"
 #include "msgbox.h"
@@ -260,6 +261,11 @@ void frmCalc::AskFactor() {
 
 void frmCalc::mnuTimeBetween_Click() {
     frmTimeBetween box(mCalc, this);
+    forms::Spoken(mCalc, *this, [&box] { return box.exec() == QDialog::Accepted; });
+}
+
+void frmCalc::mnuRound_Click() {
+    frmRound box(mCalc, this);
     forms::Spoken(mCalc, *this, [&box] { return box.exec() == QDialog::Accepted; });
 }
 

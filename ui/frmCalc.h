@@ -47,6 +47,7 @@ public:
     void mnuCopyHours_Click() override;
     void mnuMultiplyDivide_Click() override;
     void mnuTimeBetween_Click() override;
+    void mnuRound_Click() override;
     // Help menu.
     void mnuUsing_Click() override;
     void mnuHelpWebSite_Click() override;

@@ -1,10 +1,12 @@
 #include "qt_forms.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QRadioButton>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -74,6 +76,15 @@ QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row,
             break;
         }
         case forms::Kind::Image: widget = new QLabel(parent); break;
+        case forms::Kind::Combo: {
+            auto* combo = new QComboBox(parent);
+            combo->setEditable(true);
+            combo->setInsertPolicy(QComboBox::NoInsert);
+            combo->addItems(QString(row.caption).split('|'));
+            widget = combo;
+            break;
+        }
+        case forms::Kind::Option: widget = new QRadioButton(forms::Tr(row.caption), parent); break;
     }
     widget->setObjectName(row.name);
     widget->setGeometry(ToRect(row.rect));

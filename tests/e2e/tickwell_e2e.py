@@ -328,6 +328,19 @@ class Tickwell:
         return field is not None and field.name == "Start time" and self.desktop.run(
             ["xdotool", "getwindowfocus"], check=False).stdout.strip() == self.xwindow("Time Between")
 
+    def round_ready(self):
+        """The Round box is up with its Minutes field holding the keyboard focus."""
+        box = self.frame("Round")
+        # Qt names an editable combo box by its text, and its label by a relation.
+        field = box and self.find(box, role=pyatspi.ROLE_TEXT,
+                                  predicate=lambda n: n.getState().contains(pyatspi.STATE_FOCUSED))
+        return field is not None and field.parent.getRole() == pyatspi.ROLE_COMBO_BOX and \
+            self.desktop.run(["xdotool", "getwindowfocus"], check=False).stdout.strip() == self.xwindow("Round")
+
+    def round_open(self):
+        box = self.frame("Round")
+        return box is not None and box.getState().contains(pyatspi.STATE_SHOWING)
+
     def between_open(self):
         box = self.frame("Time Between")
         return box is not None and box.getState().contains(pyatspi.STATE_SHOWING)
@@ -479,6 +492,13 @@ EDIT = {
     "Time Between enters a shift less its break": [
         ("keys", "40+"), ("time_between", "22:00", "6:00", "0:30"), ("expect", ("7", "30", "0"), "Hours"),
         ("keys", "\r"), ("expect", ("47", "30", "0"), "Equals")],
+    # Faults caught: rounding by value instead of magnitude, a tie taken down, the option
+    # or the minutes typed ignored, an option's access key followed at once by Enter lost.
+    "Round to the nearest, up and down": [
+        ("keys", "7/52/0="), ("round_to", "15", "n"), ("expect", ("7", "45", "0"), "Equals"),
+        ("keys", "c7/52/0="), ("round_to", "15", "u"), ("expect", ("8", "0", "0"), "Equals"),
+        ("keys", "c7/52/0="), ("round_to", "6", "d"), ("expect", ("7", "48", "0"), "Equals"),
+        ("press", "ctrl+t"), ("tape_shows", ("round down 6 min", "= 7:48:00 (7.8 h)"))],
     "the tape shows the chain": [
         ("keys", "1/25/40-0/10/0="), ("press", "ctrl+t"),
         ("tape_shows", ("+ 1:25:40", "\u2212 0:10:00", "= 1:15:40 (1.2611 h)")),
@@ -671,6 +691,18 @@ def time_between(app, start, end, pause):
     wait_for("the Time Between box's Start field to take the keys", app.between_ready)
     app.keys(f"{start}\t{end}\t{pause}\r")
     wait_for("the Time Between box to close", lambda: not app.between_open())
+
+
+def round_to(app, minutes, option):
+    """Ctrl+R, the minutes typed over the offered ones, an option by its access key and at
+    once Enter, as a quick hand does."""
+    app.key("ctrl+r")
+    wait_for("the Round box's Minutes field to take the keys", app.round_ready)
+    app.key("ctrl+a")
+    app.keys(minutes)
+    app.key(f"alt+{option}")
+    app.keys("\r")
+    wait_for("the Round box to close", lambda: not app.round_open())
 
 
 def factor_refused(app, text, sentence):

@@ -1,0 +1,59 @@
+#include "frmRound.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "qt_forms.h"
+#include "rules.h"
+
+namespace tickwell {
+
+frmRound::frmRound(TimeCalculator& calc, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
+      mCalc(calc) {
+    const forms::FormSpec& form = forms::RoundForm();
+    setObjectName(form.name);
+    setWindowTitle(forms::Tr(form.caption));
+    setFixedSize(Px(form.clientWidth), Px(form.clientHeight));
+    setFont(ToFont(forms::kDefaultFont));
+    setModal(true);
+    for (const forms::ControlSpec& row : form) CreateControl(this, row, &form);
+    cboMinutes = findChild<QComboBox*>("cboMinutes");
+    findChild<QLabel*>("lblMinutes")->setBuddy(cboMinutes);  // Alt+M
+    cboMinutes->setEditText(QString::fromStdString(forms::RoundMinutesChoice()));
+    cboMinutes->lineEdit()->selectAll();
+    const char* const options[3] = {"optNearest", "optUp", "optDown"};
+    for (int i = 0; i < 3; ++i) mOptions[i] = findChild<QRadioButton*>(options[i]);
+    mOptions[forms::RoundOptionChoice()]->setChecked(true);
+    lblProblem = findChild<QLabel*>("lblProblem");
+    auto* ok = findChild<QPushButton*>("cmdOK");
+    ok->setDefault(true);  // Enter; Escape is Cancel, as in every dialog
+    connect(ok, &QPushButton::clicked, this, &frmRound::accept);
+    connect(findChild<QPushButton*>("cmdCancel"), &QPushButton::clicked, this, &QDialog::reject);
+    cboMinutes->setFocus();
+}
+
+void frmRound::accept() {
+    // An option chosen by its access key is checked only as its click ends,
+    // a moment later; Enter pressed in that moment takes the one going down.
+    int option = 0;
+    for (int i = 0; i < 3; ++i)
+        if (mOptions[i]->isChecked()) option = i;
+    for (int i = 0; i < 3; ++i)
+        if (mOptions[i]->isDown()) option = i;
+    std::string refusal;
+    if (forms::ApplyRound(mCalc, cboMinutes->currentText().toStdString(), option, refusal)) {
+        QDialog::accept();
+        return;
+    }
+    lblProblem->setText(QString::fromStdString(refusal));
+    cboMinutes->setAccessibleDescription(lblProblem->text());
+    cboMinutes->lineEdit()->selectAll();
+    cboMinutes->setFocus();
+}
+
+}  // namespace tickwell

@@ -92,6 +92,8 @@ void frmCalc::BuildControls(UINT dpi) {
                                                                            : SS_LEFT);
                 break;
             case forms::Kind::Image: style |= SS_ICON; break;
+            case forms::Kind::Combo:
+            case forms::Kind::Option: break;  // only the field boxes have them
         }
         const std::wstring caption = Wide(row.caption ? forms::Tr(row.caption) : "");
         HFONT font = MakeFont(row.font, dpi);
@@ -440,18 +442,33 @@ void frmCalc::PutOnClipboard(const std::string& text) {
 }
 
 void frmCalc::mnuTimeBetween_Click() {
-    const win::FieldBox box{
-        &forms::TimeBetweenForm(),
-        [this](const std::vector<std::string>& texts, std::string& refusal, std::size_t& field) {
-            int which = 0;
-            const bool applied = forms::ApplyTimeBetween(mCalc, texts.at(0), texts.at(1),
-                                                         texts.at(2), refusal, which);
-            field = static_cast<std::size_t>(which);
-            return applied;
-        },
-        [](const std::vector<std::string>& texts) {
-            return forms::TimeBetweenPreview(texts.at(0), texts.at(1), texts.at(2));
-        }};
+    const win::FieldBox box{&forms::TimeBetweenForm(),
+                            [this](const std::vector<std::string>& texts, int, std::string& refusal,
+                                   std::size_t& field) {
+                                int which = 0;
+                                const bool applied = forms::ApplyTimeBetween(
+                                    mCalc, texts.at(0), texts.at(1), texts.at(2), refusal, which);
+                                field = static_cast<std::size_t>(which);
+                                return applied;
+                            },
+                            [](const std::vector<std::string>& texts) {
+                                return forms::TimeBetweenPreview(texts.at(0), texts.at(1),
+                                                                 texts.at(2));
+                            }};
+    forms::Spoken(mCalc, *this,
+                  [&] { return ShowFieldBox(mHwnd, mTape ? mTape->Handle() : nullptr, box); });
+}
+
+void frmCalc::mnuRound_Click() {
+    const win::FieldBox box{&forms::RoundForm(),
+                            [this](const std::vector<std::string>& texts, int option,
+                                   std::string& refusal, std::size_t& field) {
+                                field = 0;
+                                return forms::ApplyRound(mCalc, texts.at(0), option, refusal);
+                            },
+                            nullptr,
+                            {forms::RoundMinutesChoice()},
+                            forms::RoundOptionChoice()};
     forms::Spoken(mCalc, *this,
                   [&] { return ShowFieldBox(mHwnd, mTape ? mTape->Handle() : nullptr, box); });
 }

@@ -44,6 +44,7 @@ public:
     void mnuCopyHours_Click() override;
     void mnuMultiplyDivide_Click() override;
     void mnuTimeBetween_Click() override;
+    void mnuRound_Click() override;
     void mnuUsing_Click() override;
     void mnuHelpWebSite_Click() override;
     void mnuHelpSharewell_Click() override;

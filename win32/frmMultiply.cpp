@@ -1,5 +1,6 @@
 #include "frmMultiply.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "layout.h"
@@ -16,11 +17,18 @@ constexpr int kFirstId = 100;
 struct BoxState {
     UINT dpi = 96;
     std::vector<HFONT> fonts;
-    std::vector<HWND> fields;
+    std::vector<HWND> fields, options;
     HWND problem = nullptr, preview = nullptr;
     const FieldBox* spec = nullptr;
     bool done = false;
     bool applied = false;
+
+    int Option() const {
+        for (std::size_t i = 0; i < options.size(); ++i)
+            if (SendMessageW(options[i], BM_GETCHECK, 0, 0) == BST_CHECKED)
+                return static_cast<int>(i);
+        return 0;
+    }
 
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
@@ -34,14 +42,15 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     switch (msg) {
         case WM_COMMAND:
             if (!state) break;
-            if (HIWORD(wp) == EN_CHANGE && state->preview && state->spec->preview) {
+            if ((HIWORD(wp) == EN_CHANGE || HIWORD(wp) == CBN_EDITCHANGE) && state->preview &&
+                state->spec->preview) {
                 SetWindowTextW(state->preview, Wide(state->spec->preview(state->Texts())).c_str());
                 return 0;
             }
             if (LOWORD(wp) == IDOK) {  // the button, or Enter
                 std::string refusal;
                 std::size_t field = 0;
-                if (state->spec->apply(state->Texts(), refusal, field)) {
+                if (state->spec->apply(state->Texts(), state->Option(), refusal, field)) {
                     state->done = state->applied = true;
                 } else if (field < state->fields.size()) {
                     SetWindowTextW(state->problem, Wide(refusal).c_str());
@@ -119,19 +128,46 @@ bool ShowFieldBox(HWND owner, HWND alsoBlocked, const FieldBox& spec) {
             cls = L"EDIT";
             style |= WS_TABSTOP | ES_AUTOHSCROLL;
             exStyle = WS_EX_CLIENTEDGE;
+        } else if (row.kind == forms::Kind::Combo) {
+            cls = L"COMBOBOX";
+            style |= WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWN | CBS_AUTOHSCROLL;
+        } else if (row.kind == forms::Kind::Option) {
+            cls = L"BUTTON";
+            // The first of the group starts it and is its one Tab stop.
+            style |= BS_AUTORADIOBUTTON | (state.options.empty() ? WS_GROUP | WS_TABSTOP : 0);
         } else {
             style |= row.wrap ? SS_LEFT : SS_LEFTNOWORDWRAP;  // "&Number" gives Alt+N
         }
         const std::wstring text = Wide(row.caption ? forms::Tr(row.caption) : "");
         HFONT font = MakeFont(row.font, state.dpi);
-        const RECT r = LabelRect(form, row, text, font, state.dpi);
-        HWND control = CreateWindowExW(
-            exStyle, cls, text.c_str(), style, r.left, r.top, r.right - r.left, r.bottom - r.top,
-            box, reinterpret_cast<HMENU>(id), GetModuleHandleW(nullptr), nullptr);
+        RECT r = LabelRect(form, row, text, font, state.dpi);
+        if (row.kind == forms::Kind::Combo) r.bottom += (r.bottom - r.top) * 6;  // its list
+        HWND control =
+            CreateWindowExW(exStyle, cls, row.kind == forms::Kind::Combo ? L"" : text.c_str(),
+                            style, r.left, r.top, r.right - r.left, r.bottom - r.top, box,
+                            reinterpret_cast<HMENU>(id), GetModuleHandleW(nullptr), nullptr);
         state.fonts.push_back(font);
         SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         if (row.accessibleName) SetAccessibleName(control, row.accessibleName);
-        if (row.kind == forms::Kind::TextBox) state.fields.push_back(control);
+        if (row.kind == forms::Kind::Combo) {
+            const std::string offered = row.caption;
+            for (std::size_t at = 0; at <= offered.size();) {
+                const std::size_t bar = std::min(offered.find('|', at), offered.size());
+                SendMessageW(control, CB_ADDSTRING, 0,
+                             reinterpret_cast<LPARAM>(Wide(offered.substr(at, bar - at)).c_str()));
+                at = bar + 1;
+            }
+        }
+        if (row.kind == forms::Kind::TextBox || row.kind == forms::Kind::Combo) {
+            if (state.fields.size() < spec.initial.size())
+                SetWindowTextW(control, Wide(spec.initial[state.fields.size()]).c_str());
+            state.fields.push_back(control);
+        }
+        if (row.kind == forms::Kind::Option) {
+            if (static_cast<int>(state.options.size()) == spec.option)
+                SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
+            state.options.push_back(control);
+        }
         if (name == "lblProblem") state.problem = control;
         if (name == "lblPreview") state.preview = control;
     }
@@ -143,13 +179,13 @@ bool ShowFieldBox(HWND owner, HWND alsoBlocked, const FieldBox& spec) {
 }
 
 bool ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply) {
-    const FieldBox spec{
-        &forms::MultiplyForm(),
-        [&apply](const std::vector<std::string>& texts, std::string& refusal, std::size_t& field) {
-            field = 0;
-            return apply(texts.at(0), refusal);
-        },
-        nullptr};
+    const FieldBox spec{&forms::MultiplyForm(),
+                        [&apply](const std::vector<std::string>& texts, int, std::string& refusal,
+                                 std::size_t& field) {
+                            field = 0;
+                            return apply(texts.at(0), refusal);
+                        },
+                        nullptr};
     return ShowFieldBox(owner, alsoBlocked, spec);
 }
 

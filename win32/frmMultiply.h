@@ -19,14 +19,18 @@ namespace tickwell::win {
 // false with the sentence the box shows (it stays open, nothing changed).
 using ApplyFactorText = std::function<bool(const std::string& text, std::string& refusal)>;
 
-// A box: its table (its text boxes are the fields, in order; "lblProblem"
-// and "lblPreview" its two lines), what OK does with the fields' texts
-// (false with the sentence to show and the field to select), and the
-// preview line as they change (null for none).
+// A box: its table (its text boxes and combo boxes are the fields, in
+// order; its option buttons one group; "lblProblem" and "lblPreview" its two
+// lines), what OK does with the fields' texts and the option checked (false
+// with the sentence to show and the field to select), and the preview line
+// as they change (null for none). Fields start with `initial`'s texts, the
+// group with `option` checked.
 struct FieldBox {
     const forms::FormSpec* form;
-    std::function<bool(const std::vector<std::string>&, std::string&, std::size_t&)> apply;
+    std::function<bool(const std::vector<std::string>&, int, std::string&, std::size_t&)> apply;
     std::function<std::string(const std::vector<std::string>&)> preview;
+    std::vector<std::string> initial = {};
+    int option = 0;
 };
 // True when OK applied it, false when it was cancelled.
 bool ShowFieldBox(HWND owner, HWND alsoBlocked, const FieldBox& box);

@@ -403,6 +403,17 @@ int main(int argc, char** argv) {
                       ",\"preview\":" + Json(Text(GetDlgItem(between, 106))) +
                       ",\"problem\":" + Json(Text(GetDlgItem(between, 107))) + "}"
                 : std::string("null"));
+    // The Round box: whether its Minutes field (a combo box's edit) has the focus.
+    HWND round = FindWindowW(L"TickwellRound", nullptr);
+    HWND minutes = round ? GetDlgItem(round, 101) : nullptr;
+    out += ",\"round\":" +
+           (round && IsWindowVisible(round)
+                ? std::string("{\"focused\":") +
+                      (minutes && (gui.hwndFocus == minutes || GetParent(gui.hwndFocus) == minutes)
+                           ? "true"
+                           : "false") +
+                      ",\"problem\":" + Json(Text(GetDlgItem(round, 105))) + "}"
+                : std::string("null"));
     HWND about = FindWindowW(L"TickwellAbout", nullptr);
     if (about && IsWindowVisible(about)) {
         out += ",\"about\":{\"title\":" + Json(Text(about));

@@ -21,7 +21,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from tickwell_e2e import (BURST, EDIT, LANGUAGES, MODIFIED, MULTIPLY, SPOKEN, TAPE, TYPED, WAIT, Desktop,  # noqa: E402
-                          Failure, burst, clipboard_is, factor, factor_refused, time_between, main_at_right_edge, minimize_and_restore, paste, pause,
+                          Failure, burst, clipboard_is, factor, factor_refused, round_to, time_between, main_at_right_edge, minimize_and_restore, paste, pause,
                           play, play_all, press, restore_without_minimize, tape_beside, tape_on_screen,
                           tape_open, tape_shows, wait_for)
 
@@ -135,6 +135,14 @@ class Tickwell:
         box = self.state().get("between")
         return bool(box and box["focused"] == "Start time") and self.desktop.run(
             ["xdotool", "getwindowfocus"], check=False).stdout.strip() == self.xwindow("Time Between")
+
+    def round_ready(self):
+        box = self.state().get("round")
+        return bool(box and box["focused"]) and self.desktop.run(
+            ["xdotool", "getwindowfocus"], check=False).stdout.strip() == self.xwindow("Round")
+
+    def round_open(self):
+        return self.state().get("round") is not None
 
     def between_open(self):
         return self.state().get("between") is not None

@@ -5,8 +5,8 @@
 #include <clocale>
 #include <cmath>
 #include <cstdio>
-#include <vector>
 #include <string>
+#include <vector>
 
 #include "factor.h"
 #include "headless_host.h"
@@ -133,14 +133,14 @@ TEST(Timesheet, ClockTimes) {
         bool end;
         std::int32_t seconds;  // -1: refused
     } rows[] = {
-        {"9:00", false, 32400},     {"09:30", false, 34200},     {"9:30:15", false, 34215},
-        {"0930", false, 34200},     {"9am", false, 32400},       {"9:30 PM", false, 77400},
-        {"9:30 p.m.", false, 77400}, {"12 am", false, 0},        {"12 pm", false, 43200},
-        {"12:30am", false, 1800},   {"24:00", true, 86400},      {"24:00", false, -1},
-        {"24:01", true, -1},        {"25:00", false, -1},        {"9:60", false, -1},
-        {"9:30:60", false, -1},     {"9:5", false, -1},          {"13pm", false, -1},
-        {"0 am", false, -1},        {"9", false, -1},            {"930", false, -1},
-        {"pm", false, -1},          {"9:30 pmx", false, -1},     {"", false, -1},
+        {"9:00", false, 32400},      {"09:30", false, 34200}, {"9:30:15", false, 34215},
+        {"0930", false, 34200},      {"9am", false, 32400},   {"9:30 PM", false, 77400},
+        {"9:30 p.m.", false, 77400}, {"12 am", false, 0},     {"12 pm", false, 43200},
+        {"12:30am", false, 1800},    {"24:00", true, 86400},  {"24:00", false, -1},
+        {"24:01", true, -1},         {"25:00", false, -1},    {"9:60", false, -1},
+        {"9:30:60", false, -1},      {"9:5", false, -1},      {"13pm", false, -1},
+        {"0 am", false, -1},         {"9", false, -1},        {"930", false, -1},
+        {"pm", false, -1},           {"9:30 pmx", false, -1}, {"", false, -1},
     };
     for (const auto& r : rows) {
         std::int32_t seconds = -1;
@@ -156,13 +156,20 @@ TEST(Timesheet, ClockTimes) {
 // range cut short ("9:00-") read as a range.
 TEST(Timesheet, Ranges) {
     const std::pair<const char*, const char*> rows[] = {
-        {"9:00-17:30", "8:30:00"},        {"9am \u2013 5:30pm", "8:30:00"},
-        {"22:00-06:00", "8:00:00"},       {"9:00-9:00", "0:00:00"},
-        {"0:00-24:00", "24:00:00"},       {"1:00-0:30", "23:30:00"},
-        {"10:15-12:00, 13:45-15:30", "3:30:00"}, {"9:00 to 17:00; 18:00\u201419:15", "9:15:00"},
-        {"9:30", nullptr},                {"-0:30", nullptr},
-        {"9:00-", nullptr},               {"9:00-17:30,", nullptr},
-        {"9:00-17:30\n10:00-11:00", nullptr}, {"9:00 too 17:00", nullptr},
+        {"9:00-17:30", "8:30:00"},
+        {"9am \u2013 5:30pm", "8:30:00"},
+        {"22:00-06:00", "8:00:00"},
+        {"9:00-9:00", "0:00:00"},
+        {"0:00-24:00", "24:00:00"},
+        {"1:00-0:30", "23:30:00"},
+        {"10:15-12:00, 13:45-15:30", "3:30:00"},
+        {"9:00 to 17:00; 18:00\u201419:15", "9:15:00"},
+        {"9:30", nullptr},
+        {"-0:30", nullptr},
+        {"9:00-", nullptr},
+        {"9:00-17:30,", nullptr},
+        {"9:00-17:30\n10:00-11:00", nullptr},
+        {"9:00 too 17:00", nullptr},
     };
     for (const auto& [text, want] : rows) {
         std::int64_t seconds = -1;
@@ -223,24 +230,50 @@ TEST(Duration, AsPeopleWriteThem) {
     // Thousands and decimals in the three kinds of locale; a clock's
     // fraction; periods; scripts, capitals, blanks, "and", "1:30 h".
     const Row rows[] = {
-        {'.', "1,500 s", "||1500"}, {'.', "12,345,678 s", "||12345678"}, {'.', "1,5 h", "1|30|"},
-        {'.', "0,500 s", "||0.500"}, {'.', "1,234.5 s", "||1234.5"}, {'.', "1.500 s", "||1.500"},
-        {'.', "1,50,000 s", ""}, {'.', "1.234.567 s", "||1234567"}, {',', "3.600 Sekunden", "||3600"},
-        {',', "1.234.567 s", "||1234567"}, {',', "1.5 h", "1|30|"}, {',', "1,500 s", "||1.500"},
-        {',', "1.234,5 s", "||1234.5"}, {',', "0:00:02.500", "0|00|02.500"},
-        {',', "0:00:02,5", "0|00|02.5"}, {0, "1,500 s", "?1,500"}, {0, "1.500 s", "?1.500"},
-        {0, "1,5 h", "1|30|"}, {0, "12,345,678 s", "||12345678"}, {0, "1 h 1,500 s", "?1,500"},
-        {'.', "1 Std.30 Min", "1|30|"}, {'.', "2h.30", "2|30|"}, {'.', "1 Min.30", "|1|30"},
+        {'.', "1,500 s", "||1500"},
+        {'.', "12,345,678 s", "||12345678"},
+        {'.', "1,5 h", "1|30|"},
+        {'.', "0,500 s", "||0.500"},
+        {'.', "1,234.5 s", "||1234.5"},
+        {'.', "1.500 s", "||1.500"},
+        {'.', "1,50,000 s", ""},
+        {'.', "1.234.567 s", "||1234567"},
+        {',', "3.600 Sekunden", "||3600"},
+        {',', "1.234.567 s", "||1234567"},
+        {',', "1.5 h", "1|30|"},
+        {',', "1,500 s", "||1.500"},
+        {',', "1.234,5 s", "||1234.5"},
+        {',', "0:00:02.500", "0|00|02.500"},
+        {',', "0:00:02,5", "0|00|02.5"},
+        {0, "1,500 s", "?1,500"},
+        {0, "1.500 s", "?1.500"},
+        {0, "1,5 h", "1|30|"},
+        {0, "12,345,678 s", "||12345678"},
+        {0, "1 h 1,500 s", "?1,500"},
+        {'.', "1 Std.30 Min", "1|30|"},
+        {'.', "2h.30", "2|30|"},
+        {'.', "1 Min.30", "|1|30"},
         {'.', "1h.5", ""},  // 1.5 h or 1 h 5 min: refused
-        {'.', "2 Std. 15 Min.", "2|15|"}, {'.', "90 Min.", "|90|"}, {'.', "1 hr.", "1||"},
-        {'.', "2 godz. 30 min.", "2|30|"}, {'.', "2 ч. 30 мин.", "2|30|"},
-        {'.', "2 Часа 30 Минут", "2|30|"}, {'.', "2 GODZINĘ", "2||"}, {'.', "1ч 30м", "1|30|"},
-        {'.', "1ч30м15с", "1|30|15"}, {'.', "1 минуту 5 секунду", "|1|5"},
-        {'.', "1\u00A0h\u00A030", "1|30|"}, {'.', "30\u202F\u043C\u0438\u043D", "|30|"},
+        {'.', "2 Std. 15 Min.", "2|15|"},
+        {'.', "90 Min.", "|90|"},
+        {'.', "1 hr.", "1||"},
+        {'.', "2 godz. 30 min.", "2|30|"},
+        {'.', "2 ч. 30 мин.", "2|30|"},
+        {'.', "2 Часа 30 Минут", "2|30|"},
+        {'.', "2 GODZINĘ", "2||"},
+        {'.', "1ч 30м", "1|30|"},
+        {'.', "1ч30м15с", "1|30|15"},
+        {'.', "1 минуту 5 секунду", "|1|5"},
+        {'.', "1\u00A0h\u00A030", "1|30|"},
+        {'.', "30\u202F\u043C\u0438\u043D", "|30|"},
         {'.', "1\u2009h\u200730", "1|30|"},
-        {'.', "2 Stunden und 30 Minuten", "2|30|"}, {'.', "1 hour and 30 minutes", "1|30|"},
-        {'.', "1 hour and", ""}, {'.', "1 h e 30 min", "1|30|"}, {'.', "1:30 h", "1|30|"},
-        {'.', "1:30 Std.", "1|30|"}, {'.', "1:30 min", ""},  // 1 h 30 min or 1 min 30 s: refused
+        {'.', "2 Stunden und 30 Minuten", "2|30|"},
+        {'.', "1 hour and 30 minutes", "1|30|"},
+        {'.', "1 hour and", ""},
+        {'.', "1 h e 30 min", "1|30|"},
+        {'.', "1:30 h", "1|30|"},
+        {'.', "1:30 Std.", "1|30|"},
+        {'.', "1:30 min", ""},  // 1 h 30 min or 1 min 30 s: refused
     };
     for (const Row& r : rows) {
         PastedEntry entry{"x", "x", "x"};
@@ -267,8 +300,8 @@ TEST(Duration, HoursInTheUsersLocale) {
     const std::string saved = old ? old : "C";
     // Faults caught: a line with two decimal marks ("= 0:00:02.5 (0,0007 h)"),
     // "-0" or a trailing point of more than one byte left by Copy as Hours.
-    for (const auto& [locale, point] : {std::pair<const char*, std::string>{"de_DE.UTF-8", ","},
-                                        {"ps_AF.UTF-8", "\u066B"}}) {
+    for (const auto& [locale, point] :
+         {std::pair<const char*, std::string>{"de_DE.UTF-8", ","}, {"ps_AF.UTF-8", "\u066B"}}) {
         if (!std::setlocale(LC_NUMERIC, locale)) {
             std::printf("no %s locale here; its rows are not run\n", locale);
             continue;
@@ -284,7 +317,8 @@ TEST(Duration, HoursInTheUsersLocale) {
         const std::vector<std::string> want = {
             "= 1:30:00 (1" + point + "5 h)", "= 0:00:02" + point + "5 (0" + point + "0007 h)",
             "\u00D7 1" + point + "5", "MS 62" + point + "5 min 0 s"};
-        EXPECT_EQ(std::vector<std::string>(tape.Lines().begin(), tape.Lines().end()), want) << locale;
+        EXPECT_EQ(std::vector<std::string>(tape.Lines().begin(), tape.Lines().end()), want)
+            << locale;
     }
     std::setlocale(LC_NUMERIC, saved.c_str());
     EXPECT_EQ(HoursText(1.5), "1.5");
@@ -396,14 +430,27 @@ TEST(Factor, Field) {
         double value;
     };
     const Row rows[] = {
-        {"3", true, false, 3},       {"*3", true, false, 3},   {" x 1.5 ", true, false, 1.5},
-        {"\u00D72", true, false, 2}, {"/4", true, true, 4},    {"\u00F7 4", true, true, 4},
-        {"1,5", true, false, 1.5},   {"/0", true, true, 0},    {"-2", true, false, -2},
-        {".5", true, false, 0.5},    {"", false, false, 0},    {"x", false, false, 0},
-        {"3x", false, false, 0},     {"1e3", false, false, 0}, {"1.2.3", false, false, 0},
-        {"//4", false, false, 0},    {"1 2", false, false, 0}, {"abc", false, false, 0},
+        {"3", true, false, 3},
+        {"*3", true, false, 3},
+        {" x 1.5 ", true, false, 1.5},
+        {"\u00D72", true, false, 2},
+        {"/4", true, true, 4},
+        {"\u00F7 4", true, true, 4},
+        {"1,5", true, false, 1.5},
+        {"/0", true, true, 0},
+        {"-2", true, false, -2},
+        {".5", true, false, 0.5},
+        {"", false, false, 0},
+        {"x", false, false, 0},
+        {"3x", false, false, 0},
+        {"1e3", false, false, 0},
+        {"1.2.3", false, false, 0},
+        {"//4", false, false, 0},
+        {"1 2", false, false, 0},
+        {"abc", false, false, 0},
         // Faults caught: "1,000" read as 1 where "," groups thousands.
-        {"1,000", true, false, 1000}, {"x 12,345.5", true, false, 12345.5},
+        {"1,000", true, false, 1000},
+        {"x 12,345.5", true, false, 12345.5},
         {"1,50,0", false, false, 0},
     };
     for (const Row& r : rows) {
@@ -442,13 +489,22 @@ TEST(Factor, MultiplyAndDivide) {
         // Faults caught: Overflow for a product "=" could show (seconds held
         // in 32 bits); a pasted fraction rounded away before scaling (0.5 s
         // times 3 was 0); the hours' rest lost beside large hours.
-        {"596523/14/7", false, 2, "1193046|28|14", {"\u00D7 2", "= 1193046:28:14 (1193046.4706 h)"},
+        {"596523/14/7",
+         false,
+         2,
+         "1193046|28|14",
+         {"\u00D7 2", "= 1193046:28:14 (1193046.4706 h)"},
          nullptr},
         {"700000", false, 1, "700000|0|0", {"\u00D7 1", "= 700000:00:00 (700000 h)"}, nullptr},
         {"0:00:00.5", false, 3, "0|0|2", {"\u00D7 3", "= 0:00:02 (0.0006 h)"}, nullptr},
         {"1:00:00.4", false, 10, "10|0|4", {"\u00D7 10", "= 10:00:04 (10.0011 h)"}, nullptr},
         {"-0:01:30", false, 1, "0|-1|-30", {"\u00D7 1", "= -0:01:30 (-0.025 h)"}, nullptr},
-        {"//3000000000", false, 1, "||", {"Error 6: Overflow", "CE"}, "Error Number: 6\r\nOverflow"},
+        {"//3000000000",
+         false,
+         1,
+         "||",
+         {"Error 6: Overflow", "CE"},
+         "Error Number: 6\r\nOverflow"},
         {"1",
          true,
          0,
@@ -478,7 +534,7 @@ TEST(Factor, MultiplyAndDivide) {
             EXPECT_FALSE(host.Calc().CalculationInProgress()) << r.keys;
         }
         if (!r.error && std::stod(r.boxes) < 596523) {  // "+" takes 32-bit seconds
-            host.Type("+0/0/1=");  // "+" goes on from the result
+            host.Type("+0/0/1=");                       // "+" goes on from the result
             EXPECT_EQ(host.GetText(Control::txtSeconds),
                       std::to_string(std::stoi(std::string(r.boxes).substr(
                                          std::string(r.boxes).rfind('|') + 1)) +
@@ -490,6 +546,50 @@ TEST(Factor, MultiplyAndDivide) {
 
 // Faults caught: trailing zeros, "-0", float noise, a different duration
 // than Copy takes.
+// Faults caught: rounding by value (-0:07 up became 0), a tie taken down,
+// steps counted within the hour (90 minutes), the chain's pending entry
+// left out of what is rounded.
+TEST(Factor, RoundByMagnitude) {
+    using R = TimeCalculator::Rounding;
+    const struct {
+        const char* keys;
+        std::int32_t minutes;
+        R rounding;
+        const char* boxes;
+        std::vector<std::string> tape;
+    } rows[] = {
+        {"7:52:00", 15, R::Nearest, "7|45|0", {"round nearest 15 min", "= 7:45:00 (7.75 h)"}},
+        {"7:52:00", 15, R::Up, "8|0|0", {"round up 15 min", "= 8:00:00 (8 h)"}},
+        {"7:52:00", 6, R::Down, "7|48|0", {"round down 6 min", "= 7:48:00 (7.8 h)"}},
+        {"-0:07:00", 15, R::Up, "0|-15|0", {"round up 15 min", "= -0:15:00 (-0.25 h)"}},
+        {"7:52:30", 15, R::Nearest, "8|0|0", {"round nearest 15 min", "= 8:00:00 (8 h)"}},
+        {"-0:07:30", 15, R::Nearest, "0|-15|0", {"round nearest 15 min", "= -0:15:00 (-0.25 h)"}},
+        {"2:00:00", 90, R::Up, "3|0|0", {"round up 90 min", "= 3:00:00 (3 h)"}},
+        {"1/25/40+0/10/0",
+         60,
+         R::Nearest,
+         "2|0|0",
+         {"+ 1:25:40", "+ 0:10:00", "round nearest 60 min", "= 2:00:00 (2 h)"}},
+    };
+    for (const auto& r : rows) {
+        HeadlessHost host;
+        Tape tape;
+        host.Calc().SetTape(&tape);
+        PastedEntry pasted;
+        if (ParseDuration(r.keys, pasted, '.'))
+            host.Calc().PasteEntry(pasted);
+        else
+            host.Type(r.keys);
+        host.Calc().Round(r.minutes, r.rounding);
+        EXPECT_EQ(host.GetText(Control::txtHours) + "|" + host.GetText(Control::txtMinutes) + "|" +
+                      host.GetText(Control::txtSeconds),
+                  r.boxes)
+            << r.keys << " by " << r.minutes;
+        EXPECT_EQ(std::vector<std::string>(tape.Lines().begin(), tape.Lines().end()), r.tape)
+            << r.keys << " by " << r.minutes;
+    }
+}
+
 TEST(Factor, CopyAsHours) {
     struct Row {
         const char* keys;

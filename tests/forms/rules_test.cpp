@@ -105,8 +105,8 @@ TEST(KeyRules, WhatEachKeyDoes) {
         {"German - on the US / key stays minus", on(chr('-'), 0), A::Dispatch, '-'},
         {"AZERTY a on the US Q key stays a", on(chr('a'), 'q'), A::Dispatch, 'a'},
         {"Russian . on the US / key stays a point", on(chr('.'), 0), A::Dispatch, '.'},
-        {"Ctrl with a Russian letter is Ctrl+its Latin letter", with(on(chr(0x0441), 'c'), false,
-         true, false), A::Dispatch, 3},
+        {"Ctrl with a Russian letter is Ctrl+its Latin letter",
+         with(on(chr(0x0441), 'c'), false, true, false), A::Dispatch, 3},
     };
     for (const Row& r : rows) {
         const KeyRoute route = RouteKey(r.press);
@@ -231,6 +231,16 @@ TEST(TimeBetween, EntersEndLessStartLessBreak) {
             EXPECT_EQ(field, r.field) << r.fault;
             EXPECT_EQ(boxes, "7||") << r.fault << " (and changed the boxes)";
         }
+    }
+    // The Round box's minutes: a whole number from 1 to 1440, or nothing
+    // changes. Fault caught: 0 (a division by zero), 1441, or a fraction taken.
+    for (const char* minutes : {"0", "1441", "1.5", "15 min", ""}) {
+        HeadlessHost host;
+        host.Type("7/52");
+        std::string refusal;
+        EXPECT_FALSE(ApplyRound(host.Calc(), minutes, 1, refusal)) << minutes;
+        EXPECT_EQ(refusal, Tr(kRoundMinutesRefused)) << minutes;
+        EXPECT_EQ(host.GetText(Control::txtMinutes), "52") << minutes;
     }
     EXPECT_EQ(TimeBetweenPreview("22:00", "6:00", "0:30"), "Entered: 7:30:00 (next day)");
     EXPECT_EQ(TimeBetweenPreview("9:00", "17:", ""), "");  // typed halfway: nothing yet

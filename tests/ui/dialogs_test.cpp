@@ -385,7 +385,8 @@ void TextsFitAndStayApart() {
     // Fault caught: a box's title cut off in the title bar (room left for
     // the icon and the close box); a label of the Time Between box wider
     // than its room before the fields.
-    for (const forms::FormSpec* box : {&forms::MultiplyForm(), &forms::TimeBetweenForm()}) {
+    for (const forms::FormSpec* box :
+         {&forms::MultiplyForm(), &forms::TimeBetweenForm(), &forms::RoundForm()}) {
         EXPECT_LE(
             QFontMetrics(QApplication::font()).horizontalAdvance(forms::Tr(box->caption)) + 64,
             Px(box->clientWidth))

@@ -142,7 +142,7 @@ TEST_F(MainWindow, LayoutMatchesTheDesign) {
     // screen reader speaks as part of its name instead of as its shortcut.
     EXPECT_EQ(items(0),
               "&Copy Ctrl+C|Copy as &Hours Ctrl+Shift+C|&Paste Ctrl+V|-|"
-              "Multiply or &Divide... *|Time &Between... Ctrl+B|-|&Tape Ctrl+T");
+              "Multiply or &Divide... *|Time &Between... Ctrl+B|&Round... Ctrl+R|-|&Tape Ctrl+T");
     EXPECT_EQ(mWindow->menuBar()->actions()[1]->text(), "&Help");
     EXPECT_EQ(items(1),
               "&Using Tickwell... F1|-|Brenholt &Web Site... |&Sharewell Project... |-|"

@@ -66,7 +66,8 @@ public:
     void Rounded(int rounding, std::int32_t minutes) override;
 
 private:
-    void Add(std::string line);
+    void Add(std::string line);   // and tells the window
+    void Push(std::string line);  // without telling it
     std::deque<std::string> mLines;
     std::string mDropped;
     std::function<void()> mChanged;

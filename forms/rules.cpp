@@ -220,7 +220,7 @@ bool ApplyTimeBetween(TimeCalculator& calc, const std::string& start, const std:
 namespace {
 
 // The Round box's last choice, for the rest of the run.
-std::string gRoundMinutes = "15";
+std::int32_t gRoundMinutes = 15;
 int gRoundOption = 0;
 
 }  // namespace
@@ -238,13 +238,13 @@ bool ApplyRound(TimeCalculator& calc, const std::string& minutes, int option,
         refusal = Tr(kRoundMinutesRefused);
         return false;
     }
-    gRoundMinutes = std::to_string(value);
+    gRoundMinutes = value;
     gRoundOption = option;
     calc.Round(value, static_cast<TimeCalculator::Rounding>(option));
     return true;
 }
 
-std::string RoundMinutesChoice() { return gRoundMinutes; }
+std::string RoundMinutesChoice() { return std::to_string(gRoundMinutes); }
 int RoundOptionChoice() { return gRoundOption; }
 
 std::size_t TapeDropUnits(const Tape& tape, std::size_t breakUnits) {

@@ -19,7 +19,7 @@ struct BoxState {
     std::vector<HFONT> fonts;
     std::vector<HWND> fields, options;
     HWND problem = nullptr, preview = nullptr;
-    const FieldBox* spec = nullptr;
+    const FieldBox* fieldBox = nullptr;
     bool done = false;
     bool applied = false;
 
@@ -43,14 +43,15 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_COMMAND:
             if (!state) break;
             if ((HIWORD(wp) == EN_CHANGE || HIWORD(wp) == CBN_EDITCHANGE) && state->preview &&
-                state->spec->preview) {
-                SetWindowTextW(state->preview, Wide(state->spec->preview(state->Texts())).c_str());
+                state->fieldBox->preview) {
+                SetWindowTextW(state->preview,
+                               Wide(state->fieldBox->preview(state->Texts())).c_str());
                 return 0;
             }
             if (LOWORD(wp) == IDOK) {  // the button, or Enter
                 std::string refusal;
                 std::size_t field = 0;
-                if (state->spec->apply(state->Texts(), state->Option(), refusal, field)) {
+                if (state->fieldBox->apply(state->Texts(), state->Option(), refusal, field)) {
                     state->done = state->applied = true;
                 } else if (field < state->fields.size()) {
                     SetWindowTextW(state->problem, Wide(refusal).c_str());
@@ -70,7 +71,7 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_CTLCOLORSTATIC: {
             if (!state) break;
             const int id = GetDlgCtrlID(reinterpret_cast<HWND>(lp));
-            const forms::FormSpec& form = *state->spec->form;
+            const forms::FormSpec& form = *state->fieldBox->form;
             const std::size_t index = static_cast<std::size_t>(id - kFirstId);
             HDC dc = reinterpret_cast<HDC>(wp);
             SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
@@ -91,15 +92,15 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 }  // namespace
 
-bool ShowFieldBox(HWND owner, HWND alsoBlocked, const FieldBox& spec) {
+bool ShowFieldBox(HWND owner, HWND alsoBlocked, const FieldBox& fieldBox) {
     // One window class per box, named for it ("TickwellMultiply").
-    const std::wstring windowClass = L"Tickwell" + Wide(std::string(spec.form->name).substr(3));
+    const std::wstring windowClass = L"Tickwell" + Wide(std::string(fieldBox.form->name).substr(3));
     RegisterWindowClass(windowClass.c_str(), BoxProc, COLOR_BTNFACE, false);  // once; later fail
 
-    const forms::FormSpec& form = *spec.form;
+    const forms::FormSpec& form = *fieldBox.form;
     BoxState state;
     state.dpi = WindowDpi(owner);
-    state.spec = &spec;
+    state.fieldBox = &fieldBox;
     const SIZE size =
         OuterSize(form.clientWidth, form.clientHeight, kStyle, kExStyle, false, state.dpi);
     RECT ownerRect{};
@@ -159,12 +160,12 @@ bool ShowFieldBox(HWND owner, HWND alsoBlocked, const FieldBox& spec) {
             }
         }
         if (row.kind == forms::Kind::TextBox || row.kind == forms::Kind::Combo) {
-            if (state.fields.size() < spec.initial.size())
-                SetWindowTextW(control, Wide(spec.initial[state.fields.size()]).c_str());
+            if (state.fields.size() < fieldBox.initial.size())
+                SetWindowTextW(control, Wide(fieldBox.initial[state.fields.size()]).c_str());
             state.fields.push_back(control);
         }
         if (row.kind == forms::Kind::Option) {
-            if (static_cast<int>(state.options.size()) == spec.option)
+            if (static_cast<int>(state.options.size()) == fieldBox.option)
                 SendMessageW(control, BM_SETCHECK, BST_CHECKED, 0);
             state.options.push_back(control);
         }
@@ -179,14 +180,14 @@ bool ShowFieldBox(HWND owner, HWND alsoBlocked, const FieldBox& spec) {
 }
 
 bool ShowMultiplyBox(HWND owner, HWND alsoBlocked, const ApplyFactorText& apply) {
-    const FieldBox spec{&forms::MultiplyForm(),
-                        [&apply](const std::vector<std::string>& texts, int, std::string& refusal,
-                                 std::size_t& field) {
-                            field = 0;
-                            return apply(texts.at(0), refusal);
-                        },
-                        nullptr};
-    return ShowFieldBox(owner, alsoBlocked, spec);
+    const FieldBox fieldBox{&forms::MultiplyForm(),
+                            [&apply](const std::vector<std::string>& texts, int,
+                                     std::string& refusal, std::size_t& field) {
+                                field = 0;
+                                return apply(texts.at(0), refusal);
+                            },
+                            nullptr};
+    return ShowFieldBox(owner, alsoBlocked, fieldBox);
 }
 
 }  // namespace tickwell::win

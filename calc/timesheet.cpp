@@ -1,7 +1,6 @@
 #include "timesheet.h"
 
 #include <algorithm>
-#include <sstream>
 
 #include "translate.h"
 
@@ -38,9 +37,14 @@ public:
         if (translated != mTranslated || mWords.empty()) {
             mTranslated = translated;
             mWords.clear();
+            // Split by hand: C++ streams would double the Windows program's size.
             for (const char* list : {mEnglish, translated}) {
-                std::istringstream in(FoldedText(list));
-                for (std::string word; in >> word;) mWords.push_back(word);
+                const std::string folded = FoldedText(list);
+                for (std::size_t at = 0; at < folded.size();) {
+                    const std::size_t end = std::min(folded.find(' ', at), folded.size());
+                    if (end > at) mWords.push_back(folded.substr(at, end - at));
+                    at = end + 1;
+                }
             }
         }
         return mWords;

@@ -53,23 +53,27 @@ private:
         if (yes < 0 || !Take(":")) return -1;
         return Add('?', test, yes, Conditional(depth + 1));
     }
-    // Levels of binary operators, loosest first; each token maps to one op.
+    // Levels of binary operators, loosest first; each token maps to one op
+    // (a plain table: the program carries no container for it).
+    struct Operator {
+        int level;
+        const char* token;
+        char op;
+    };
+    static constexpr Operator kOperators[] = {
+        {0, "||", '|'}, {1, "&&", '&'}, {2, "==", '='}, {2, "!=", 'x'}, {3, "<=", 'l'},
+        {3, ">=", 'g'}, {3, "<", '<'},  {3, ">", '>'},  {4, "+", '+'},  {4, "-", '-'},
+        {5, "*", '*'},  {5, "/", '/'},  {5, "%", '%'},
+    };
+    static constexpr int kLevels = 6;
     int Binary(int level, int depth) {
-        static const std::vector<std::vector<std::pair<std::string_view, char>>> kLevels = {
-            {{"||", '|'}},
-            {{"&&", '&'}},
-            {{"==", '='}, {"!=", '!'}},
-            {{"<=", 'l'}, {">=", 'g'}, {"<", '<'}, {">", '>'}},
-            {{"+", '+'}, {"-", '-'}},
-            {{"*", '*'}, {"/", '/'}, {"%", '%'}},
-        };
-        if (level == static_cast<int>(kLevels.size())) return Unary(depth);
+        if (level == kLevels) return Unary(depth);
         int left = Binary(level + 1, depth);
         for (bool more = left >= 0; more;) {
             more = false;
-            for (const auto& [token, op] : kLevels[static_cast<std::size_t>(level)]) {
-                if (!Take(token)) continue;
-                left = Add(op == '!' ? 'x' : op, left, Binary(level + 1, depth));
+            for (const Operator& o : kOperators) {
+                if (o.level != level || !Take(o.token)) continue;
+                left = Add(o.op, left, Binary(level + 1, depth));
                 more = left >= 0;
                 break;
             }

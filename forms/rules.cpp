@@ -233,7 +233,8 @@ bool ApplyRound(TimeCalculator& calc, const std::string& minutes, int option,
     std::int32_t value = 0;
     const bool whole = !digits.empty() && digits.size() <= 4 &&
                        digits.find_first_not_of("0123456789") == std::string::npos;
-    if (whole) value = std::stoi(digits);
+    if (whole)
+        for (const char c : digits) value = value * 10 + (c - '0');
     if (!whole || value < 1 || value > 1440 || option < 0 || option > 2) {
         refusal = Tr(kRoundMinutesRefused);
         return false;

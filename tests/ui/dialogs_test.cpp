@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QRegularExpression>
 #include <QTest>
 #include <fstream>
@@ -18,6 +19,8 @@
 #include "frmAbout.h"
 #include "frmCalc.h"
 #include "frmHelp.h"
+#include "frmRound.h"
+#include "frmTimeBetween.h"
 #include "gui_support.h"
 #include "host.h"
 #include "layout.h"
@@ -224,7 +227,11 @@ TEST(Palette, EveryTextAndRuleReadableOnADarkSystem) {
         frmCalc calc;
         frmAbout about;
         about.Form_Load();
-        for (QWidget* window : {static_cast<QWidget*>(&calc), static_cast<QWidget*>(&about)}) {
+        TimeCalculator engine(calc);
+        frmTimeBetween between(engine, nullptr);
+        frmRound round(engine, nullptr);
+        for (QWidget* window : {static_cast<QWidget*>(&calc), static_cast<QWidget*>(&about),
+                                static_cast<QWidget*>(&between), static_cast<QWidget*>(&round)}) {
             QWidget* surface = window->findChild<QWidget*>("client");
             if (!surface) surface = window;
             const QColor background = surface->palette().color(QPalette::Window);
@@ -234,6 +241,7 @@ TEST(Palette, EveryTextAndRuleReadableOnADarkSystem) {
                           4.5)
                     << label->objectName().toStdString();
             }
+            if (window != &calc && window != &about) continue;  // the boxes draw no rules
             const forms::FormSpec& form = window == &calc ? forms::CalcForm() : forms::AboutForm();
             for (std::size_t i = 0; i < form.lineCount; ++i) {
                 const forms::ColorSpec& color = form.lines[i].color;
@@ -357,7 +365,11 @@ void TextsFitAndStayApart() {
     frmCalc calc;
     frmAbout about;
     about.Form_Load();
-    for (QWidget* window : {static_cast<QWidget*>(&calc), static_cast<QWidget*>(&about)}) {
+    TimeCalculator engine(calc);
+    frmTimeBetween between(engine, nullptr);
+    frmRound round(engine, nullptr);
+    const std::vector<QWidget*> all = {&calc, &about, &between, &round};
+    for (QWidget* window : all) {
         for (QLabel* label : window->findChildren<QLabel*>()) {
             if (label->text().isEmpty()) continue;
             EXPECT_TRUE(Fits(label, label->text(), label->wordWrap(), 0))
@@ -366,6 +378,12 @@ void TextsFitAndStayApart() {
         for (QPushButton* button : window->findChildren<QPushButton*>()) {
             EXPECT_TRUE(Fits(button, button->text(), false, 2))
                 << button->objectName().toStdString() << " cut: " << button->text().toStdString();
+        }
+        for (QRadioButton* option : window->findChildren<QRadioButton*>()) {  // its dot beside
+            EXPECT_LE(
+                option->fontMetrics().horizontalAdvance(QString(option->text()).remove('&')) + 24,
+                option->width())
+                << option->objectName().toStdString() << " cut: " << option->text().toStdString();
         }
     }
     // Fault caught: a translated paragraph set smaller than the others
@@ -400,7 +418,7 @@ void TextsFitAndStayApart() {
         }
     }
     for (const qreal scale : {1.0, 1.5, 2.0}) {
-        std::vector<std::vector<std::pair<std::string, QRectF>>> windows(3);
+        std::vector<std::vector<std::pair<std::string, QRectF>>> windows(1 + all.size());
         const forms::FormSpec& page = forms::HelpPage();
         const QSize pageSize(Px(page.clientWidth), Px(page.clientHeight));
         for (std::size_t i = 0; i < page.controlCount; ++i) {
@@ -416,7 +434,7 @@ void TextsFitAndStayApart() {
                 << page.controls[i].name << " leaves its box at scale " << scale;
         }
         int w = 1;
-        for (QWidget* window : {static_cast<QWidget*>(&calc), static_cast<QWidget*>(&about)}) {
+        for (QWidget* window : all) {
             for (QLabel* label : window->findChildren<QLabel*>()) {
                 if (label->text().isEmpty()) continue;
                 const QRectF ink = Inked(label->size(), scale, [&](QPainter& p) {

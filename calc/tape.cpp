@@ -1,5 +1,6 @@
 #include "tape.h"
 
+#include <cmath>
 #include <cstdio>
 
 #include "duration.h"
@@ -44,6 +45,8 @@ std::string Local(std::string text) {
 const char* const kHourSymbol = N_("h");
 const char* const kMinuteSymbol = N_("min");
 const char* const kSecondSymbol = N_("s");
+// TRANSLATORS: the tape's symbol for days, after a number ("2 d 1:30:00").
+const char* const kDaySymbol = N_("d");
 
 std::string Unit(const char* symbol) { return std::string(" ") + Translate(symbol); }
 
@@ -56,8 +59,19 @@ void Tape::Operand(bool subtract, std::int32_t seconds) {
 // The decimal hours as Copy as Hours writes them: four decimals at most, in
 // the locale's decimal point.
 void Tape::Result(double hours, double seconds) {
-    Add("= " + Local(DurationText(hours, seconds)) + " (" + HoursText(hours + seconds / 3600.0) +
-        Unit(kHourSymbol) + ")");
+    std::string line = "= " + Local(DurationText(hours, seconds)) + " (" +
+                       HoursText(hours + seconds / 3600.0) + Unit(kHourSymbol);
+    // A day or more is also written in days, while whole hours are exact.
+    double whole = std::trunc(hours) + std::trunc(seconds / 3600);
+    const double rest =
+        (hours - std::trunc(hours)) * 3600 + seconds - std::trunc(seconds / 3600) * 3600;
+    if (std::fabs(whole) >= 24 && std::fabs(whole) < 1e15) {
+        const double days = std::trunc(std::fabs(whole) / 24);
+        whole = std::fabs(whole) - days * 24;
+        line += ", " + std::string(hours < 0 || seconds < 0 ? "-" : "") + DecimalText(days) +
+                Unit(kDaySymbol) + " " + Local(DurationText(whole, std::fabs(rest)));
+    }
+    Add(line + ")");
 }
 
 void Tape::Converted(Control button, const std::string& minutes, const std::string& seconds) {

@@ -345,7 +345,13 @@ TEST(Tape, EveryEventKind) {
         // The error's clear entry ends the chain with "=", as it does on screen.
         {"596523/14/7+//1=",
          {"+ 596523:14:07", "Error 6: Overflow", "CE", "+ 0:00:00",
-          "= 596523:14:07 (596523.2353 h)"}},
+          "= 596523:14:07 (596523.2353 h, 24855 d 3:14:07)"}},
+        // A day or more also in days. Faults caught: a day's hours counted
+        // twice, or a negative result's sign lost from its days.
+        {"49/30/0=", {"= 49:30:00 (49.5 h, 2 d 1:30:00)"}},
+        {"24/0/0-48/0/1=",
+         {"+ 24:00:00", "\u2212 48:00:01", "= -24:00:01 (-24.0003 h, -1 d 0:00:01)"}},
+        {"23/59/59=", {"= 23:59:59 (23.9997 h)"}},  // not yet a day
     };
     for (const Row& r : rows) {
         HeadlessHost host;
@@ -493,9 +499,14 @@ TEST(Factor, MultiplyAndDivide) {
          false,
          2,
          "1193046|28|14",
-         {"\u00D7 2", "= 1193046:28:14 (1193046.4706 h)"},
+         {"\u00D7 2", "= 1193046:28:14 (1193046.4706 h, 49710 d 6:28:14)"},
          nullptr},
-        {"700000", false, 1, "700000|0|0", {"\u00D7 1", "= 700000:00:00 (700000 h)"}, nullptr},
+        {"700000",
+         false,
+         1,
+         "700000|0|0",
+         {"\u00D7 1", "= 700000:00:00 (700000 h, 29166 d 16:00:00)"},
+         nullptr},
         {"0:00:00.5", false, 3, "0|0|2", {"\u00D7 3", "= 0:00:02 (0.0006 h)"}, nullptr},
         {"1:00:00.4", false, 10, "10|0|4", {"\u00D7 10", "= 10:00:04 (10.0011 h)"}, nullptr},
         {"-0:01:30", false, 1, "0|-1|-30", {"\u00D7 1", "= -0:01:30 (-0.025 h)"}, nullptr},

@@ -18,14 +18,15 @@ std::string Tape::Text() const {
 
 void Tape::Push(std::string line) {
     mLines.push_back(std::move(line));
-    mDropped.clear();
     if (mLines.size() > kMaxLines) {
-        mDropped = std::move(mLines.front());
+        if (!mDropped.empty()) mDropped += '\n';
+        mDropped += mLines.front();
         mLines.pop_front();
     }
 }
 
 void Tape::Add(std::string line) {
+    mDropped.clear();
     Push(std::move(line));
     if (mChanged) mChanged();
 }
@@ -88,7 +89,8 @@ void Tape::Scaled(bool divide, double factor) {
 
 void Tape::Listed(const std::vector<std::int64_t>& cells) {
     // One redraw for the whole list, however long, and only the lines the
-    // tape keeps are written.
+    // tape keeps are written; the window hears of every line pushed out.
+    mDropped.clear();
     std::int64_t total = 0;
     const std::size_t first = cells.size() > kMaxLines ? cells.size() - kMaxLines : 0;
     for (std::size_t i = 0; i < cells.size(); ++i) {
@@ -96,8 +98,9 @@ void Tape::Listed(const std::vector<std::int64_t>& cells) {
         if (i >= first) Push("\u00B7 " + Local(DurationText(static_cast<double>(cells[i]) / 1e6)));
     }
     const double seconds = static_cast<double>(total) / 1e6;
-    Add("\u03A3 " + Local(DurationText(seconds)) + " (" + HoursText(seconds / 3600.0) +
-        Unit(kHourSymbol) + ")");
+    Push("\u03A3 " + Local(DurationText(seconds)) + " (" + HoursText(seconds / 3600.0) +
+         Unit(kHourSymbol) + ")");
+    if (mChanged) mChanged();
 }
 
 void Tape::Rounded(int rounding, std::int32_t minutes) {

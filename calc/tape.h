@@ -47,8 +47,8 @@ public:
         "\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500\u2500";
 
     const std::deque<std::string>& Lines() const { return mLines; }
-    // The entry the newest line pushed out at the cap; empty when it pushed
-    // out none.
+    // The lines the newest change pushed out at the cap, apart by "\n" (a
+    // pasted list may push out many); empty when it pushed out none.
     const std::string& Dropped() const { return mDropped; }
     // Plain text, one line per event.
     std::string Text() const;

@@ -251,10 +251,13 @@ int RoundOptionChoice() { return gRoundOption; }
 std::size_t TapeDropUnits(const Tape& tape, std::size_t breakUnits) {
     const std::string& dropped = tape.Dropped();
     if (dropped.empty()) return 0;
-    std::size_t units = breakUnits;
+    std::size_t units = breakUnits;  // each line's break, the last one's here
     for (const char c : dropped) {
         const auto byte = static_cast<unsigned char>(c);
-        if ((byte & 0xC0) != 0x80) units += byte >= 0xF0 ? 2 : 1;  // a surrogate pair past U+FFFF
+        if (c == '\n')
+            units += breakUnits;
+        else if ((byte & 0xC0) != 0x80)
+            units += byte >= 0xF0 ? 2 : 1;  // a surrogate pair past U+FFFF
     }
     return units;
 }

@@ -153,6 +153,18 @@ TEST(KeyRules, FastTypingLandsInTheNextBox) {
 
 // Fault caught: a right-aligned label that grows for a wider translation
 // moving its right edge instead of growing to the left.
+// Fault caught: a list that pushes many lines off a full tape reporting
+// only the last, so a reader scrolled back was moved by one line, not all.
+TEST(Paste, AListPushingLinesOffAFullTapeReportsThemAll) {
+    HeadlessHost host;
+    Tape tape;
+    host.Calc().SetTape(&tape);
+    for (std::size_t i = 0; i < Tape::kMaxLines; ++i) tape.Operand(false, 3600);  // "+ 1:00:00"
+    EditPaste(host.Calc(), host, "1:00\n2:00\n");  // three lines: two cells and their sum
+    EXPECT_EQ(tape.Lines().size(), Tape::kMaxLines);
+    EXPECT_EQ(TapeDropUnits(tape, 2), 3 * (std::string("+ 1:00:00").size() + 2));
+}
+
 // Paste of what timesheets hold, through the engine as Edit > Paste runs it.
 TEST(Paste, RangesAndListsFromTimesheets) {
     struct Row {

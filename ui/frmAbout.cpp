@@ -10,20 +10,9 @@
 
 namespace tickwell {
 
-frmAbout::frmAbout(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint) {
-    const forms::FormSpec& form = forms::AboutForm();
-    setObjectName(form.name);
-    setWindowTitle(forms::Tr(form.caption));
-    setFixedSize(Px(form.clientWidth), Px(form.clientHeight));
-    setFont(ToFont(forms::kDefaultFont));
-    setModal(true);
-
-    for (const forms::ControlSpec& row : form) CreateControl(this, row, &form);
+frmAbout::frmAbout(QWidget* parent) : QDialog(parent, kBoxFlags) {
+    BuildBox(*this, forms::AboutForm());  // Escape closes it as a Cancel button would
     cmdOK = findChild<QPushButton*>("cmdOK");
-    cmdOK->setDefault(true);  // Enter; Escape closes the dialog as the cancel button
-    connect(cmdOK, &QPushButton::clicked, this, &QDialog::accept);
     lblDescription = findChild<QLabel*>("lblDescription");
     lblLicense = findChild<QLabel*>("lblLicense");
     lblVersion = findChild<QLabel*>("lblVersion");

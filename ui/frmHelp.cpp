@@ -27,7 +27,8 @@ frmHelp::frmHelp(MWindow& placement)
         const QString caption = forms::Tr(text.caption);
         auto* item = new TextItem(this, caption);
         item->setGeometry(ToRect(forms::LabelRoom(
-            page, text, QFontMetrics(ToFont(text.font)).horizontalAdvance(caption) * forms::kTwipsPerPixel)));
+            page, text,
+            QFontMetrics(ToFont(text.font)).horizontalAdvance(caption) * forms::kTwipsPerPixel)));
     }
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -68,7 +69,8 @@ qreal frmHelp::ParagraphPointSize() {
         const QRect box = ToRect(text.rect);
         font.setPointSizeF(size);
         while (font.pointSizeF() > 6 &&
-               QFontMetrics(font).boundingRect(box, Qt::TextWordWrap, caption).height() > box.height())
+               QFontMetrics(font).boundingRect(box, Qt::TextWordWrap, caption).height() >
+                   box.height())
             font.setPointSizeF(font.pointSizeF() - 0.25);
         size = font.pointSizeF();
     }

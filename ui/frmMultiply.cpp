@@ -10,23 +10,11 @@
 namespace tickwell {
 
 frmMultiply::frmMultiply(TimeCalculator& calc, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      mCalc(calc) {
-    const forms::FormSpec& form = forms::MultiplyForm();
-    setObjectName(form.name);
-    setWindowTitle(forms::Tr(form.caption));
-    setFixedSize(Px(form.clientWidth), Px(form.clientHeight));
-    setFont(ToFont(forms::kDefaultFont));
-    setModal(true);
-    for (const forms::ControlSpec& row : form) CreateControl(this, row, &form);
+    : QDialog(parent, kBoxFlags), mCalc(calc) {
+    BuildBox(*this, forms::MultiplyForm());
     txtFactor = findChild<QLineEdit*>("txtFactor");
     lblProblem = findChild<QLabel*>("lblProblem");
     findChild<QLabel*>("lblFactor")->setBuddy(txtFactor);  // Alt+N
-    auto* ok = findChild<QPushButton*>("cmdOK");
-    ok->setDefault(true);  // Enter; Escape is Cancel, as in every dialog
-    connect(ok, &QPushButton::clicked, this, &frmMultiply::accept);
-    connect(findChild<QPushButton*>("cmdCancel"), &QPushButton::clicked, this, &QDialog::reject);
     txtFactor->setFocus();
 }
 

@@ -12,16 +12,8 @@
 namespace tickwell {
 
 frmRound::frmRound(TimeCalculator& calc, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      mCalc(calc) {
-    const forms::FormSpec& form = forms::RoundForm();
-    setObjectName(form.name);
-    setWindowTitle(forms::Tr(form.caption));
-    setFixedSize(Px(form.clientWidth), Px(form.clientHeight));
-    setFont(ToFont(forms::kDefaultFont));
-    setModal(true);
-    for (const forms::ControlSpec& row : form) CreateControl(this, row, &form);
+    : QDialog(parent, kBoxFlags), mCalc(calc) {
+    BuildBox(*this, forms::RoundForm());
     cboMinutes = findChild<QComboBox*>("cboMinutes");
     findChild<QLabel*>("lblMinutes")->setBuddy(cboMinutes);  // Alt+M
     cboMinutes->setEditText(QString::fromStdString(forms::RoundMinutesChoice()));
@@ -30,10 +22,6 @@ frmRound::frmRound(TimeCalculator& calc, QWidget* parent)
     for (int i = 0; i < 3; ++i) mOptions[i] = findChild<QRadioButton*>(options[i]);
     mOptions[forms::RoundOptionChoice()]->setChecked(true);
     lblProblem = findChild<QLabel*>("lblProblem");
-    auto* ok = findChild<QPushButton*>("cmdOK");
-    ok->setDefault(true);  // Enter; Escape is Cancel, as in every dialog
-    connect(ok, &QPushButton::clicked, this, &frmRound::accept);
-    connect(findChild<QPushButton*>("cmdCancel"), &QPushButton::clicked, this, &QDialog::reject);
     cboMinutes->setFocus();
 }
 

@@ -10,16 +10,8 @@
 namespace tickwell {
 
 frmTimeBetween::frmTimeBetween(TimeCalculator& calc, QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
-      mCalc(calc) {
-    const forms::FormSpec& form = forms::TimeBetweenForm();
-    setObjectName(form.name);
-    setWindowTitle(forms::Tr(form.caption));
-    setFixedSize(Px(form.clientWidth), Px(form.clientHeight));
-    setFont(ToFont(forms::kDefaultFont));
-    setModal(true);
-    for (const forms::ControlSpec& row : form) CreateControl(this, row, &form);
+    : QDialog(parent, kBoxFlags), mCalc(calc) {
+    BuildBox(*this, forms::TimeBetweenForm());
     const char* const fields[3][2] = {
         {"txtStart", "lblStart"}, {"txtEnd", "lblEnd"}, {"txtBreak", "lblBreak"}};
     for (int i = 0; i < 3; ++i) {
@@ -29,10 +21,6 @@ frmTimeBetween::frmTimeBetween(TimeCalculator& calc, QWidget* parent)
     }
     lblPreview = findChild<QLabel*>("lblPreview");
     lblProblem = findChild<QLabel*>("lblProblem");
-    auto* ok = findChild<QPushButton*>("cmdOK");
-    ok->setDefault(true);  // Enter; Escape is Cancel, as in every dialog
-    connect(ok, &QPushButton::clicked, this, &frmTimeBetween::accept);
-    connect(findChild<QPushButton*>("cmdCancel"), &QPushButton::clicked, this, &QDialog::reject);
     mFields[0]->setFocus();
 }
 

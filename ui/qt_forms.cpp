@@ -109,6 +109,21 @@ QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row,
     return widget;
 }
 
+void BuildBox(QDialog& box, const forms::FormSpec& form) {
+    box.setObjectName(form.name);
+    box.setWindowTitle(forms::Tr(form.caption));
+    box.setFixedSize(Px(form.clientWidth), Px(form.clientHeight));
+    box.setFont(ToFont(forms::kDefaultFont));
+    box.setModal(true);
+    for (const forms::ControlSpec& row : form) CreateControl(&box, row, &form);
+    if (auto* ok = box.findChild<QPushButton*>("cmdOK")) {
+        ok->setDefault(true);
+        QObject::connect(ok, &QPushButton::clicked, &box, &QDialog::accept);  // the box's own
+    }
+    if (auto* cancel = box.findChild<QPushButton*>("cmdCancel"))
+        QObject::connect(cancel, &QPushButton::clicked, &box, &QDialog::reject);
+}
+
 void UseReadablePalette() {
     const QPalette system = QApplication::palette();
     if (system.color(QPalette::Window).lightness() >= 128) return;

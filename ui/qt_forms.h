@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QColor>
+#include <QDialog>
 #include <QFont>
 #include <QPalette>
 #include <QRect>
@@ -32,6 +33,15 @@ Qt::Alignment ToAlignment(forms::Align align);
 // than its row takes the room `form` leaves it (forms::TextRoom).
 QWidget* CreateControl(QWidget* parent, const forms::ControlSpec& row,
                        const forms::FormSpec* form = nullptr);
+
+// The frame every modal box shares: a title bar with its close box, and no
+// other buttons.
+constexpr Qt::WindowFlags kBoxFlags = Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                                      Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint;
+// Builds a modal box from its table: its name, title, fixed size, font and
+// every control. OK is the default button (Enter) and accepts; Cancel, where
+// there is one, rejects (Escape does as in every dialog).
+void BuildBox(QDialog& box, const forms::FormSpec& form);
 
 // The windows keep their designed light look, whose fixed colours (blue unit
 // labels, dark red titles, black rules and notices) are only readable on a

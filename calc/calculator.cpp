@@ -253,18 +253,23 @@ void TimeCalculator::MultiplyDivide(bool divide, double factor) {
         rest -= carried * 3600;
         if (whole > 0 && rest < 0) rest += 3600, whole -= 1;
         if (whole < 0 && rest > 0) rest -= 3600, whole += 1;
-        if (mbCalcInProgress) {  // the pending entry, as "=" records it
-            const std::int32_t entry = GetEntrySeconds();
-            Log([&](ITape& tape) { tape.Operand(mbSubtract, entry); });
-        }
-        Log([&](ITape& tape) { tape.Scaled(divide, factor); });
-        const auto r = static_cast<std::int32_t>(rest);  // within an hour
-        mHost.SetText(Control::txtHours, DecimalText(whole));
-        mHost.SetText(Control::txtMinutes, IntegerText(IntDiv(r, 60)));
-        mHost.SetText(Control::txtSeconds, IntegerText(IntMod(r, 60)));
-        Log([&](ITape& tape) { tape.Result(whole, rest); });
-        EndCalculation();
+        ShowWorked(whole, rest, [&](ITape& tape) { tape.Scaled(divide, factor); });
     });
+}
+
+template <typename Event>
+void TimeCalculator::ShowWorked(double whole, double rest, Event event) {
+    if (mbCalcInProgress) {  // the pending entry, as "=" records it
+        const std::int32_t entry = GetEntrySeconds();
+        Log([&](ITape& tape) { tape.Operand(mbSubtract, entry); });
+    }
+    Log(event);
+    const auto r = static_cast<std::int32_t>(rest);  // within an hour
+    mHost.SetText(Control::txtHours, DecimalText(whole));
+    mHost.SetText(Control::txtMinutes, IntegerText(IntDiv(r, 60)));
+    mHost.SetText(Control::txtSeconds, IntegerText(IntMod(r, 60)));
+    Log([&](ITape& tape) { tape.Result(whole, rest); });
+    EndCalculation();
 }
 
 void TimeCalculator::Round(std::int32_t minutes, Rounding rounding) {
@@ -281,19 +286,10 @@ void TimeCalculator::Round(std::int32_t minutes, Rounding rounding) {
                             : rounding == Rounding::Down ? std::floor(steps)
                                                          : std::floor(steps + 0.5);
         const double rounded = std::copysign(FloatCheck(kept * step), total);
-        double whole = std::trunc(rounded / 3600);
+        const double whole = std::trunc(rounded / 3600);
         const double rest = rounded - whole * 3600;
-        if (mbCalcInProgress) {  // the pending entry, as "=" records it
-            const std::int32_t entry = GetEntrySeconds();
-            Log([&](ITape& tape) { tape.Operand(mbSubtract, entry); });
-        }
-        Log([&](ITape& tape) { tape.Rounded(static_cast<int>(rounding), minutes); });
-        const auto r = static_cast<std::int32_t>(rest);  // within an hour
-        mHost.SetText(Control::txtHours, DecimalText(whole));
-        mHost.SetText(Control::txtMinutes, IntegerText(IntDiv(r, 60)));
-        mHost.SetText(Control::txtSeconds, IntegerText(IntMod(r, 60)));
-        Log([&](ITape& tape) { tape.Result(whole, rest); });
-        EndCalculation();
+        ShowWorked(whole, rest,
+                   [&](ITape& tape) { tape.Rounded(static_cast<int>(rounding), minutes); });
     });
 }
 

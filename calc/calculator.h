@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-
 #include <vector>
 
 #include "duration.h"
@@ -89,6 +88,10 @@ private:
     // Copy's error path: the error box, and false.
     bool CopyFailed();
     void EndCalculation();
+    // Multiply and Round: the pending entry and `event` on the tape, then
+    // `whole` hours and `rest` seconds shown and written as "=" does.
+    template <typename Event>
+    void ShowWorked(double whole, double rest, Event event);
     template <typename Event>
     void Log(Event event);
     template <typename Command>

@@ -53,4 +53,8 @@ std::string IntegerText(std::int32_t value);
 // zeros; exponent form ("1E+15", "1E-05") outside 1E-4 .. 1E15.
 std::string DecimalText(double value);
 
+// Whether `s` is well-formed UTF-8 (no overlong forms, surrogates or code
+// points past Unicode's end): text read from a file must be, to be shown.
+bool ValidUtf8(std::string_view s);
+
 }  // namespace tickwell

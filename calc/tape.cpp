@@ -16,13 +16,39 @@ std::string Tape::Text() const {
     return text;
 }
 
+std::string Tape::KeptText() const {
+    std::string text;
+    for (std::size_t i = mHeading; i < mLines.size(); ++i) text += mLines[i] + "\n";
+    return text;
+}
+
 void Tape::Push(std::string line) {
     mLines.push_back(std::move(line));
     if (mLines.size() > kMaxLines) {
         if (!mDropped.empty()) mDropped += '\n';
         mDropped += mLines.front();
         mLines.pop_front();
+        if (mHeading > 0) --mHeading;
     }
+}
+
+void Tape::Restore(const std::vector<std::string>& lines, const std::string& day) {
+    if (lines.empty()) return;
+    Clear();
+    // The heading goes first, so the cap drops it before any kept line.
+    if (!day.empty()) {
+        mLines.emplace_back(kRule);
+        mLines.push_back(day);
+        mHeading = 2;
+    }
+    for (const std::string& line : lines) Push(line);
+    mDropped.clear();
+}
+
+void Tape::Clear() {
+    mLines.clear();
+    mDropped.clear();
+    mHeading = 0;
 }
 
 void Tape::Add(std::string line) {

@@ -52,6 +52,14 @@ public:
     const std::string& Dropped() const { return mDropped; }
     // Plain text, one line per event.
     std::string Text() const;
+    // Lines kept from an earlier run, shown under a rule and the day they
+    // were kept ("2026-12-09"; none when empty), before any line of this run.
+    void Restore(const std::vector<std::string>& lines, const std::string& day);
+    // The lines to keep for the next run: all but the heading Restore put
+    // above them, so headings never pile up run after run.
+    std::string KeptText() const;
+    // Every line gone (the window shows the tape anew; it is not told).
+    void Clear();
     // Called after every new line (the tape window redraws).
     void OnChanged(std::function<void()> changed) { mChanged = std::move(changed); }
 
@@ -70,6 +78,7 @@ private:
     void Push(std::string line);  // without telling it
     std::deque<std::string> mLines;
     std::string mDropped;
+    std::size_t mHeading = 0;  // lines of Restore's heading still at the top
     std::function<void()> mChanged;
 };
 

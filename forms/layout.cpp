@@ -427,4 +427,22 @@ std::string MenuShortcutText(const MenuItemSpec& item) {
 const MenuItemSpec* EditMenuBegin() { return std::begin(kEditMenu); }
 const MenuItemSpec* EditMenuEnd() { return std::end(kEditMenu); }
 
+constexpr MenuItemSpec kViewMenu[] = {
+    {"mnuAlwaysOnTop", N_("Always on &Top"), MenuCommand::AlwaysOnTop, false, 'T', true, nullptr,
+     true},
+};
+const MenuItemSpec* ViewMenuBegin() { return std::begin(kViewMenu); }
+const MenuItemSpec* ViewMenuEnd() { return std::end(kViewMenu); }
+
+constexpr MenuItemSpec kTapeMenu[] = {
+    {"mnuTapeSaveAs", N_("Save &As..."), MenuCommand::SaveTapeAs, false, 'S'},
+    {"mnuKeepTape", N_("&Keep Between Runs"), MenuCommand::KeepTape, false, 0, false, nullptr,
+     true},
+    {"mnuTapeSep1", nullptr, MenuCommand::None, false},
+    {"mnuTapeClear", N_("C&lear"), MenuCommand::ClearTape, false},
+    {"mnuTapeClose", N_("&Close"), MenuCommand::CloseTape, false},
+};
+const MenuItemSpec* TapeMenuBegin() { return std::begin(kTapeMenu); }
+const MenuItemSpec* TapeMenuEnd() { return std::end(kTapeMenu); }
+
 }  // namespace tickwell::forms

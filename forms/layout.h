@@ -134,7 +134,12 @@ enum class MenuCommand {
     CopyHours,
     MultiplyDivide,
     TimeBetween,
-    Round
+    Round,
+    AlwaysOnTop,
+    SaveTapeAs,
+    KeepTape,
+    ClearTape,
+    CloseTape
 };
 struct MenuItemSpec {
     const char* name;
@@ -144,6 +149,7 @@ struct MenuItemSpec {
     char ctrl = 0;              // Ctrl with this letter is its shortcut
     bool shift = false;         // ... with Shift too
     const char* key = nullptr;  // a plain key that does the same, shown beside it
+    bool check = false;         // a check item, on or off
 };
 // The shortcut a menu shows beside an item ("F1", "Ctrl+Shift+C", "*"), the
 // modifier keys named in the user's language ("Strg+Umschalt+C") as the
@@ -159,6 +165,20 @@ constexpr const char* kEditMenuName = "mnuEdit";
 constexpr const char* kEditMenuCaption = N_("&Edit");
 const MenuItemSpec* EditMenuBegin();
 const MenuItemSpec* EditMenuEnd();
+// The main window's View menu: Always on Top.
+constexpr const char* kViewMenuName = "mnuView";
+constexpr const char* kViewMenuCaption = N_("&View");
+const MenuItemSpec* ViewMenuBegin();
+const MenuItemSpec* ViewMenuEnd();
+// Where a window cannot be kept above others (Wayland), the item is
+// disabled with this tip.
+constexpr const char* kAlwaysOnTopUnavailable =
+    N_("This desktop does not let a program keep its windows above others.");
+// The tape window's one menu.
+constexpr const char* kTapeMenuName = "mnuTapeWindow";
+constexpr const char* kTapeMenuCaption = N_("&Tape");
+const MenuItemSpec* TapeMenuBegin();
+const MenuItemSpec* TapeMenuEnd();
 
 // The tape window.
 constexpr const char* kTapeName = "frmTape";

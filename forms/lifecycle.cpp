@@ -2,16 +2,97 @@
 
 #include <utility>
 
+#include "catalogue.h"
+#include "settings_file.h"
+
 namespace tickwell {
 
 namespace forms {
 
-void MainLifecycle::Form_Load(std::unique_ptr<IRegistry> registry, const IScreen& screen) {
+void MainLifecycle::Form_Load(std::unique_ptr<IRegistry> registry, const IScreen& screen,
+                              std::unique_ptr<ITapeStore> tapeStore) {
     mRegistry = std::move(registry);
     mSettings = std::make_unique<CRegSettings>(*mRegistry);
     mSettings->AppName("Tickwell");
+    mAlwaysOnTop = mSettings->GetFlag(kOptionsSection, kAlwaysOnTopValue);
+    mTapeStore = std::move(tapeStore);
+    mKeepTape = mTapeStore && mSettings->GetFlag(kOptionsSection, kKeepTapeValue);
+    if (mKeepTape) {
+        std::vector<std::string> lines;
+        std::string day, problem;
+        switch (mTapeStore->Load(lines, day, problem)) {
+            case ITapeStore::Loaded::Ok: mTape.Restore(lines, day); break;
+            case ITapeStore::Loaded::Absent: break;
+            case ITapeStore::Loaded::Refused: {
+                // Said once, where the tape is read; the file is never
+                // written over or deleted this run.
+                mTapeRefused = true;
+                settingsfile::Report("tickwell: " + problem);
+                std::string text = Tr(kKeptTapeRefusedText);
+                if (const auto place = text.find("{file}"); place != std::string::npos)
+                    text.replace(place, 6, "\u201C" + mTapeStore->Where() + "\u201D");
+                mTape.Restore({text}, "");
+                break;
+            }
+        }
+    }
     mPlacement = std::make_unique<MWindow>(*mSettings, screen);
     mPlacement->SaveRestoreWindow(mForm, false);
+}
+
+void MainLifecycle::SetAlwaysOnTop(bool on) {
+    mAlwaysOnTop = on;
+    mSettings->SaveSetting(kOptionsSection, kAlwaysOnTopValue, "", on ? 1 : 0);
+}
+
+void MainLifecycle::SetKeepTape(bool on) {
+    if (!mTapeStore || on == mKeepTape) return;
+    mKeepTape = on;
+    mSettings->SaveSetting(kOptionsSection, kKeepTapeValue, "", on ? 1 : 0);
+    if (mTapeRefused) return;
+    if (on) {
+        mTapeDirty = true;
+        FlushTape();
+        return;
+    }
+    mTapeDirty = false;
+    std::string problem;
+    if (mTapeStore->Remove(problem) != kErrorSuccess)
+        settingsfile::Report("tickwell: the kept tape cannot be deleted: " + problem);
+}
+
+int MainLifecycle::TapeChanged() {
+    if (!mKeepTape || mTapeRefused) return 0;
+    mTapeDirty = true;
+    const auto since = std::chrono::steady_clock::now() - mLastKept;
+    if (since >= std::chrono::seconds(1)) {
+        FlushTape();
+        return 0;
+    }
+    if (mFlushArmed) return 0;
+    mFlushArmed = true;
+    return static_cast<int>(
+               std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::seconds(1) - since)
+                   .count()) +
+           1;
+}
+
+void MainLifecycle::FlushTape() {
+    mFlushArmed = false;
+    if (!mTapeDirty || !mKeepTape || mTapeRefused) return;
+    mTapeDirty = false;
+    mLastKept = std::chrono::steady_clock::now();
+    std::string problem;
+    if (mTapeStore->Save(mTape.KeptText(), problem) != kErrorSuccess && !mTapeWarned) {
+        // Said once a run; every later line tries again.
+        mTapeWarned = true;
+        settingsfile::Report("tickwell: the tape cannot be kept: " + problem);
+    }
+}
+
+int MainLifecycle::ClearTape() {
+    mTape.Clear();
+    return TapeChanged();
 }
 
 void MainLifecycle::Form_Resize() {
@@ -37,6 +118,7 @@ void MainLifecycle::Form_Resize() {
 
 void MainLifecycle::SaveSession() {
     if (mUnloaded) return;
+    FlushTape();
     mForm.SaveModelessPlaces();
     mPlacement->SaveRestoreWindow(mForm, true);
 }
@@ -44,6 +126,7 @@ void MainLifecycle::SaveSession() {
 void MainLifecycle::Form_Unload() {
     if (mUnloaded) return;
     mUnloaded = true;
+    FlushTape();
     mForm.UnloadTape();
     mForm.UnloadHelp();
     mPlacement->SaveRestoreWindow(mForm, true);

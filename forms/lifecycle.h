@@ -4,12 +4,16 @@
 // window's place. Front ends supply the window through IMainForm.
 #pragma once
 
+#include <chrono>
 #include <memory>
+#include <string>
 
 #include "mwindow.h"
 #include "reg_settings.h"
 #include "registry.h"
 #include "tape.h"
+#include "tape_store.h"
+#include "translate.h"
 
 namespace tickwell {
 
@@ -50,12 +54,40 @@ private:
     IPlacedWindow& mPlaced;
 };
 
+// The choices the menus turn on and off, kept as REG_DWORD 0 or 1.
+constexpr const char* kOptionsSection = "Options";
+constexpr const char* kKeepTapeValue = "Keep Tape";
+constexpr const char* kAlwaysOnTopValue = "Always On Top";
+// A kept tape that could not be read; {file} is where it is.
+constexpr const char* kKeptTapeRefusedText =
+    N_("The kept tape in {file} could not be read, so it was left as it is.");
+
 class MainLifecycle {
 public:
     explicit MainLifecycle(IMainForm& form) : mForm(form) {}
 
-    // Before the first show. `screen` must outlive this object.
-    void Form_Load(std::unique_ptr<IRegistry> registry, const IScreen& screen);
+    // Before the first show: also reads the options, and, when the tape is
+    // kept, brings back the kept lines from `tapeStore`. `screen` must
+    // outlive this object.
+    void Form_Load(std::unique_ptr<IRegistry> registry, const IScreen& screen,
+                   std::unique_ptr<ITapeStore> tapeStore = nullptr);
+
+    // Always on Top, as read at load (so the first show has it) and as
+    // last chosen; choosing saves it.
+    bool AlwaysOnTop() const { return mAlwaysOnTop; }
+    void SetAlwaysOnTop(bool on);
+    // Keep Between Runs: turning it on keeps the tape at once, turning it
+    // off deletes the kept file. A kept file that could not be read at load
+    // is left as it is for the whole run.
+    bool KeepTape() const { return mKeepTape; }
+    void SetKeepTape(bool on);
+    // The tape changed. It is kept at once when the last keep was a second
+    // ago or more; otherwise the front end calls FlushTape after the
+    // milliseconds returned (0: nothing to arrange).
+    int TapeChanged();
+    void FlushTape();
+    // Tape > Clear: no line left, and none kept.
+    int ClearTape();
     void Form_Resize();
     void Form_Unload();  // runs once; later calls do nothing
     // The session is ending (sign-out, shutdown, a termination signal): the
@@ -84,6 +116,14 @@ private:
     bool mbTapeWasVisible = false;
     bool mbMinimized = false;  // between a minimize and the restore that ends it
     Tape mTape;
+    std::unique_ptr<ITapeStore> mTapeStore;
+    bool mAlwaysOnTop = false;
+    bool mKeepTape = false;
+    bool mTapeRefused = false;  // the kept file stays as it is this run
+    bool mTapeDirty = false;
+    bool mFlushArmed = false;
+    bool mTapeWarned = false;
+    std::chrono::steady_clock::time_point mLastKept{};
     bool mUnloaded = false;
 };
 

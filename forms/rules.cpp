@@ -71,6 +71,11 @@ void RunMenuCommand(MenuCommand command, IMenuCommands& menu) {
         case MenuCommand::WebSite: menu.mnuHelpWebSite_Click(); break;
         case MenuCommand::Sharewell: menu.mnuHelpSharewell_Click(); break;
         case MenuCommand::About: menu.mnuAbout_Click(); break;
+        case MenuCommand::AlwaysOnTop: menu.mnuAlwaysOnTop_Click(); break;
+        case MenuCommand::SaveTapeAs: menu.mnuTapeSaveAs_Click(); break;
+        case MenuCommand::KeepTape: menu.mnuKeepTape_Click(); break;
+        case MenuCommand::ClearTape: menu.mnuTapeClear_Click(); break;
+        case MenuCommand::CloseTape: menu.mnuTapeClose_Click(); break;
         case MenuCommand::None: break;
     }
 }

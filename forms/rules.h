@@ -90,6 +90,12 @@ public:
     virtual void mnuHelpWebSite_Click() = 0;
     virtual void mnuHelpSharewell_Click() = 0;
     virtual void mnuAbout_Click() = 0;
+    virtual void mnuAlwaysOnTop_Click() = 0;
+    // The tape window's menu, run by the main window that owns the tape.
+    virtual void mnuTapeSaveAs_Click() = 0;
+    virtual void mnuKeepTape_Click() = 0;
+    virtual void mnuTapeClear_Click() = 0;
+    virtual void mnuTapeClose_Click() = 0;
 };
 void RunMenuCommand(MenuCommand command, IMenuCommands& menu);
 

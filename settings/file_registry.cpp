@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "settings_file.h"
+#include "tape_store.h"
 
 namespace tickwell {
 
@@ -314,6 +315,12 @@ long FileRegistry::CloseKey(RegHandle key) {
 #ifndef _WIN32
 std::unique_ptr<IRegistry> MakeUserRegistry() {
     return std::make_unique<FileRegistry>(FileRegistry::DefaultPath());
+}
+
+std::unique_ptr<ITapeStore> MakeUserTapeStore() {
+    std::string path = FileRegistry::DefaultPath();
+    if (!path.empty()) path = path.substr(0, path.rfind('/') + 1) + "tape.txt";
+    return std::make_unique<FileTapeStore>(path);
 }
 #endif
 

@@ -71,6 +71,20 @@ std::string CRegSettings::GetSetting(const std::string& sSection, const std::str
     return result;
 }
 
+bool CRegSettings::GetFlag(const std::string& sSection, const std::string& sKey) const {
+    RegHandle key = 0;
+    if (mRegistry.OpenKeyEx(mHKey, GetKeyPath(sSection), 0, kKeyAllAccess, &key) != kErrorSuccess)
+        return false;
+    std::uint32_t type = 0, size = 4;
+    unsigned char data[4] = {};
+    const bool on = mRegistry.QueryValueEx(key, ValueName(sKey), &type, data, &size) ==
+                        kErrorSuccess &&
+                    type == kRegDword && size == 4 && data[0] == 1 && data[1] == 0 &&
+                    data[2] == 0 && data[3] == 0;
+    mRegistry.CloseKey(key);
+    return on;
+}
+
 bool CRegSettings::SaveSetting(const std::string& sSection, const std::string& sKey,
                                const std::string& sString, std::int32_t lNumber) {
     RegHandle key = 0;

@@ -26,6 +26,9 @@ public:
     // "*" as the value name is the key's unnamed value.
     std::string GetSetting(const std::string& sSection, const std::string& sKey,
                            const std::string& sDefault) const;
+    // An on/off choice: on only where the value is the REG_DWORD 1; absent,
+    // 0, another number or another type is off.
+    bool GetFlag(const std::string& sSection, const std::string& sKey) const;
     // A non-empty sString is stored as REG_SZ (no terminator), otherwise
     // lNumber as REG_DWORD.
     bool SaveSetting(const std::string& sSection, const std::string& sKey,

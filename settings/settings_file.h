@@ -83,6 +83,14 @@ using Update = std::function<long(State state, const std::string& bytes, Rewrite
 long Replace(const std::string& path, FolderCache& cache, LockWait& wait, const Update& update,
              std::string& problem);
 
+// Deletes the file under the same lock and place rules; success when there
+// is none. A link in its place is followed as a save follows it, and
+// another user's file where others may make files is refused.
+long Remove(const std::string& path, FolderCache& cache, LockWait& wait, std::string& problem);
+
+// The local day a file was last written, from its stamp: "2026-12-09".
+std::string StampDay(const Stamp& stamp);
+
 // The steps of putting a new settings file in place, each platform's own;
 // each returns a Win32 status.
 struct PlacingSteps {

@@ -511,6 +511,52 @@ State Read(const std::string& path, FolderCache& cache, const Stamp* known, Stam
     return State::Absent;
 }
 
+std::string StampDay(const Stamp& stamp) {
+    const std::time_t when = static_cast<std::time_t>(stamp.modified / 1000000000LL);
+    std::tm tm{};
+    char buffer[16];
+    if (!localtime_r(&when, &tm) || std::strftime(buffer, sizeof buffer, "%Y-%m-%d", &tm) == 0)
+        return "";
+    return buffer;
+}
+
+long Remove(const std::string& path, FolderCache& cache, LockWait& wait, std::string& problem) {
+    cache.impl.reset();
+    Place place;
+    switch (SafeWalk(false).Run(path, place, problem)) {
+        case Walk::Ok: break;
+        case Walk::Missing: return kErrorSuccess;  // no folder, so no file
+        case Walk::Unsafe:
+        case Walk::Failed: return kErrorAccessDenied;
+    }
+    const int dir = place.dir.Get();
+    const std::string file = place.shown + "/" + place.base;
+    FileDescriptor lock(openat(dir, (place.base + ".lock").c_str(),
+                               O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+    struct stat lockStat {};
+    if (lock.Get() < 0 || fstat(lock.Get(), &lockStat) != 0 || !S_ISREG(lockStat.st_mode) ||
+        lockStat.st_uid != geteuid()) {
+        problem = "the lock file " + file + ".lock is not a file of your own";
+        return kErrorAccessDenied;
+    }
+    if (!wait.Acquire([&] {
+            if (flock(lock.Get(), LOCK_EX | LOCK_NB) == 0) return 1;
+            return errno == EWOULDBLOCK || errno == EINTR ? 0 : -1;
+        }))
+        return kErrorLockViolation;
+    FileDescriptor fd(openat(dir, place.base.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.Get() < 0) return errno == ENOENT ? kErrorSuccess : kErrorAccessDenied;
+    struct stat st {};
+    if (fstat(fd.Get(), &st) != 0 || S_ISDIR(st.st_mode)) return kErrorAccessDenied;
+    if (ForeignFile(place, st, problem)) return kErrorAccessDenied;
+    // Unlinking never follows a link: only the name found is removed.
+    if (unlinkat(dir, place.base.c_str(), 0) != 0 && errno != ENOENT) {
+        problem = "the file " + file + " cannot be deleted (" + Reason(errno) + ")";
+        return kErrorAccessDenied;
+    }
+    return kErrorSuccess;
+}
+
 long Replace(const std::string& path, FolderCache& cache, LockWait& wait, const Update& update,
              std::string& problem) {
     cache.impl.reset();

@@ -252,8 +252,33 @@ State Read(const std::string& path, FolderCache&, const Stamp* known, Stamp& sta
     return state;
 }
 
+std::string StampDay(const Stamp& stamp) {
+    FILETIME utc{static_cast<DWORD>(stamp.modified & 0xFFFFFFFF),
+                 static_cast<DWORD>(static_cast<unsigned long long>(stamp.modified) >> 32)};
+    SYSTEMTIME universal{}, local{};
+    if (!FileTimeToSystemTime(&utc, &universal) ||
+        !SystemTimeToTzSpecificLocalTime(nullptr, &universal, &local))
+        return "";
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%04u-%02u-%02u", local.wYear, local.wMonth, local.wDay);
+    return buffer;
+}
+
+// DeleteFile removes a link itself, never what it points to.
+long Remove(const std::string& path, FolderCache&, LockWait&, std::string& problem) {
+    if (DeleteFileW(Wide(path).c_str())) return kErrorSuccess;
+    const DWORD error = GetLastError();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return kErrorSuccess;
+    problem = "the file " + path + " cannot be deleted";
+    return kErrorAccessDenied;
+}
+
 long Replace(const std::string& path, FolderCache&, LockWait& wait, const Update& update,
              std::string& problem) {
+    // The folder the file goes in, where it is the last one missing
+    // (the Tickwell folder in the local application data, at the first save).
+    const std::wstring wide = Wide(path);
+    CreateDirectoryW(wide.substr(0, wide.find_last_of(L"\\/")).c_str(), nullptr);
     // Where the settings go: the file itself, or a link's target.
     std::wstring target = Wide(path);
     std::string shown = path;

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "file_registry.h"
+#include "tape_store.h"
 #include "win32_text.h"
 
 namespace tickwell {
@@ -53,16 +54,38 @@ long Win32Registry::DeleteKey(RegHandle key, const std::string& subKey) {
 
 long Win32Registry::CloseKey(RegHandle key) { return RegCloseKey(ToHkey(key)); }
 
+namespace {
+
 // A portable copy: while a file Tickwell.reg stands beside the program, the
-// settings live in it and the registry is never touched.
-std::unique_ptr<IRegistry> MakeUserRegistry() {
+// settings live in it and the registry is never touched. Empty otherwise.
+std::wstring PortableFile() {
     const std::wstring exe = ExecutablePath();
-    if (exe.empty()) return std::make_unique<Win32Registry>();
+    if (exe.empty()) return L"";
     const std::wstring file = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"Tickwell.reg";
     const DWORD attributes = GetFileAttributesW(file.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
-        return std::make_unique<Win32Registry>();
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return L"";
+    return file;
+}
+
+}  // namespace
+
+std::unique_ptr<IRegistry> MakeUserRegistry() {
+    const std::wstring file = PortableFile();
+    if (file.empty()) return std::make_unique<Win32Registry>();
     return std::make_unique<FileRegistry>(Utf8(file));
+}
+
+// Beside a portable copy's settings, or in the user's local (not roaming)
+// application data: a tape is this machine's, and may be large.
+std::unique_ptr<ITapeStore> MakeUserTapeStore() {
+    const std::wstring portable = PortableFile();
+    if (!portable.empty())
+        return std::make_unique<FileTapeStore>(
+            Utf8(portable.substr(0, portable.size() - 4) + L"-Tape.txt"));
+    const std::wstring local = GrowingText([](wchar_t* buffer, unsigned long size) {
+        return GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, size);
+    });
+    return std::make_unique<FileTapeStore>(local.empty() ? "" : Utf8(local + L"\\Tickwell\\Tape.txt"));
 }
 
 }  // namespace tickwell

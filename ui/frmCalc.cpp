@@ -5,14 +5,19 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QSaveFile>
+#include <QTimer>
 #include <QUrl>
 #include <cstring>
 #include <map>
@@ -23,6 +28,8 @@
 #include "frmMultiply.h"
 #include "frmRound.h"
 #include "frmTape.h"
+#include "tape_export.h"
+#include "tape_store.h"
 #include "frmTimeBetween.h"
 #include "msgbox.h"
 #include "qt_forms.h"
@@ -85,8 +92,12 @@ frmCalc::frmCalc()
       mForm(std::make_unique<Form>(*this)),
       mLifecycle(*mForm) {
     mCalc.SetTape(&mLifecycle.TheTape());
+    mTapeFlush = new QTimer(this);
+    mTapeFlush->setSingleShot(true);
+    connect(mTapeFlush, &QTimer::timeout, this, [this] { mLifecycle.FlushTape(); });
     mLifecycle.TheTape().OnChanged([this] {
         if (mTape) mTape->LineAdded();
+        TapeChanged(mLifecycle.TapeChanged());
     });
     const forms::FormSpec& form = forms::CalcForm();
     setObjectName(form.name);
@@ -135,15 +146,23 @@ void frmCalc::BuildControls() {
 }
 
 void frmCalc::BuildMenu() {
-    BuildMenu(forms::kEditMenuName, forms::kEditMenuCaption, forms::EditMenuBegin(),
+    BuildMenu(menuBar(), forms::kEditMenuName, forms::kEditMenuCaption, forms::EditMenuBegin(),
               forms::EditMenuEnd());
-    BuildMenu(forms::kHelpMenuName, forms::kHelpMenuCaption, forms::HelpMenuBegin(),
+    BuildMenu(menuBar(), forms::kViewMenuName, forms::kViewMenuCaption, forms::ViewMenuBegin(),
+              forms::ViewMenuEnd());
+    BuildMenu(menuBar(), forms::kHelpMenuName, forms::kHelpMenuCaption, forms::HelpMenuBegin(),
               forms::HelpMenuEnd());
+    if (!CanKeepAbove()) {
+        QAction* above = findChild<QAction*>("mnuAlwaysOnTop");
+        above->setEnabled(false);
+        above->setToolTip(forms::Tr(forms::kAlwaysOnTopUnavailable));
+        findChild<QMenu*>(forms::kViewMenuName)->setToolTipsVisible(true);
+    }
 }
 
-void frmCalc::BuildMenu(const char* name, const char* caption, const forms::MenuItemSpec* begin,
-                        const forms::MenuItemSpec* end) {
-    QMenu* menu = menuBar()->addMenu(forms::Tr(caption));
+void frmCalc::BuildMenu(QMenuBar* bar, const char* name, const char* caption,
+                        const forms::MenuItemSpec* begin, const forms::MenuItemSpec* end) {
+    QMenu* menu = bar->addMenu(forms::Tr(caption));
     menu->setObjectName(name);
     for (auto item = begin; item != end; ++item) {
         if (!item->caption) {
@@ -152,6 +171,7 @@ void frmCalc::BuildMenu(const char* name, const char* caption, const forms::Menu
         }
         QAction* action = menu->addAction(forms::Tr(item->caption));
         action->setObjectName(item->name);
+        action->setCheckable(item->check);
         // Menu accelerators: they act wherever the focus is in this window.
         // A plain key that does the same is shown, and bound only inside the
         // open menu: elsewhere it goes through the dispatcher like every
@@ -174,7 +194,27 @@ QWidget* frmCalc::ControlWidget(Control control) const { return mControls.at(con
 void frmCalc::Form_Load() {
     mScreen = std::make_unique<QtScreen>();
     adjustSize();  // the fixed size, so the centred default centres this window
-    mLifecycle.Form_Load(MakeUserRegistry(), *mScreen);
+    mLifecycle.Form_Load(MakeUserRegistry(), *mScreen, MakeUserTapeStore());
+    // Before the first show, so the window never appears below others first.
+    ApplyAlwaysOnTop();
+}
+
+void frmCalc::CheckItem(const char* name, bool on) {
+    if (auto* item = findChild<QAction*>(name)) item->setChecked(on);
+    if (mTape)
+        if (auto* item = mTape->findChild<QAction*>(name)) item->setChecked(on);
+}
+
+void frmCalc::ApplyAlwaysOnTop() {
+    const bool on = mLifecycle.AlwaysOnTop() && CanKeepAbove();
+    CheckItem("mnuAlwaysOnTop", on);
+    KeepAbove(*this, on);
+    if (mHelp) KeepAbove(*mHelp, on);
+    if (mTape) KeepAbove(*mTape, on);
+}
+
+void frmCalc::TapeChanged(int flushAfter) {
+    if (flushAfter > 0 && !mTapeFlush->isActive()) mTapeFlush->start(flushAfter);
 }
 
 void frmCalc::Form_Resize() { mLifecycle.Form_Resize(); }
@@ -203,6 +243,7 @@ void frmCalc::ShowHelp() {
         mHelp = new frmHelp(mLifecycle.Placement());
         mHelp->setWindowIcon(windowIcon());
         connect(mHelp.data(), &frmHelp::unloaded, this, [this] { mHelp.clear(); });
+        KeepAbove(*mHelp, mLifecycle.AlwaysOnTop() && CanKeepAbove());
         mHelp->Form_Load();
     }
     // A window manager may have minimized it (the help window has no task-bar
@@ -226,6 +267,10 @@ void frmCalc::ShowTape() {
         mTape = new frmTape(mLifecycle.Placement(), mLifecycle.TheTape());
         mTape->setWindowIcon(windowIcon());
         connect(mTape.data(), &frmTape::unloaded, this, [this] { mTape.clear(); });
+        BuildMenu(mTape->MenuBar(), forms::kTapeMenuName, forms::kTapeMenuCaption,
+                  forms::TapeMenuBegin(), forms::TapeMenuEnd());
+        CheckItem("mnuKeepTape", mLifecycle.KeepTape());
+        KeepAbove(*mTape, mLifecycle.AlwaysOnTop() && CanKeepAbove());
         mTape->Form_Load(mForm.get());
     }
     mTape->setWindowState(mTape->windowState() & ~Qt::WindowMinimized);
@@ -281,6 +326,53 @@ void frmCalc::mnuTape_Click() {
         Announce(forms::TapeOpenedText(mLifecycle.TheTape()));
     }
 }
+
+// ---- View menu and the tape window's menu -------------------------------------
+
+void frmCalc::mnuAlwaysOnTop_Click() {
+    mLifecycle.SetAlwaysOnTop(!mLifecycle.AlwaysOnTop());
+    ApplyAlwaysOnTop();
+}
+
+void frmCalc::mnuTapeSaveAs_Click() {
+    QWidget* owner = mTape ? static_cast<QWidget*>(mTape.data()) : this;
+    const QString text = QString::fromUtf8(forms::Tr(forms::kTapeTextFilter)) + " (" +
+                         forms::kTapeTextPattern + ")";
+    const QString csv = QString::fromUtf8(forms::Tr(forms::kTapeCsvFilter)) + " (" +
+                        forms::kTapeCsvPattern + ")";
+    QString chosen = text;
+    const QString path = QFileDialog::getSaveFileName(
+        owner, forms::Tr(forms::kTapeSaveAsTitle), QString::fromUtf8(forms::Tr(forms::kTapeFileName)) + ".txt",
+        text + ";;" + csv, &chosen);
+    if (path.isEmpty()) return;
+    const forms::TapeFormat format =
+        forms::TapeFormatFor(path.toStdString(), chosen == csv ? 1 : 0);
+    const std::string bytes =
+        forms::TapeFileBytes(mLifecycle.TheTape().Lines(), format, "\n");
+    // A new file renamed over the old: a failed save leaves the old one whole.
+    QSaveFile file(path);
+    if (file.open(QIODevice::WriteOnly) &&
+        file.write(bytes.data(), static_cast<qint64>(bytes.size())) ==
+            static_cast<qint64>(bytes.size()) &&
+        file.commit())
+        return;
+    ShowMsgBox(owner,
+               QString::fromStdString(forms::TapeSaveFailed(
+                   QDir::toNativeSeparators(path).toStdString(), file.errorString().toStdString())),
+               QString(), 16);
+}
+
+void frmCalc::mnuKeepTape_Click() {
+    mLifecycle.SetKeepTape(!mLifecycle.KeepTape());
+    CheckItem("mnuKeepTape", mLifecycle.KeepTape());
+}
+
+void frmCalc::mnuTapeClear_Click() {
+    TapeChanged(mLifecycle.ClearTape());
+    if (mTape) mTape->Reload();
+}
+
+void frmCalc::mnuTapeClose_Click() { UnloadTape(); }
 
 // ---- Help menu ----------------------------------------------------------------
 

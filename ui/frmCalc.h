@@ -17,6 +17,8 @@ class QLineEdit;
 class QPushButton;
 class QAbstractButton;
 class QAction;
+class QMenuBar;
+class QTimer;
 
 namespace tickwell {
 
@@ -53,6 +55,13 @@ public:
     void mnuHelpWebSite_Click() override;
     void mnuHelpSharewell_Click() override;
     void mnuAbout_Click() override;
+    // View menu.
+    void mnuAlwaysOnTop_Click() override;
+    // The tape window's menu.
+    void mnuTapeSaveAs_Click() override;
+    void mnuKeepTape_Click() override;
+    void mnuTapeClear_Click() override;
+    void mnuTapeClose_Click() override;
 
     TimeCalculator& Calc() { return mCalc; }
     frmHelp* HelpWindow() const;  // null while not loaded
@@ -84,8 +93,12 @@ private:
     void BuildMenu();
     QWidget* ControlWidget(Control control) const;
     void MoveTab(bool backward);
-    void BuildMenu(const char* name, const char* caption, const forms::MenuItemSpec* begin,
-                   const forms::MenuItemSpec* end);
+    void BuildMenu(QMenuBar* bar, const char* name, const char* caption,
+                   const forms::MenuItemSpec* begin, const forms::MenuItemSpec* end);
+    // Checks a check item of this window or the tape window by its name.
+    void CheckItem(const char* name, bool on);
+    void ApplyAlwaysOnTop();
+    void TapeChanged(int flushAfter);
     void ShowHelp();
     void UnloadHelp();
     void ShowTape();
@@ -103,6 +116,7 @@ private:
     QPointer<frmHelp> mHelp;
     QPointer<frmTape> mTape;
     Announcer* mAnnouncer = nullptr;
+    QTimer* mTapeFlush = nullptr;  // keeps the tape a second after a burst of lines
     forms::KeyPreview mPreview{mCalc};
 };
 

@@ -1,6 +1,7 @@
 #include "frmTape.h"
 
 #include <QCloseEvent>
+#include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScrollBar>
 #include <QTextBlock>
@@ -20,7 +21,8 @@ frmTape::frmTape(MWindow& placement, const Tape& tape)
                            Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint),
       mPlacement(placement),
       mTape(tape),
-      mText(new QPlainTextEdit(this)) {
+      mText(new QPlainTextEdit(this)),
+      mMenuBar(new QMenuBar(this)) {
     setObjectName(forms::kTapeName);
     setWindowTitle(forms::Tr(forms::kTapeCaption));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -30,6 +32,7 @@ frmTape::frmTape(MWindow& placement, const Tape& tape)
     setMinimumSize(Px(forms::kTapeClientWidth) / 2, Px(forms::kTapeClientHeight) / 4);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setMenuBar(mMenuBar);
     layout->addWidget(mText);
     mText->setObjectName("txtTape");
     mText->setReadOnly(true);  // still selectable: Ctrl+A, Ctrl+C
@@ -41,6 +44,10 @@ frmTape::frmTape(MWindow& placement, const Tape& tape)
 void frmTape::Form_Load(const IPlacedWindow* main) {
     QtPlacedWindow window(*this, objectName());
     mPlacement.Form_Load(window, main);
+    Reload();
+}
+
+void frmTape::Reload() {
     QString text = QString::fromStdString(mTape.Text());
     if (text.endsWith('\n')) text.chop(1);
     mText->setPlainText(text);

@@ -8,6 +8,7 @@
 #include "rules.h"
 #include "tape.h"
 
+class QMenuBar;
 class QPlainTextEdit;
 
 namespace tickwell {
@@ -23,8 +24,10 @@ public:
     void Form_Unload();  // saves the position
     void SavePlace();    // saves it and stays open
     void LineAdded();    // the tape grew
+    void Reload();       // shows every line anew (after Clear)
 
     QPlainTextEdit* Text() const { return mText; }
+    QMenuBar* MenuBar() const { return mMenuBar; }
 
 signals:
     void unloaded();
@@ -36,6 +39,7 @@ private:
     forms::HelpPlacement mPlacement;
     const Tape& mTape;
     QPlainTextEdit* mText;
+    QMenuBar* mMenuBar;
 };
 
 }  // namespace tickwell

@@ -158,4 +158,13 @@ void PaintLines(QPainter& painter, const forms::FormSpec& form, const QPalette& 
     }
 }
 
+void KeepAbove(QWidget& window, bool on) {
+    if (window.windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
+    const bool shown = window.isVisible();
+    window.setWindowFlag(Qt::WindowStaysOnTopHint, on);  // hides a shown window
+    if (shown) window.show();
+}
+
+bool CanKeepAbove() { return !QGuiApplication::platformName().startsWith("wayland"); }
+
 }  // namespace tickwell

@@ -49,6 +49,14 @@ void BuildBox(QDialog& box, const forms::FormSpec& form);
 // application gets a light palette of its own. A light palette is kept.
 void UseReadablePalette();
 
+// Keeps a window above others (the window manager's "above" state on X11),
+// or lets it go behind them again. Before the first show it only sets the
+// flag, so the window never appears in the other state first.
+void KeepAbove(QWidget& window, bool on);
+// Whether this desktop lets a program keep a window above others (Wayland
+// does not).
+bool CanKeepAbove();
+
 // WCAG contrast ratio of two colours (1 to 21).
 double ContrastRatio(const QColor& a, const QColor& b);
 

@@ -9,6 +9,7 @@ Usage: tickwell_e2e.py PATH/TO/tickwell [--repeat N] [--only NAME]
 """
 
 import argparse
+import csv
 import os
 import re
 import shutil
@@ -585,6 +586,33 @@ LAYOUTS = {
         ("keycode", 54), ("expect", ("", "", ""), "Hours"), ("layout", "us")],
 }
 
+# The tape saved, kept between runs, and the windows kept above others; the
+# Windows harness plays them too, with the same variables. Faults caught: a
+# CSV a spreadsheet splits wrongly where the decimal mark is a comma, a kept
+# tape lost when the session ends the program, a file left behind after Keep
+# is turned off, Always on Top forgotten at the next start.
+CHAIN_ROWS = [["+", "1:25:40", "1.4278"], ["\u2212", "0:10:00", "0.1667"], ["=", "1:15:40", "1.2611"]]
+CHAIN_LINES = ["+ 1:25:40", "\u2212 0:10:00", "= 1:15:40 (1.2611 h)"]
+KEPT = {
+    "the tape saved as CSV and as text": ({"LANG": "en_US.UTF-8"}, [
+        ("keys", "1/25/40-0/10/0="), ("press", "ctrl+t"), ("save_tape", "tape.csv"),
+        ("csv_rows", "tape.csv", ",", CHAIN_ROWS), ("save_tape", "tape.txt"),
+        ("text_lines", "tape.txt", CHAIN_LINES)]),
+    "the tape saved as CSV where the decimal mark is a comma": ({"LANGUAGE": "de", "LANG": "de_DE.UTF-8"}, [
+        ("keys", "1/25/40-0/10/0="), ("press", "ctrl+t"), ("save_tape", "tape.csv"),
+        ("csv_rows", "tape.csv", ";", [[c.replace(".", ",") for c in row] for row in CHAIN_ROWS])]),
+    "the tape kept between runs, through a close and a SIGTERM": ({}, [
+        ("keys", "1/25/40-0/10/0="), ("press", "ctrl+t"), ("tape_menu", "k"), ("kept_file", True),
+        ("restart",), ("press", "ctrl+t"), ("tape_shows", CHAIN_LINES),
+        ("keys", "//5+//5="), ("terminate",), ("press", "ctrl+t"),
+        ("tape_shows", ["+ 0:00:05", "+ 0:00:05", "= 0:00:10 (0.0028 h)"]),
+        ("option", "Keep Tape", 1), ("tape_menu", "k"), ("kept_file", False), ("option", "Keep Tape", 0),
+        ("restart",), ("press", "ctrl+t"), ("tape_shows", [""])]),
+    "always on top, kept at the next start": ({}, [
+        ("above", False), ("press", "ctrl+shift+t"), ("above", True), ("option", "Always On Top", 1),
+        ("restart",), ("above", True), ("press", "ctrl+t"), ("tape_above",)]),
+}
+
 # What a screen reader is told after each command: keys, a factor for the
 # multiply box or None, and the words. The Windows harness checks the same.
 SPOKEN = [
@@ -616,6 +644,7 @@ SCENARIOS = {
     "a catalogue planted to exhaust memory leaves English": [
         ("shows", "Hours"), ("keys", "1/25/40+//50\r"), ("expect", ("1", "26", "30"), "Equals")],
     **{name: steps for name, (env, steps) in LANGUAGES.items()},
+    **{name: steps for name, (env, steps) in KEPT.items()},
     "a box answers word requests at once": [("word_requests",)],
     "a screen reader hears every result": [("screen_reader",)],
 }
@@ -714,6 +743,92 @@ def factor_refused(app, text, sentence):
     wait_for(f"the box to say {sentence!r}", lambda: app.factor_box() == sentence)
     app.key("Escape")
     wait_for("the box to close", lambda: app.factor_box() is None)
+
+
+def tape_window(app):
+    frame = wait_for("the tape window", lambda: app.frame("Tickwell Tape") or app.frame("Tickwell-Rechenstreifen"))
+    wid = wait_for("its X window", lambda: app.xwindow(frame.name))
+    app.desktop.run(["xdotool", "windowactivate", "--sync", wid])
+    return wid
+
+
+def save_tape(app, name):
+    """Ctrl+S in the tape window, the whole path typed into the save dialog, and Enter."""
+    path = os.path.join(app.config, name)
+    before = os.stat(path).st_mtime_ns if os.path.exists(path) else None
+    tape_window(app)
+    app.key("ctrl+s")
+    dialog = wait_for("the save dialog", lambda: app.find(app.app, role=pyatspi.ROLE_DIALOG))
+    wait_for("its name field to take the keys",
+             lambda: app.find(dialog, predicate=lambda n: n.getRole() == pyatspi.ROLE_TEXT and
+                              n.getState().contains(pyatspi.STATE_FOCUSED)))
+    app.key("ctrl+a")
+    app.keys(path + "\r")
+    wait_for(f"{name} written", lambda: os.path.exists(path) and os.stat(path).st_mtime_ns != before)
+    wait_for("the save dialog to close", lambda: app.find(app.app, role=pyatspi.ROLE_DIALOG) is None)
+
+
+def csv_rows(app, name, separator, rows):
+    """Read back as a spreadsheet would: UTF-8 with its byte-order mark, the separator given."""
+    raw = open(os.path.join(app.config, name), "rb").read()
+    if not raw.startswith(b"\xef\xbb\xbf"):
+        raise Failure(f"{name} has no byte-order mark")
+    with open(os.path.join(app.config, name), newline="", encoding="utf-8-sig") as f:
+        got = list(csv.reader(f, delimiter=separator))
+    if len(got) < 1 + len(rows) or any(len(row) != 3 for row in got) or got[-len(rows):] != rows:
+        raise Failure(f"expected the rows {rows} in three columns; read {got}")
+
+
+def text_lines(app, name, lines):
+    got = open(os.path.join(app.config, name), encoding="utf-8").read().split("\n")
+    if got != lines + [""]:
+        raise Failure(f"expected the lines {lines}; read {got}")
+
+
+def tape_menu(app, letter):
+    """The tape window's menu by its access keys, as a keyboard user opens it."""
+    tape_window(app)
+    app.key("alt+t")
+    app.key(letter)
+
+
+def kept_file(app, present):
+    path = os.path.join(app.config, "tickwell", "tape.txt")
+    wait_for(f"the kept tape {'written' if present else 'gone'}", lambda: os.path.exists(path) == present)
+
+
+def restart(app, context):
+    app.close()
+    return context["launch"]()
+
+
+def terminate(app, context):
+    """Ended as a session ends it, a moment after the last line."""
+    app.proc.send_signal(signal.SIGTERM)
+    app.proc.wait(timeout=WAIT)
+    return context["launch"]()
+
+
+def option(app, name, value):
+    wait_for(f"{name} saved as {value}", lambda: registry_values(app.config).get(name) == value)
+
+
+def is_above(app, wid):
+    state = app.desktop.run(["xprop", "-id", wid, "_NET_WM_STATE"], check=False).stdout
+    return "_NET_WM_STATE_ABOVE" in state
+
+
+def above(app, want):
+    """Qt makes the window anew to change the state, so it is looked up again."""
+    def probe():
+        app.wid = app.xwindow("Tickwell") or app.wid
+        return is_above(app, app.wid) == want
+    wait_for(f"the main window {'above' if want else 'not above'} others", probe)
+
+
+def tape_above(app):
+    wid = wait_for("the tape window", lambda: app.xwindow("Tickwell Tape"))
+    wait_for("the tape window above others", lambda: is_above(app, wid))
 
 
 def tape_open(app, want):
@@ -1121,7 +1236,7 @@ def run_scenario(desktop, binary, name, steps):
     config = tempfile.mkdtemp(prefix="config-", dir=desktop.workdir)
     if name.startswith("window saved off-screen"):
         prepare_off_screen(config)
-    env = LANGUAGES[name][0] if name in LANGUAGES else None
+    env = LANGUAGES[name][0] if name in LANGUAGES else KEPT[name][0] if name in KEPT else None
     if name.startswith("a catalogue planted"):
         binary, env = prepare_planted_catalogue(desktop.workdir, binary), LANGUAGES["in German"][0]
     play(desktop, lambda: Tickwell(desktop, binary, config, env), steps, globals(),

@@ -1,0 +1,127 @@
+#include "tape_export.h"
+
+#include <cctype>
+#include <cstdlib>
+
+#include "catalogue.h"
+#include "duration.h"
+#include "tape.h"
+#include "written_number.h"
+
+namespace tickwell::forms {
+
+namespace {
+
+bool Digit(char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; }
+
+// The first H:MM:SS on a line (its fraction of a second in either mark,
+// and a leading "-"), or npos.
+std::size_t FindDuration(const std::string& line, std::size_t& length) {
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if (!Digit(line[i]) || (i > 0 && Digit(line[i - 1]))) continue;
+        std::size_t j = i;
+        while (j < line.size() && Digit(line[j])) ++j;
+        if (j + 6 > line.size() || line[j] != ':' || !Digit(line[j + 1]) || !Digit(line[j + 2]) ||
+            line[j + 3] != ':' || !Digit(line[j + 4]) || !Digit(line[j + 5]))
+            continue;
+        std::size_t end = j + 6;
+        if (end + 1 < line.size() && (line[end] == '.' || line[end] == ',') && Digit(line[end + 1])) {
+            ++end;
+            while (end < line.size() && Digit(line[end])) ++end;
+        }
+        const std::size_t start = i > 0 && line[i - 1] == '-' ? i - 1 : i;
+        length = end - start;
+        return start;
+    }
+    return std::string::npos;
+}
+
+// Decimal hours of an H:MM:SS, as the tape writes them.
+std::string Hours(const std::string& duration) {
+    const bool negative = duration[0] == '-';
+    const std::size_t first = duration.find(':');
+    const double hours = std::strtod(duration.substr(negative, first - negative).c_str(), nullptr);
+    const double minutes = std::strtod(duration.substr(first + 1, 2).c_str(), nullptr);
+    std::string seconds = duration.substr(first + 4);
+    for (char& c : seconds)
+        if (c == ',') c = '.';
+    const double value = hours + minutes / 60 + std::strtod(seconds.c_str(), nullptr) / 3600;
+    return HoursText(negative ? -value : value);
+}
+
+std::string Trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return "";
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// A field quoted where it holds the separator, a quote or a line break.
+std::string Field(const std::string& text, char separator) {
+    if (text.find_first_of(std::string{separator, '"', '\r', '\n'}) == std::string::npos &&
+        (text.empty() || (text.front() != ' ' && text.back() != ' ')))
+        return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+}  // namespace
+
+TapeFormat TapeFormatFor(const std::string& path, int filterIndex) {
+    auto endsWith = [&path](const char* extension) {
+        const std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : "";
+        std::string lower;
+        for (const char c : tail) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return lower == extension;
+    };
+    if (endsWith(".csv")) return TapeFormat::Csv;
+    if (endsWith(".txt")) return TapeFormat::Text;
+    return filterIndex == 1 ? TapeFormat::Csv : TapeFormat::Text;
+}
+
+char CsvSeparator(const std::string& decimalMark) { return decimalMark == "," ? ';' : ','; }
+
+std::string TapeFileBytes(const std::deque<std::string>& lines, TapeFormat format,
+                          const std::string& newline) {
+    std::string bytes;
+    if (format == TapeFormat::Text) {
+        for (const std::string& line : lines) bytes += line + newline;
+        return bytes;
+    }
+    const std::string point = LocaleDecimalPoint();
+    const char sep = CsvSeparator(point);
+    bytes = "\xEF\xBB\xBF";
+    bytes += Field(Tr(kCsvOperation), sep) + sep + Field(Tr(kCsvDuration), sep) + sep +
+             Field(Tr(kCsvHours), sep) + newline;
+    for (const std::string& line : lines) {
+        std::string operation = line, duration, hours;
+        if (line == Tape::kRule) {
+            operation.clear();
+        } else {
+            std::size_t length = 0;
+            if (const auto at = FindDuration(line, length); at != std::string::npos) {
+                duration = line.substr(at, length);
+                hours = Hours(duration);
+                // Only what stands before it names the operation; a
+                // result's hours in brackets are the next column.
+                operation = Trimmed(line.substr(0, at));
+            }
+        }
+        bytes += Field(operation, sep) + sep + Field(duration, sep) + sep + Field(hours, sep) +
+                 newline;
+    }
+    return bytes;
+}
+
+std::string TapeSaveFailed(const std::string& file, const std::string& reason) {
+    std::string text = Tr(kTapeSaveFailedText);
+    if (const auto at = text.find("{file}"); at != std::string::npos)
+        text.replace(at, 6, "\u201C" + file + "\u201D");
+    if (const auto at = text.find("{reason}"); at != std::string::npos) text.replace(at, 8, reason);
+    return text;
+}
+
+}  // namespace tickwell::forms

@@ -1,7 +1,6 @@
 #include "tape_export.h"
 
 #include <cctype>
-#include <cstdlib>
 
 #include "catalogue.h"
 #include "duration.h"
@@ -36,16 +35,19 @@ std::size_t FindDuration(const std::string& line, std::size_t& length) {
     return std::string::npos;
 }
 
-// Decimal hours of an H:MM:SS, as the tape writes them.
+// Decimal hours of an H:MM:SS (FindDuration's shape), as the tape writes
+// them. Read digit by digit: the shape is known, and strtod would bring a
+// second number reader into the Windows program.
 std::string Hours(const std::string& duration) {
     const bool negative = duration[0] == '-';
-    const std::size_t first = duration.find(':');
-    const double hours = std::strtod(duration.substr(negative, first - negative).c_str(), nullptr);
-    const double minutes = std::strtod(duration.substr(first + 1, 2).c_str(), nullptr);
-    std::string seconds = duration.substr(first + 4);
-    for (char& c : seconds)
-        if (c == ',') c = '.';
-    const double value = hours + minutes / 60 + std::strtod(seconds.c_str(), nullptr) / 3600;
+    std::size_t i = negative ? 1 : 0;
+    double hours = 0;
+    for (; duration[i] != ':'; ++i) hours = hours * 10 + (duration[i] - '0');
+    const double minutes = (duration[i + 1] - '0') * 10 + (duration[i + 2] - '0');
+    double seconds = (duration[i + 4] - '0') * 10 + (duration[i + 5] - '0');
+    double place = 0.1;
+    for (i += 7; i < duration.size(); ++i, place /= 10) seconds += (duration[i] - '0') * place;
+    const double value = hours + minutes / 60 + seconds / 3600;
     return HoursText(negative ? -value : value);
 }
 

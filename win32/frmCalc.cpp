@@ -6,8 +6,10 @@
 #include "frmAbout.h"
 #include "frmMultiply.h"
 #include "layout.h"
+#include "menus.h"
 #include "registry.h"
 #include "spoken.h"
+#include "tape_store.h"
 #include "startup_trace.h"
 #include "texts.h"
 #include "weblinks.h"
@@ -21,7 +23,6 @@ constexpr wchar_t kClass[] = L"TickwellCalc";
 // Fixed size, a minimize box, no maximize box.
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int kFirstControlId = 100;
-constexpr int kMenuBase = 1000;  // + MenuCommand
 
 const forms::FormSpec& Form() { return forms::CalcForm(); }
 
@@ -32,6 +33,7 @@ frmCalc::frmCalc()
     mCalc.SetTape(&mLifecycle.TheTape());
     mLifecycle.TheTape().OnChanged([this] {
         if (mTape && mTape->Handle()) mTape->LineAdded();
+        TapeChanged(mLifecycle.TapeChanged());
     });
     static const bool registered = RegisterWindowClass(kClass, Proc, COLOR_BTNFACE, true);
     (void)registered;
@@ -51,7 +53,8 @@ frmCalc::frmCalc()
     SizeToForm();
     TICKWELL_TRACE("layout");
     // Form_Load: the settings store, then the place, before the first show.
-    mLifecycle.Form_Load(MakeUserRegistry(), mScreen);
+    mLifecycle.Form_Load(MakeUserRegistry(), mScreen, MakeUserTapeStore());
+    ApplyAlwaysOnTop();  // before the first show
     TICKWELL_TRACE("settings");
 }
 
@@ -114,43 +117,23 @@ void frmCalc::BuildControls(UINT dpi) {
         SetWindowPos(control, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-HMENU frmCalc::BuildMenu(const forms::MenuItemSpec* begin, const forms::MenuItemSpec* end,
-                         std::vector<ACCEL>& accelerators) {
-    HMENU menu = CreatePopupMenu();
-    for (auto item = begin; item != end; ++item) {
-        if (!item->caption) {
-            AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-            continue;
-        }
-        const auto id = static_cast<WORD>(kMenuBase + static_cast<int>(item->command));
-        std::wstring caption = Wide(forms::Tr(item->caption));
-        // A plain key that does the same is shown, not bound: it goes through
-        // the dispatcher like every typed key.
-        if (const std::string shortcut = forms::MenuShortcutText(*item); !shortcut.empty())
-            caption += L"\t" + Wide(shortcut);
-        if (item->f1) accelerators.push_back({FVIRTKEY, VK_F1, id});
-        if (item->ctrl) {
-            const BYTE shift = item->shift ? FSHIFT : 0;
-            accelerators.push_back({static_cast<BYTE>(FVIRTKEY | FCONTROL | shift),
-                                    static_cast<WORD>(item->ctrl), id});
-        }
-        AppendMenuW(menu, MF_STRING, id, caption.c_str());
-    }
-    return menu;
-}
-
 void frmCalc::BuildMenu() {
     // Menu accelerators act wherever the focus is in this window.
-    std::vector<ACCEL> accelerators;
-    HMENU bar = CreateMenu();
-    HMENU edit = BuildMenu(forms::EditMenuBegin(), forms::EditMenuEnd(), accelerators);
-    HMENU help = BuildMenu(forms::HelpMenuBegin(), forms::HelpMenuEnd(), accelerators);
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(edit),
-                Wide(forms::Tr(forms::kEditMenuCaption)).c_str());
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help),
-                Wide(forms::Tr(forms::kHelpMenuCaption)).c_str());
-    SetMenu(mHwnd, bar);
-    mAccel = CreateAcceleratorTableW(accelerators.data(), static_cast<int>(accelerators.size()));
+    mAccel = SetMenuBar(mHwnd, {{forms::kEditMenuCaption, forms::EditMenuBegin(), forms::EditMenuEnd()},
+                                {forms::kViewMenuCaption, forms::ViewMenuBegin(), forms::ViewMenuEnd()},
+                                {forms::kHelpMenuCaption, forms::HelpMenuBegin(), forms::HelpMenuEnd()}});
+}
+
+void frmCalc::ApplyAlwaysOnTop() {
+    const bool on = mLifecycle.AlwaysOnTop();
+    CheckMenuCommand(mHwnd, forms::MenuCommand::AlwaysOnTop, on);
+    KeepAbove(mHwnd, on);
+    if (mHelp && mHelp->Handle()) KeepAbove(mHelp->Handle(), on);
+    if (mTape && mTape->Handle()) KeepAbove(mTape->Handle(), on);
+}
+
+void frmCalc::TapeChanged(int flushAfter) {
+    if (flushAfter > 0) SetTimer(mHwnd, kTapeTimer, static_cast<UINT>(flushAfter), nullptr);
 }
 
 void frmCalc::Layout(UINT dpi) {
@@ -255,6 +238,7 @@ forms::KeyPress CharPress(WPARAM ch, LPARAM lParam, bool inBox) {
 }  // namespace
 
 bool frmCalc::PreTranslate(MSG& msg) {
+    if (mTape && mTape->TranslateKeys(msg)) return true;  // Ctrl+S in the tape window
     if (msg.hwnd != mHwnd && GetParent(msg.hwnd) != mHwnd) return false;
     if (TranslateAcceleratorW(mHwnd, mAccel, &msg)) return true;  // F1, Ctrl+C, Ctrl+V, Ctrl+T
     const forms::ControlSpec* row = SpecOf(msg.hwnd);
@@ -351,6 +335,7 @@ void frmCalc::ShowHelp() {
             // Deleted after its handler returns.
             PostMessageW(mHwnd, WM_APP, 0, 0);
         });
+        KeepAbove(mHelp->Handle(), mLifecycle.AlwaysOnTop());
     }
     mHelp->Show();
 }
@@ -362,10 +347,13 @@ void frmCalc::UnloadHelp() {
 
 void frmCalc::ShowTape() {
     if (!mTape) {
-        mTape =
-            std::make_unique<frmTape>(mLifecycle.Placement(), mLifecycle.TheTape(), this, [this] {
-                PostMessageW(mHwnd, WM_APP, 0, 0);  // deleted after its handler returns
-            });
+        mTape = std::make_unique<frmTape>(mLifecycle.Placement(), mLifecycle.TheTape(), this,
+                                          mHwnd, [this] {
+                                              // deleted after its handler returns
+                                              PostMessageW(mHwnd, WM_APP, 0, 0);
+                                          });
+        CheckMenuCommand(mTape->Handle(), forms::MenuCommand::KeepTape, mLifecycle.KeepTape());
+        KeepAbove(mTape->Handle(), mLifecycle.AlwaysOnTop());
     }
     mTape->Show();
 }
@@ -499,6 +487,30 @@ void frmCalc::mnuTape_Click() {
     }
 }
 
+// ---- View menu and the tape window's menu -------------------------------------
+
+void frmCalc::mnuAlwaysOnTop_Click() {
+    mLifecycle.SetAlwaysOnTop(!mLifecycle.AlwaysOnTop());
+    ApplyAlwaysOnTop();
+}
+
+void frmCalc::mnuTapeSaveAs_Click() {
+    SaveTapeAs(mTape && mTape->Handle() ? mTape->Handle() : mHwnd, mLifecycle.TheTape().Lines());
+}
+
+void frmCalc::mnuKeepTape_Click() {
+    mLifecycle.SetKeepTape(!mLifecycle.KeepTape());
+    if (mTape && mTape->Handle())
+        CheckMenuCommand(mTape->Handle(), forms::MenuCommand::KeepTape, mLifecycle.KeepTape());
+}
+
+void frmCalc::mnuTapeClear_Click() {
+    TapeChanged(mLifecycle.ClearTape());
+    if (mTape && mTape->Handle()) mTape->FillText();
+}
+
+void frmCalc::mnuTapeClose_Click() { UnloadTape(); }
+
 // ---- Help menu ----------------------------------------------------------------
 
 void frmCalc::mnuUsing_Click() { ShowHelp(); }
@@ -560,6 +572,11 @@ LRESULT frmCalc::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             return 0;
         }
         case WM_TIMER:
+            if (wp == kTapeTimer) {
+                KillTimer(mHwnd, kTapeTimer);
+                mLifecycle.FlushTape();
+                return 0;
+            }
             if (wp != kToolTipsTimer) break;
             KillTimer(mHwnd, kToolTipsTimer);
             if (!mToolTips) mToolTips = AddToolTips(mHwnd, Form(), mControls);

@@ -49,6 +49,11 @@ public:
     void mnuHelpWebSite_Click() override;
     void mnuHelpSharewell_Click() override;
     void mnuAbout_Click() override;
+    void mnuAlwaysOnTop_Click() override;
+    void mnuTapeSaveAs_Click() override;
+    void mnuKeepTape_Click() override;
+    void mnuTapeClear_Click() override;
+    void mnuTapeClose_Click() override;
 
     // ICalcHost
     std::string GetText(Control box) const override;
@@ -73,8 +78,8 @@ private:
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
     void BuildControls(UINT dpi);
     void BuildMenu();
-    HMENU BuildMenu(const forms::MenuItemSpec* begin, const forms::MenuItemSpec* end,
-                    std::vector<ACCEL>& accelerators);
+    void ApplyAlwaysOnTop();
+    void TapeChanged(int flushAfter);
     void Layout(UINT dpi);
     void SizeToForm();  // the window's size for the form at mDpi
     void MoveTab(bool backward);
@@ -86,6 +91,7 @@ private:
     HACCEL mAccel = nullptr;
     HWND mToolTips = nullptr;
     static constexpr UINT_PTR kToolTipsTimer = 1;
+    static constexpr UINT_PTR kTapeTimer = 2;  // keeps the tape a second after a burst of lines
     UINT mDpi = 96;
     TimeCalculator mCalc;
     std::vector<HWND> mControls;  // parallel to the layout table

@@ -5,6 +5,7 @@
 // clang-format on
 
 #include "layout.h"
+#include "menus.h"
 #include "rules.h"
 #include "win32_placement.h"
 
@@ -29,9 +30,11 @@ LRESULT CALLBACK SelectAll(HWND box, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
 
 }  // namespace
 
-frmTape::frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main,
+frmTape::frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main, HWND commands,
                  std::function<void()> unloaded)
-    : ModelessWindow(placement, forms::kTapeName, std::move(unloaded)), mTape(tape) {
+    : ModelessWindow(placement, forms::kTapeName, std::move(unloaded)),
+      mTape(tape),
+      mCommands(commands) {
     static const bool registered = RegisterWindowClass(kClass, Proc, COLOR_BTNFACE, true);
     (void)registered;
     const std::wstring caption = Wide(forms::Tr(forms::kTapeCaption));
@@ -43,6 +46,8 @@ frmTape::frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main
                                 ES_READONLY | ES_AUTOVSCROLL,
                             0, 0, 10, 10, mHwnd, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowSubclass(mText, SelectAll, 2, 0);
+    mAccel = SetMenuBar(mHwnd, {{forms::kTapeMenuCaption, forms::TapeMenuBegin(),
+                                 forms::TapeMenuEnd()}});
     SetAccessibleName(mText, forms::kTapeCaption);
     Layout(WindowDpi(mHwnd));
     RestorePlace(main);
@@ -52,11 +57,17 @@ frmTape::frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main
 frmTape::~frmTape() {
     if (mHwnd) DestroyDetached();  // before the font its box uses
     if (mFont) DeleteObject(mFont);
+    if (mAccel) DestroyAcceleratorTable(mAccel);
+}
+
+bool frmTape::TranslateKeys(MSG& msg) {
+    if (!mHwnd || (msg.hwnd != mHwnd && GetParent(msg.hwnd) != mHwnd)) return false;
+    return TranslateAcceleratorW(mHwnd, mAccel, &msg) != 0;
 }
 
 void frmTape::Layout(UINT dpi) {
     const SIZE size =
-        OuterSize(forms::kTapeClientWidth, forms::kTapeClientHeight, kStyle, 0, false, dpi);
+        OuterSize(forms::kTapeClientWidth, forms::kTapeClientHeight, kStyle, 0, true, dpi);
     SetWindowPos(mHwnd, nullptr, 0, 0, size.cx, size.cy,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     HFONT old = mFont;
@@ -143,6 +154,14 @@ LRESULT frmTape::Handle(UINT msg, WPARAM wp, LPARAM lp) {
             SetBkColor(dc, GetSysColor(COLOR_WINDOW));
             return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
         }
+        case WM_COMMAND:
+            // The menu's commands run in the main window, after this
+            // handler has returned: Close deletes this window.
+            if (LOWORD(wp) >= kMenuBase) {
+                PostMessageW(mCommands, WM_COMMAND, wp, 0);
+                return 0;
+            }
+            break;
         case WM_CLOSE: return Close();
         default: break;
     }

@@ -22,22 +22,27 @@ public:
     using ModelessWindow::Handle;
     // Loads the window (restoring its place); `unloaded` runs once it has
     // saved its place and is gone.
-    // The first time (no stored place) it stands beside `main`.
-    frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main,
+    // The first time (no stored place) it stands beside `main`. Its menu's
+    // commands go to `commands` (the main window, which owns the tape).
+    frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main, HWND commands,
             std::function<void()> unloaded);
     ~frmTape() override;
 
     void Show();
     void LineAdded();
+    void FillText();  // every line anew (at load, and after Clear)
+    // The menu's accelerators (Ctrl+S) for a message to this window.
+    bool TranslateKeys(MSG& msg);
 
 private:
     LRESULT Handle(UINT msg, WPARAM wp, LPARAM lp) override;
     void Layout(UINT dpi);
-    void FillText();  // every line, at load
 
     const Tape& mTape;
     HWND mText = nullptr;
     HFONT mFont = nullptr;
+    HWND mCommands;
+    HACCEL mAccel = nullptr;
 };
 
 }  // namespace tickwell::win

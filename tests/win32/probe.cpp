@@ -192,6 +192,11 @@ int RunWizard(const std::string& title, const char* button) {
 
 }  // namespace
 
+// Whether a window stays above others.
+std::string Topmost(HWND window) {
+    return (GetWindowLongPtrW(window, GWL_EXSTYLE) & WS_EX_TOPMOST) ? "true" : "false";
+}
+
 int main(int argc, char** argv) {
     if ((argc == 3 || argc == 4) && std::string(argv[1]) == "wizard")
         return RunWizard(argv[2], argc == 4 ? argv[3] : nullptr);
@@ -336,7 +341,8 @@ int main(int argc, char** argv) {
     GetGUIThreadInfo(thread, &gui);
     std::string focus = "";
     std::string out = "{\"running\":true,\"main\":" + Rect(main) +
-                      ",\"minimized\":" + (IsIconic(main) ? "true" : "false") + ",\"controls\":{";
+                      ",\"minimized\":" + (IsIconic(main) ? "true" : "false") +
+                      ",\"topmost\":" + Topmost(main) + ",\"controls\":{";
     bool first = true;
     std::string labels;
     for (const auto& row : form) {
@@ -378,7 +384,7 @@ int main(int argc, char** argv) {
         DWORD from = 0, to = 0;
         SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
                      reinterpret_cast<LPARAM>(&to));
-        out += ",\"tapeRect\":" + Rect(tape) + ",\"tapeBox\":" + Rect(box) + ",\"tapeSel\":[" +
+        out += ",\"tapeTopmost\":" + Topmost(tape) + ",\"tapeRect\":" + Rect(tape) + ",\"tapeBox\":" + Rect(box) + ",\"tapeSel\":[" +
                std::to_string(from) + "," + std::to_string(to) + "],\"tapeFirst\":" +
                std::to_string(SendMessageW(
                    box, EM_LINEINDEX,

@@ -20,8 +20,9 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from tickwell_e2e import (BURST, EDIT, LANGUAGES, MODIFIED, MULTIPLY, SPOKEN, TAPE, TYPED, WAIT, Desktop,  # noqa: E402
-                          Failure, burst, clipboard_is, factor, factor_refused, round_to, time_between, main_at_right_edge, minimize_and_restore, paste, pause,
+from tickwell_e2e import (BURST, EDIT, KEPT, LANGUAGES, MODIFIED, MULTIPLY, SPOKEN, TAPE, TYPED, WAIT,  # noqa: E402
+                          Desktop, Failure, above, csv_rows, kept_file, option, restart, save_tape, tape_above,
+                          tape_menu, terminate, text_lines, burst, clipboard_is, factor, factor_refused, round_to, time_between, main_at_right_edge, minimize_and_restore, paste, pause,
                           play, play_all, press, restore_without_minimize, tape_beside, tape_on_screen,
                           tape_open, tape_shows, wait_for)
 
@@ -154,6 +155,46 @@ class Tickwell:
     def open_tape(self):
         self.wine.run(self.wine.probe_exe, "tape")
 
+    # What the tape and Always on Top scenarios ask of either program.
+    @property
+    def files(self):
+        folder = os.path.join(self.desktop.workdir, "files")
+        os.makedirs(folder, exist_ok=True)
+        return folder
+
+    def activate_tape(self):
+        wid = wait_for("the tape window", lambda: self.xwindow("Tickwell Tape") or
+                       self.xwindow("Tickwell-Rechenstreifen"))
+        self.desktop.run(["xdotool", "windowactivate", "--sync", wid], check=False)
+
+    def save_dialog(self, path):
+        """The system's save dialog: its name field has the focus; the name offered is
+        selected again and the whole path typed over it, as a Windows path on Wine's Z:."""
+        titles = ("Save Tape As", "Rechenstreifen speichern unter")
+        wid = wait_for("the save dialog", lambda: next(filter(None, map(self.xwindow, titles)), None))
+        wait_for("the dialog to take the keys", lambda: self.desktop.run(
+            ["xdotool", "getwindowfocus"], check=False).stdout.strip() == wid)
+        self.key("End")
+        self.key("shift+Home")
+        self.keys("Z:" + path.replace("/", "\\") + "\r")
+        wait_for("the save dialog to close", lambda: not any(map(self.xwindow, titles)))
+
+    def kept_tape(self):
+        return kept_tape_path(self.wine)
+
+    def end_session(self):
+        self.wine.run("wineboot", "--end-session", check=False)
+        self.proc.wait(timeout=WAIT * 2)
+
+    def option(self, name):
+        out = self.wine.run("reg", "query", r"HKCU\Software\Brenholt\Tickwell\Options", "/v", name,
+                            check=False).stdout
+        found = re.search(r"REG_DWORD\s+0x([0-9a-fA-F]+)", out)
+        return int(found.group(1), 16) if found else None
+
+    def above(self, tape=False):
+        return bool(self.state().get("tapeTopmost" if tape else "topmost"))
+
     def save_place(self, name, left, top):
         for edge, value in (("Left", left), ("Top", top)):
             self.wine.run("reg", "add", r"HKCU\Software\Brenholt\Tickwell\Position", "/v", f"{name} {edge}",
@@ -183,6 +224,13 @@ class Tickwell:
         if self.proc.poll() is None:
             self.proc.kill()
             self.proc.wait()
+
+
+def kept_tape_path(wine):
+    """%LOCALAPPDATA%\\Tickwell\\Tape.txt in the prefix."""
+    users = os.path.join(wine.env["WINEPREFIX"], "drive_c", "users")
+    user = next(u for u in os.listdir(users) if u != "Public")
+    return os.path.join(users, user, "AppData", "Local", "Tickwell", "Tape.txt")
 
 
 def boxes_of(state):
@@ -554,7 +602,7 @@ SCENARIOS = {
     "window opened minimized from a minimized shortcut": [("minimized_start",)],
     "both places saved when the session ends": [("session_end",)],
     **{name: [(step[0], step[1], CONTROL[step[2]]) if step[0] == "expect" else step
-              for step in steps] for name, (env, steps) in LANGUAGES.items()},
+              for step in steps] for name, (env, steps) in {**LANGUAGES, **KEPT}.items()},
 }
 
 
@@ -562,7 +610,10 @@ def run_scenario(wine, exe, name, steps, planted=None, uia=None):
     wine.run("reg", "delete", r"HKCU\Software\Brenholt", "/f", check=False)
     others = []
     try:
-        env = LANGUAGES[name][0] if name in LANGUAGES else None
+        env = LANGUAGES[name][0] if name in LANGUAGES else KEPT[name][0] if name in KEPT else None
+        if name in KEPT:  # nothing kept or saved by an earlier scenario
+            shutil.rmtree(os.path.dirname(kept_tape_path(wine)), ignore_errors=True)
+            shutil.rmtree(os.path.join(wine.desktop.workdir, "files"), ignore_errors=True)
         play(wine.desktop, lambda: Tickwell(wine, exe, env=env), steps, globals(),
              {"exe": exe, "planted": planted, "uia": uia, "others": others}, f"wine-{name}")
     finally:

@@ -14,7 +14,9 @@
 #include "duration.h"
 #include "installer_texts.h"
 #include "layout.h"
+#include "lifecycle.h"
 #include "spoken.h"
+#include "tape_export.h"
 #include "texts.h"
 #include "timesheet.h"
 #include "translate.h"
@@ -315,7 +317,10 @@ TEST(Catalogue, EveryTextTheWindowsShowIsInTheTemplate) {
         kTwoWaysText,       kHelpText1,          kHelpText2,         kHelpText3,
         kHelpKeyList,       kLicenseText,        kListBadCellText,   kListTooLargeText,
         kBetweenResultText, kBetweenNextDayText, kNotAClockTimeText, kBreakNotDurationText,
-        kBreakTooLongText,  kRoundMinutesRefused};
+        kBreakTooLongText,  kRoundMinutesRefused, kViewMenuCaption, kTapeMenuCaption,
+        kAlwaysOnTopUnavailable, kTapeTextFilter, kTapeCsvFilter, kTapeFileName,
+        kTapeSaveFailedText, kTapeSaveAsTitle, kCsvOperation, kCsvDuration, kCsvHours,
+        kKeptTapeRefusedText};
     for (const FormSpec* form : {&CalcForm(), &HelpPage(), &AboutForm(), &MultiplyForm(),
                                  &TimeBetweenForm(), &RoundForm()}) {
         shown.push_back(form->caption);
@@ -325,7 +330,8 @@ TEST(Catalogue, EveryTextTheWindowsShowIsInTheTemplate) {
                 if (text) shown.push_back(text);
     }
     for (auto [item, end] :
-         {std::pair{HelpMenuBegin(), HelpMenuEnd()}, std::pair{EditMenuBegin(), EditMenuEnd()}})
+         {std::pair{HelpMenuBegin(), HelpMenuEnd()}, std::pair{EditMenuBegin(), EditMenuEnd()},
+          std::pair{ViewMenuBegin(), ViewMenuEnd()}, std::pair{TapeMenuBegin(), TapeMenuEnd()}})
         for (; item != end; ++item)
             if (item->caption) shown.push_back(item->caption);
     // Fault: a text shown that no translator is ever given.
@@ -361,9 +367,10 @@ TEST(Catalogue, AccessKeysApartAndUnitWordsReadInEveryLanguage) {
             ASSERT_EQ(LoadCatalogue(TICKWELL_LOCALE_DIR, {language}, read), language);
         EXPECT_TRUE(language != "de" || MenuShortcutText(EditMenuBegin()[1]) == "Strg+Umschalt+C");
         std::vector<std::vector<std::string>> groups = {
-            {Tr(kEditMenuCaption), Tr(kHelpMenuCaption)}};
+            {Tr(kEditMenuCaption), Tr(kViewMenuCaption), Tr(kHelpMenuCaption)}};
         for (auto [item, end] :
-             {std::pair{EditMenuBegin(), EditMenuEnd()}, std::pair{HelpMenuBegin(), HelpMenuEnd()}})
+             {std::pair{EditMenuBegin(), EditMenuEnd()}, std::pair{HelpMenuBegin(), HelpMenuEnd()},
+              std::pair{ViewMenuBegin(), ViewMenuEnd()}, std::pair{TapeMenuBegin(), TapeMenuEnd()}})
             for (groups.emplace_back(); item != end; ++item)
                 if (item->caption) groups.back().push_back(Tr(item->caption));
         for (const FormSpec* form :

@@ -8,6 +8,7 @@
 #include "layout.h"
 #include "placement_fakes.h"
 #include "rules.h"
+#include "tape_store.h"
 #include "temp_dir.h"
 
 namespace tickwell::forms {
@@ -149,6 +150,55 @@ TEST(MainLifecycle, ModelessWindowPlaces) {
         beside.left = side.mainLeft, beside.width = side.mainWidth, beside.top = side.top;
         HelpPlacement(placement).Form_Load(fresh, &beside);
         EXPECT_EQ(fresh.left, std::nearbyint(side.left)) << side.mainLeft;
+    }
+}
+
+// The Options values and the kept tape, as a run starts, goes on and ends.
+TEST(MainLifecycle, OptionsAndTheKeptTape) {
+    const std::string options = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Brenholt\\Tickwell\\Options]\n";
+    struct Row {
+        const char* values;  // in the Options section
+        const char* kept;    // the tape file before the run; null: none
+        bool keep, top, refused;
+        const char* after;  // the tape file after two lines and the end of the run; null: none
+    } rows[] = {
+        // Faults caught: a value of the wrong type (or not 1) read as on; a
+        // run's heading kept, so headings pile up run after run.
+        {"\"Keep Tape\"=\"1\"\n\"Always On Top\"=hex:01\n", "+ 0:00:01\n", false, false, false,
+         "+ 0:00:01\n"},
+        {"\"Keep Tape\"=dword:00000002\n", nullptr, false, false, false, nullptr},
+        {"\"Keep Tape\"=dword:00000001\n\"Always On Top\"=dword:00000001\n", "+ 0:00:01\n", true,
+         true, false, "+ 0:00:01\n+ 0:01:00\n+ 0:01:00\n"},
+        {"\"Keep Tape\"=dword:00000001\n", nullptr, true, false, false, "+ 0:01:00\n+ 0:01:00\n"},
+        // Fault caught: a file that could not be read written over at the end.
+        {"\"Keep Tape\"=dword:00000001\n", "+ 1\xff\n", true, false, true, "+ 1\xff\n"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.values);
+        TempDir dir;
+        mkdir((dir.Path() + "/tickwell").c_str(), 0700);
+        const std::string file = dir.Path() + "/tickwell/tape.txt";
+        WriteFile(dir.Path() + "/tickwell/registry.reg", options + row.values);
+        if (row.kept) WriteFile(file, row.kept);
+        Screen screen;
+        RecordingForm form;
+        MainLifecycle life(form);
+        life.Form_Load(std::make_unique<FileRegistry>(dir.Path() + "/tickwell/registry.reg"), screen,
+                       std::make_unique<FileTapeStore>(file));
+        EXPECT_EQ(life.KeepTape(), row.keep);
+        EXPECT_EQ(life.AlwaysOnTop(), row.top);
+        // The refusal alone, or a rule, the day and the kept line.
+        EXPECT_EQ(life.TheTape().Lines().size(), row.refused ? 1u : row.keep && row.kept ? 3u : 0u);
+        life.TheTape().Operand(false, 60);
+        life.TapeChanged();
+        // Fault caught: every line written at once, however fast they come.
+        life.TheTape().Operand(false, 60);
+        EXPECT_EQ(life.TapeChanged() > 0, row.keep && !row.refused);
+        life.Form_Unload();
+        EXPECT_EQ(Exists(file) ? ReadFile(file) : "none", row.after ? row.after : "none");
+        // Faults caught: turning Keep off leaving the file, or deleting one it could not read.
+        life.SetKeepTape(false);
+        EXPECT_EQ(Exists(file), row.kept && (!row.keep || row.refused));
     }
 }
 

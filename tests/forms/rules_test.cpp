@@ -2,10 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
+#include <array>
 #include <deque>
 
 #include "headless_host.h"
 #include "layout.h"
+#include "tape_export.h"
 #include "texts.h"
 #include "timesheet.h"
 
@@ -263,6 +266,43 @@ TEST(LabelRoom, RightAlignedLabelsGrowLeftward) {
     const TwipsRect room = LabelRoom(CalcForm(), label, label.rect.width + 600);
     EXPECT_EQ(room.left + room.width, label.rect.left + label.rect.width);
     EXPECT_LT(room.left, label.rect.left);
+}
+
+}  // namespace
+}  // namespace tickwell::forms
+
+namespace tickwell::forms {
+namespace {
+
+// Tape > Save As, read as a spreadsheet reads the CSV. Faults caught: the
+// days' duration or the bracketed hours taken for the entry, a result's
+// sign lost, a rule or a line with no duration shifting the columns, a
+// comma separator where the decimal mark is a comma, the kind chosen in the
+// dialog overriding the name's own extension.
+TEST(TapeExport, RowsInBothKindsOfLocale) {
+    const std::deque<std::string> lines = {"\u2212 0:10:00", "= 49:30:00 (49.5 h, 2 d 1:30:00)",
+                                           Tape::kRule, "round up 15 min",
+                                           "= -0:15:00 (-0.25 h)", "Say \"hi\", twice"};
+    const std::vector<std::array<std::string, 3>> rows = {
+        {"Operation", "Duration", "Hours"}, {"\u2212", "0:10:00", "0.1667"},
+        {"=", "49:30:00", "49.5"}, {"", "", ""}, {"round up 15 min", "", ""},
+        {"=", "-0:15:00", "-0.25"}, {"\"Say \"\"hi\"\", twice\"", "", ""}};
+    const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    for (const auto& [locale, sep] : {std::pair{"C", ','}, std::pair{"de_DE.UTF-8", ';'}}) {
+        if (!std::setlocale(LC_NUMERIC, locale)) continue;  // said by the duration tests
+        std::string want = "\xEF\xBB\xBF";
+        for (auto row : rows) {
+            if (sep == ';' && !row[2].empty() && row[2].find('.') != std::string::npos)
+                row[2][row[2].find('.')] = ',';
+            want += row[0] + sep + row[1] + sep + row[2] + "\n";
+        }
+        EXPECT_EQ(TapeFileBytes(lines, TapeFormat::Csv, "\n"), want) << locale;
+    }
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_EQ(TapeFileBytes({"+ 0:01:00", "CE"}, TapeFormat::Text, "\r\n"), "+ 0:01:00\r\nCE\r\n");
+    EXPECT_EQ(TapeFormatFor("C:\\Tape.CSV", 0), TapeFormat::Csv);
+    EXPECT_EQ(TapeFormatFor("/home/a/tape.txt", 1), TapeFormat::Text);
+    EXPECT_EQ(TapeFormatFor("/home/a/week", 1), TapeFormat::Csv);
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "placement_fakes.h"
 #include "private_group.h"
 #include "reg_settings.h"
+#include "tape_store.h"
 #include "registry_contract.h"
 #include "temp_dir.h"
 
@@ -658,6 +659,84 @@ TEST_F(FileStore, HostileFilesAndFolders) {
     EXPECT_FALSE(
         settings.SaveSetting("Position", "big", std::string(regfile::kMaxFileBytes, 'x'), 0));
     EXPECT_EQ(ReadFile(File()), before);
+}
+
+// The kept tape under the settings file's rules: what is planted in its place
+// and what Load and Save then do. A refused file is left exactly as it was.
+TEST_F(FileStore, KeptTapeFile) {
+    using L = ITapeStore::Loaded;
+    const std::string many(FileTapeStore::kMaxLines + 1, '\n');
+    struct Row {
+        const char* name;
+        std::function<void(const std::string& dir, const std::string& tape)> plant;
+        L loads;
+        bool saves;
+    } rows[] = {
+        // Faults caught: another user's link followed where others may make
+        // files; a FIFO that hangs the start; a file of another program read
+        // as lines (not UTF-8, a NUL, more lines or bytes than a tape holds).
+        {"link planted in a folder others may write",
+         [](const std::string& d, const std::string& t) {
+             WriteFile(d + "/victim", "notes");
+             symlink((d + "/victim").c_str(), t.c_str());
+             chmod((d + "/tickwell").c_str(), 0777);
+         },
+         L::Refused, false},
+        {"FIFO", [](const std::string&, const std::string& t) { mkfifo(t.c_str(), 0600); },
+         L::Refused, false},
+        {"not UTF-8", [](const std::string&, const std::string& t) { WriteFile(t, "+ 1\xff\n"); },
+         L::Refused, true},
+        {"a NUL", [](const std::string&, const std::string& t) { WriteFile(t, std::string("a\0b", 3)); },
+         L::Refused, true},
+        {"too many lines", [&](const std::string&, const std::string& t) { WriteFile(t, many); },
+         L::Refused, true},
+        {"over 1 MiB",
+         [](const std::string&, const std::string& t) { WriteFile(t, std::string(1 << 20, 'x') + "x"); },
+         L::Refused, true},
+        // Fault caught: a dotfile manager's link replaced by a plain file.
+        {"the user's own link", [](const std::string& d, const std::string& t) {
+             WriteFile(d + "/real.txt", "+ 0:01:00\n");
+             symlink((d + "/real.txt").c_str(), t.c_str());
+         }, L::Ok, true},
+        {"another user's file where others may make files",
+         [](const std::string& d, const std::string& t) {
+             WriteFile(t, "+ 0:01:00\n");
+             if (geteuid() == 0) (void)!chown(t.c_str(), 65534, 65534);
+             chmod((d + "/tickwell").c_str(), 01777);
+         },
+         geteuid() == 0 ? L::Refused : L::Ok, geteuid() != 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        const std::string tape = dir.Path() + "/tickwell/tape.txt";
+        mkdir((dir.Path() + "/tickwell").c_str(), 0700);
+        row.plant(dir.Path(), tape);
+        FileTapeStore store(tape);
+        std::vector<std::string> lines;
+        std::string day, problem;
+        alarm(20);  // a blocking open would hang here
+        EXPECT_EQ(store.Load(lines, day, problem), row.loads);
+        EXPECT_EQ(store.Save("= 0:00:05 (0.0014 h)\n", problem) == kErrorSuccess, row.saves);
+        alarm(0);
+        if (Exists(dir.Path() + "/victim")) {
+            EXPECT_EQ(ReadFile(dir.Path() + "/victim"), "notes");
+        }
+    }
+    // Fault caught: a full disk leaving a truncated tape, or none.
+    FileTapeStore store(mDir.Path() + "/tickwell/tape.txt");
+    std::string problem;
+    ASSERT_EQ(store.Save("+ 0:01:00\n", problem), kErrorSuccess);
+    const pid_t child = Spawn([&] {
+        signal(SIGXFSZ, SIG_IGN);
+        const rlimit limit{4, 4};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        _exit(store.Save("+ 0:01:00\n+ 0:02:00\n", problem) == kErrorSuccess ? 1 : 0);
+    });
+    EXPECT_EQ(Wait(child), 0) << "the write claimed success";
+    EXPECT_EQ(ReadFile(mDir.Path() + "/tickwell/tape.txt"), "+ 0:01:00\n");
+    EXPECT_EQ(store.Remove(problem), kErrorSuccess);
+    EXPECT_FALSE(Exists(mDir.Path() + "/tickwell/tape.txt"));
 }
 
 // Fault caught: every value of a save waiting out the lock on its own, which

@@ -45,8 +45,11 @@ std::string Hours(const std::string& duration) {
     for (; duration[i] != ':'; ++i) hours = hours * 10 + (duration[i] - '0');
     const double minutes = (duration[i + 1] - '0') * 10 + (duration[i + 2] - '0');
     double seconds = (duration[i + 4] - '0') * 10 + (duration[i + 5] - '0');
-    double place = 0.1;
-    for (i += 7; i < duration.size(); ++i, place /= 10) seconds += (duration[i] - '0') * place;
+    double place = 1;
+    for (i += 7; i < duration.size(); ++i) {
+        place /= 10;
+        seconds += (duration[i] - '0') * place;
+    }
     const double value = hours + minutes / 60 + seconds / 3600;
     return HoursText(negative ? -value : value);
 }

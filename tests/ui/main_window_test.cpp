@@ -143,8 +143,10 @@ TEST_F(MainWindow, LayoutMatchesTheDesign) {
     EXPECT_EQ(items(0),
               "&Copy Ctrl+C|Copy as &Hours Ctrl+Shift+C|&Paste Ctrl+V|-|"
               "Multiply or &Divide... *|Time &Between... Ctrl+B|&Round... Ctrl+R|-|&Tape Ctrl+T");
-    EXPECT_EQ(mWindow->menuBar()->actions()[1]->text(), "&Help");
-    EXPECT_EQ(items(1),
+    EXPECT_EQ(mWindow->menuBar()->actions()[1]->text(), "&View");
+    EXPECT_EQ(items(1), "Always on &Top Ctrl+Shift+T");
+    EXPECT_EQ(mWindow->menuBar()->actions()[2]->text(), "&Help");
+    EXPECT_EQ(items(2),
               "&Using Tickwell... F1|-|Brenholt &Web Site... |&Sharewell Project... |-|"
               "&About Tickwell... ");
 }

@@ -71,10 +71,10 @@ int MainLifecycle::TapeChanged() {
     }
     if (mFlushArmed) return 0;
     mFlushArmed = true;
-    return static_cast<int>(
-               std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::seconds(1) - since)
-                   .count()) +
-           1;
+    using std::chrono::milliseconds;
+    const milliseconds rest =
+        std::chrono::duration_cast<milliseconds>(std::chrono::seconds(1) - since);
+    return static_cast<int>(rest.count()) + 1;  // never 0, which would mean "nothing to arrange"
 }
 
 void MainLifecycle::FlushTape() {

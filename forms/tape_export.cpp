@@ -24,7 +24,8 @@ std::size_t FindDuration(const std::string& line, std::size_t& length) {
             line[j + 3] != ':' || !Digit(line[j + 4]) || !Digit(line[j + 5]))
             continue;
         std::size_t end = j + 6;
-        if (end + 1 < line.size() && (line[end] == '.' || line[end] == ',') && Digit(line[end + 1])) {
+        if (end + 1 < line.size() && (line[end] == '.' || line[end] == ',') &&
+            Digit(line[end + 1])) {
             ++end;
             while (end < line.size() && Digit(line[end])) ++end;
         }
@@ -79,7 +80,8 @@ TapeFormat TapeFormatFor(const std::string& path, int filterIndex) {
     auto endsWith = [&path](const char* extension) {
         const std::string tail = path.size() >= 4 ? path.substr(path.size() - 4) : "";
         std::string lower;
-        for (const char c : tail) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (const char c : tail)
+            lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return lower == extension;
     };
     if (endsWith(".csv")) return TapeFormat::Csv;
@@ -115,8 +117,8 @@ std::string TapeFileBytes(const std::deque<std::string>& lines, TapeFormat forma
                 operation = Trimmed(line.substr(0, at));
             }
         }
-        bytes += Field(operation, sep) + sep + Field(duration, sep) + sep + Field(hours, sep) +
-                 newline;
+        bytes +=
+            Field(operation, sep) + sep + Field(duration, sep) + sep + Field(hours, sep) + newline;
     }
     return bytes;
 }

@@ -77,10 +77,10 @@ bool CRegSettings::GetFlag(const std::string& sSection, const std::string& sKey)
         return false;
     std::uint32_t type = 0, size = 4;
     unsigned char data[4] = {};
-    const bool on = mRegistry.QueryValueEx(key, ValueName(sKey), &type, data, &size) ==
-                        kErrorSuccess &&
-                    type == kRegDword && size == 4 && data[0] == 1 && data[1] == 0 &&
-                    data[2] == 0 && data[3] == 0;
+    const bool on =
+        mRegistry.QueryValueEx(key, ValueName(sKey), &type, data, &size) == kErrorSuccess &&
+        type == kRegDword && size == 4 && data[0] == 1 && data[1] == 0 && data[2] == 0 &&
+        data[3] == 0;
     mRegistry.CloseKey(key);
     return on;
 }

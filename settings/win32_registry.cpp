@@ -63,7 +63,8 @@ std::wstring PortableFile() {
     if (exe.empty()) return L"";
     const std::wstring file = exe.substr(0, exe.find_last_of(L'\\') + 1) + L"Tickwell.reg";
     const DWORD attributes = GetFileAttributesW(file.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return L"";
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return L"";
     return file;
 }
 
@@ -85,7 +86,8 @@ std::unique_ptr<ITapeStore> MakeUserTapeStore() {
     const std::wstring local = GrowingText([](wchar_t* buffer, unsigned long size) {
         return GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, size);
     });
-    return std::make_unique<FileTapeStore>(local.empty() ? "" : Utf8(local + L"\\Tickwell\\Tape.txt"));
+    return std::make_unique<FileTapeStore>(local.empty() ? ""
+                                                         : Utf8(local + L"\\Tickwell\\Tape.txt"));
 }
 
 }  // namespace tickwell

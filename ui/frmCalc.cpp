@@ -28,14 +28,14 @@
 #include "frmMultiply.h"
 #include "frmRound.h"
 #include "frmTape.h"
-#include "tape_export.h"
-#include "tape_store.h"
 #include "frmTimeBetween.h"
 #include "msgbox.h"
 #include "qt_forms.h"
 #include "qt_placement.h"
 #include "registry.h"
 #include "spoken.h"
+#include "tape_export.h"
+#include "tape_store.h"
 #include "weblinks.h"
 
 namespace tickwell {
@@ -336,19 +336,18 @@ void frmCalc::mnuAlwaysOnTop_Click() {
 
 void frmCalc::mnuTapeSaveAs_Click() {
     QWidget* owner = mTape ? static_cast<QWidget*>(mTape.data()) : this;
-    const QString text = QString::fromUtf8(forms::Tr(forms::kTapeTextFilter)) + " (" +
-                         forms::kTapeTextPattern + ")";
-    const QString csv = QString::fromUtf8(forms::Tr(forms::kTapeCsvFilter)) + " (" +
-                        forms::kTapeCsvPattern + ")";
+    const QString text =
+        QString::fromUtf8(forms::Tr(forms::kTapeTextFilter)) + " (" + forms::kTapeTextPattern + ")";
+    const QString csv =
+        QString::fromUtf8(forms::Tr(forms::kTapeCsvFilter)) + " (" + forms::kTapeCsvPattern + ")";
     QString chosen = text;
     const QString path = QFileDialog::getSaveFileName(
-        owner, forms::Tr(forms::kTapeSaveAsTitle), QString::fromUtf8(forms::Tr(forms::kTapeFileName)) + ".txt",
-        text + ";;" + csv, &chosen);
+        owner, forms::Tr(forms::kTapeSaveAsTitle),
+        QString::fromUtf8(forms::Tr(forms::kTapeFileName)) + ".txt", text + ";;" + csv, &chosen);
     if (path.isEmpty()) return;
     const forms::TapeFormat format =
         forms::TapeFormatFor(path.toStdString(), chosen == csv ? 1 : 0);
-    const std::string bytes =
-        forms::TapeFileBytes(mLifecycle.TheTape().Lines(), format, "\n");
+    const std::string bytes = forms::TapeFileBytes(mLifecycle.TheTape().Lines(), format, "\n");
     // A new file renamed over the old: a failed save leaves the old one whole.
     QSaveFile file(path);
     if (file.open(QIODevice::WriteOnly) &&

@@ -9,8 +9,8 @@
 #include "menus.h"
 #include "registry.h"
 #include "spoken.h"
-#include "tape_store.h"
 #include "startup_trace.h"
+#include "tape_store.h"
 #include "texts.h"
 #include "weblinks.h"
 #include "win_util.h"
@@ -119,9 +119,10 @@ void frmCalc::BuildControls(UINT dpi) {
 
 void frmCalc::BuildMenu() {
     // Menu accelerators act wherever the focus is in this window.
-    mAccel = SetMenuBar(mHwnd, {{forms::kEditMenuCaption, forms::EditMenuBegin(), forms::EditMenuEnd()},
-                                {forms::kViewMenuCaption, forms::ViewMenuBegin(), forms::ViewMenuEnd()},
-                                {forms::kHelpMenuCaption, forms::HelpMenuBegin(), forms::HelpMenuEnd()}});
+    mAccel = SetMenuBar(mHwnd,
+                        {{forms::kEditMenuCaption, forms::EditMenuBegin(), forms::EditMenuEnd()},
+                         {forms::kViewMenuCaption, forms::ViewMenuBegin(), forms::ViewMenuEnd()},
+                         {forms::kHelpMenuCaption, forms::HelpMenuBegin(), forms::HelpMenuEnd()}});
 }
 
 void frmCalc::ApplyAlwaysOnTop() {
@@ -347,8 +348,8 @@ void frmCalc::UnloadHelp() {
 
 void frmCalc::ShowTape() {
     if (!mTape) {
-        mTape = std::make_unique<frmTape>(mLifecycle.Placement(), mLifecycle.TheTape(), this,
-                                          mHwnd, [this] {
+        mTape = std::make_unique<frmTape>(mLifecycle.Placement(), mLifecycle.TheTape(), this, mHwnd,
+                                          [this] {
                                               // deleted after its handler returns
                                               PostMessageW(mHwnd, WM_APP, 0, 0);
                                           });

@@ -46,8 +46,8 @@ frmTape::frmTape(MWindow& placement, const Tape& tape, const IPlacedWindow* main
                                 ES_READONLY | ES_AUTOVSCROLL,
                             0, 0, 10, 10, mHwnd, nullptr, GetModuleHandleW(nullptr), nullptr);
     SetWindowSubclass(mText, SelectAll, 2, 0);
-    mAccel = SetMenuBar(mHwnd, {{forms::kTapeMenuCaption, forms::TapeMenuBegin(),
-                                 forms::TapeMenuEnd()}});
+    mAccel = SetMenuBar(mHwnd,
+                        {{forms::kTapeMenuCaption, forms::TapeMenuBegin(), forms::TapeMenuEnd()}});
     SetAccessibleName(mText, forms::kTapeCaption);
     Layout(WindowDpi(mHwnd));
     RestorePlace(main);

@@ -61,9 +61,9 @@ DWORD WriteWhole(const std::wstring& path, const std::string& bytes) {
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return GetLastError();
     DWORD written = 0;
-    const bool ok = WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                              nullptr) &&
-                    written == bytes.size() && FlushFileBuffers(file);
+    const bool ok =
+        WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size() && FlushFileBuffers(file);
     DWORD error = ok ? ERROR_SUCCESS : GetLastError();
     CloseHandle(file);
     if (ok && !MoveFileExW(temp.c_str(), path.c_str(),

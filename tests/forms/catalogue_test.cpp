@@ -317,10 +317,12 @@ TEST(Catalogue, EveryTextTheWindowsShowIsInTheTemplate) {
         kTwoWaysText,       kHelpText1,          kHelpText2,         kHelpText3,
         kHelpKeyList,       kLicenseText,        kListBadCellText,   kListTooLargeText,
         kBetweenResultText, kBetweenNextDayText, kNotAClockTimeText, kBreakNotDurationText,
-        kBreakTooLongText,  kRoundMinutesRefused, kViewMenuCaption, kTapeMenuCaption,
-        kAlwaysOnTopUnavailable, kTapeTextFilter, kTapeCsvFilter, kTapeFileName,
-        kTapeSaveFailedText, kTapeSaveAsTitle, kCsvOperation, kCsvDuration, kCsvHours,
-        kKeptTapeRefusedText};
+        kBreakTooLongText,  kRoundMinutesRefused};
+    for (const char* text : {kViewMenuCaption, kTapeMenuCaption, kAlwaysOnTopUnavailable,
+                             kTapeTextFilter, kTapeCsvFilter, kTapeFileName, kTapeSaveFailedText,
+                             kTapeSaveAsTitle, kCsvOperation, kCsvDuration, kCsvHours,
+                             kKeptTapeRefusedText})
+        shown.emplace_back(text);
     for (const FormSpec* form : {&CalcForm(), &HelpPage(), &AboutForm(), &MultiplyForm(),
                                  &TimeBetweenForm(), &RoundForm()}) {
         shown.push_back(form->caption);

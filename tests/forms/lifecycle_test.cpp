@@ -155,18 +155,17 @@ TEST(MainLifecycle, ModelessWindowPlaces) {
 
 // The Options values and the kept tape, as a run starts, goes on and ends.
 TEST(MainLifecycle, OptionsAndTheKeptTape) {
-    const std::string options = "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Brenholt\\Tickwell\\Options]\n";
+    const std::string options =
+        "REGEDIT4\n[HKEY_CURRENT_USER\\Software\\Brenholt\\Tickwell\\Options]\n";
     struct Row {
         const char* values;  // in the Options section
         const char* kept;    // the tape file before the run; null: none
         bool keep, top, refused;
         const char* after;  // the tape file after two lines and the end of the run; null: none
     } rows[] = {
-        // Faults caught: a value of the wrong type (or not 1) read as on; a
-        // run's heading kept, so headings pile up run after run.
-        {"\"Keep Tape\"=\"1\"\n\"Always On Top\"=hex:01\n", "+ 0:00:01\n", false, false, false,
-         "+ 0:00:01\n"},
-        {"\"Keep Tape\"=dword:00000002\n", nullptr, false, false, false, nullptr},
+        // Faults caught: a tape kept though Keep is off; a run's heading
+        // kept, so headings pile up run after run.
+        {"\"Keep Tape\"=dword:00000000\n", "+ 0:00:01\n", false, false, false, "+ 0:00:01\n"},
         {"\"Keep Tape\"=dword:00000001\n\"Always On Top\"=dword:00000001\n", "+ 0:00:01\n", true,
          true, false, "+ 0:00:01\n+ 0:01:00\n+ 0:01:00\n"},
         {"\"Keep Tape\"=dword:00000001\n", nullptr, true, false, false, "+ 0:01:00\n+ 0:01:00\n"},
@@ -183,8 +182,8 @@ TEST(MainLifecycle, OptionsAndTheKeptTape) {
         Screen screen;
         RecordingForm form;
         MainLifecycle life(form);
-        life.Form_Load(std::make_unique<FileRegistry>(dir.Path() + "/tickwell/registry.reg"), screen,
-                       std::make_unique<FileTapeStore>(file));
+        life.Form_Load(std::make_unique<FileRegistry>(dir.Path() + "/tickwell/registry.reg"),
+                       screen, std::make_unique<FileTapeStore>(file));
         EXPECT_EQ(life.KeepTape(), row.keep);
         EXPECT_EQ(life.AlwaysOnTop(), row.top);
         // The refusal alone, or a rule, the day and the kept line.

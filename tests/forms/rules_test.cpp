@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <clocale>
 #include <array>
+#include <clocale>
 #include <deque>
 
 #include "headless_host.h"
@@ -280,13 +280,19 @@ namespace {
 // comma separator where the decimal mark is a comma, the kind chosen in the
 // dialog overriding the name's own extension.
 TEST(TapeExport, RowsInBothKindsOfLocale) {
-    const std::deque<std::string> lines = {"\u2212 0:10:00", "= 49:30:00 (49.5 h, 2 d 1:30:00)",
-                                           Tape::kRule, "round up 15 min",
-                                           "= -0:15:00 (-0.25 h)", "Say \"hi\", twice"};
-    const std::vector<std::array<std::string, 3>> rows = {
-        {"Operation", "Duration", "Hours"}, {"\u2212", "0:10:00", "0.1667"},
-        {"=", "49:30:00", "49.5"}, {"", "", ""}, {"round up 15 min", "", ""},
-        {"=", "-0:15:00", "-0.25"}, {"\"Say \"\"hi\"\", twice\"", "", ""}};
+    const std::deque<std::string> lines = {"\u2212 0:10:00",
+                                           "= 49:30:00 (49.5 h, 2 d 1:30:00)",
+                                           Tape::kRule,
+                                           "round up 15 min",
+                                           "= -0:15:00 (-0.25 h)",
+                                           "Say \"hi\", twice"};
+    const std::vector<std::array<std::string, 3>> rows = {{"Operation", "Duration", "Hours"},
+                                                          {"\u2212", "0:10:00", "0.1667"},
+                                                          {"=", "49:30:00", "49.5"},
+                                                          {"", "", ""},
+                                                          {"round up 15 min", "", ""},
+                                                          {"=", "-0:15:00", "-0.25"},
+                                                          {"\"Say \"\"hi\"\", twice\"", "", ""}};
     const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
     for (const auto& [locale, sep] : {std::pair{"C", ','}, std::pair{"de_DE.UTF-8", ';'}}) {
         if (!std::setlocale(LC_NUMERIC, locale)) continue;  // said by the duration tests

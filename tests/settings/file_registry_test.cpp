@@ -21,8 +21,8 @@
 #include "placement_fakes.h"
 #include "private_group.h"
 #include "reg_settings.h"
-#include "tape_store.h"
 #include "registry_contract.h"
+#include "tape_store.h"
 #include "temp_dir.h"
 
 namespace tickwell {
@@ -686,18 +686,23 @@ TEST_F(FileStore, KeptTapeFile) {
          L::Refused, false},
         {"not UTF-8", [](const std::string&, const std::string& t) { WriteFile(t, "+ 1\xff\n"); },
          L::Refused, true},
-        {"a NUL", [](const std::string&, const std::string& t) { WriteFile(t, std::string("a\0b", 3)); },
+        {"a NUL",
+         [](const std::string&, const std::string& t) { WriteFile(t, std::string("a\0b", 3)); },
          L::Refused, true},
         {"too many lines", [&](const std::string&, const std::string& t) { WriteFile(t, many); },
          L::Refused, true},
         {"over 1 MiB",
-         [](const std::string&, const std::string& t) { WriteFile(t, std::string(1 << 20, 'x') + "x"); },
+         [](const std::string&, const std::string& t) {
+             WriteFile(t, std::string(1 << 20, 'x') + "x");
+         },
          L::Refused, true},
         // Fault caught: a dotfile manager's link replaced by a plain file.
-        {"the user's own link", [](const std::string& d, const std::string& t) {
+        {"the user's own link",
+         [](const std::string& d, const std::string& t) {
              WriteFile(d + "/real.txt", "+ 0:01:00\n");
              symlink((d + "/real.txt").c_str(), t.c_str());
-         }, L::Ok, true},
+         },
+         L::Ok, true},
         {"another user's file where others may make files",
          [](const std::string& d, const std::string& t) {
              WriteFile(t, "+ 0:01:00\n");

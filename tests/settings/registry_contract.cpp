@@ -101,11 +101,14 @@ TEST_P(RegistryContract, TextValuesLoseOneTrailingNul) {
     }
 }
 
+// The last column is the value as an on/off option ("Keep Tape"). Fault
+// caught there: a value other than the DWORD 1 (257, a short one) read as on.
 TEST_P(RegistryContract, NumbersReadAsSignedDecimalText) {
     struct Case {
         const char* name;
         Bytes stored;
         const char* read;
+        bool on = false;
     };
     const Case cases[] = {
         {"3850", Bytes("\x0A\x0F\x00\x00", 4), "3850"},
@@ -114,12 +117,17 @@ TEST_P(RegistryContract, NumbersReadAsSignedDecimalText) {
         {"minus one", Bytes("\xFF\xFF\xFF\xFF", 4), "-1"},
         {"zero", Bytes("\x00\x00\x00\x00", 4), "0"},
         {"short", Bytes("\x0A\x0F", 2), "3850"},  // fault caught: a short DWORD ignored
+        {"one", Bytes("\x01\x00\x00\x00", 4), "1", true},
+        {"257", Bytes("\x01\x01\x00\x00", 4), "257"},
+        {"short one", Bytes("\x01", 1), "1"},
     };
     Fixture f(GetParam());
     for (const Case& c : cases) {
         f.RawSet("Numbers", c.name, kRegDword, c.stored);
         EXPECT_EQ(f.settings.GetSetting("Numbers", c.name, "dflt"), c.read) << c.name;
+        EXPECT_EQ(f.settings.GetFlag("Numbers", c.name), c.on) << c.name;
     }
+    EXPECT_FALSE(f.settings.GetFlag("Numbers", "absent"));
 }
 
 TEST_P(RegistryContract, OtherTypesGiveTheDefault) {
@@ -127,8 +135,13 @@ TEST_P(RegistryContract, OtherTypesGiveTheDefault) {
     f.RawSet("Other", "binary", kRegBinary, "abc");
     f.RawSet("Other", "expand", kRegExpandSz, Bytes("abc\0", 4));
     f.RawSet("Other", "multi", 7, Bytes("a\0b\0\0", 5));
+    // Fault caught: an option stored as text or bytes read as on.
+    f.RawSet("Other", "text one", kRegSz, "1");
+    f.RawSet("Other", "binary one", kRegBinary, Bytes("\x01\x00\x00\x00", 4));
     for (const char* name : {"binary", "expand", "multi"})
         EXPECT_EQ(f.settings.GetSetting("Other", name, "dflt"), "dflt") << name;
+    for (const char* name : {"text one", "binary one"})
+        EXPECT_FALSE(f.settings.GetFlag("Other", name)) << name;
 }
 
 TEST_P(RegistryContract, SaveStoresTextOrNumber) {

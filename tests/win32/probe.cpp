@@ -384,8 +384,9 @@ int main(int argc, char** argv) {
         DWORD from = 0, to = 0;
         SendMessageW(box, EM_GETSEL, reinterpret_cast<WPARAM>(&from),
                      reinterpret_cast<LPARAM>(&to));
-        out += ",\"tapeTopmost\":" + Topmost(tape) + ",\"tapeRect\":" + Rect(tape) + ",\"tapeBox\":" + Rect(box) + ",\"tapeSel\":[" +
-               std::to_string(from) + "," + std::to_string(to) + "],\"tapeFirst\":" +
+        out += ",\"tapeTopmost\":" + Topmost(tape) + ",\"tapeRect\":" + Rect(tape) +
+               ",\"tapeBox\":" + Rect(box) + ",\"tapeSel\":[" + std::to_string(from) + "," +
+               std::to_string(to) + "],\"tapeFirst\":" +
                std::to_string(SendMessageW(
                    box, EM_LINEINDEX,
                    static_cast<WPARAM>(SendMessageW(box, EM_GETFIRSTVISIBLELINE, 0, 0)), 0));

@@ -340,13 +340,19 @@ void frmCalc::mnuTapeSaveAs_Click() {
         QString::fromUtf8(forms::Tr(forms::kTapeTextFilter)) + " (" + forms::kTapeTextPattern + ")";
     const QString csv =
         QString::fromUtf8(forms::Tr(forms::kTapeCsvFilter)) + " (" + forms::kTapeCsvPattern + ")";
-    QString chosen = text;
-    const QString path = QFileDialog::getSaveFileName(
-        owner, forms::Tr(forms::kTapeSaveAsTitle),
-        QString::fromUtf8(forms::Tr(forms::kTapeFileName)) + ".txt", text + ";;" + csv, &chosen);
-    if (path.isEmpty()) return;
+    QFileDialog dialog(owner, forms::Tr(forms::kTapeSaveAsTitle),
+                       QString::fromUtf8(forms::Tr(forms::kTapeFileName)) + ".txt",
+                       text + ";;" + csv);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // A name typed without an extension takes the chosen kind's, before the
+    // dialog asks whether to replace a file of that name.
+    dialog.setDefaultSuffix("txt");
+    connect(&dialog, &QFileDialog::filterSelected, &dialog,
+            [&](const QString& kind) { dialog.setDefaultSuffix(kind == csv ? "csv" : "txt"); });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+    const QString path = dialog.selectedFiles().constFirst();
     const forms::TapeFormat format =
-        forms::TapeFormatFor(path.toStdString(), chosen == csv ? 1 : 0);
+        forms::TapeFormatFor(path.toStdString(), dialog.selectedNameFilter() == csv ? 1 : 0);
     const std::string bytes = forms::TapeFileBytes(mLifecycle.TheTape().Lines(), format, "\n");
     // A new file renamed over the old: a failed save leaves the old one whole.
     QSaveFile file(path);

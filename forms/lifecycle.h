@@ -1,6 +1,7 @@
-// The main window's life: at load it makes the settings store and restores
-// the window's place; minimizing closes open help and tape windows and
-// the restore that follows brings them back; closing unloads them, then saves the main
+// The main window's life: at load it makes the settings store, reads the
+// options and restores the window's place (and a kept tape); minimizing
+// closes open help and tape windows and the restore that follows brings them
+// back; closing keeps the tape if asked, unloads them, then saves the main
 // window's place. Front ends supply the window through IMainForm.
 #pragma once
 

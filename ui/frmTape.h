@@ -1,6 +1,7 @@
 // The tape window: the running record of the calculation, newest line at the
-// bottom, selectable and copyable as plain text. Modeless, one instance, no
-// task-bar button; remembers its position.
+// bottom, selectable and copyable as plain text, with a Tape menu the main
+// window fills and runs. Modeless, one instance, no task-bar button;
+// remembers its position.
 #pragma once
 
 #include <QWidget>

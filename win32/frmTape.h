@@ -1,7 +1,7 @@
 // The tape window on Win32: the running record of the calculation in a
-// read-only box, newest line at the bottom, selectable and copyable.
-// Modeless, one instance, no task-bar button, resizable; remembers its
-// position.
+// read-only box, newest line at the bottom, selectable and copyable, under
+// a Tape menu whose commands the main window runs. Modeless, one instance,
+// no task-bar button, resizable; remembers its position.
 #pragma once
 
 // clang-format off

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <clocale>
 #include <deque>
 
@@ -280,28 +279,23 @@ namespace {
 // comma separator where the decimal mark is a comma, the kind chosen in the
 // dialog overriding the name's own extension.
 TEST(TapeExport, RowsInBothKindsOfLocale) {
-    const std::deque<std::string> lines = {"\u2212 0:10:00",
-                                           "= 49:30:00 (49.5 h, 2 d 1:30:00)",
-                                           Tape::kRule,
-                                           "round up 15 min",
-                                           "= -0:15:00 (-0.25 h)",
-                                           "Say \"hi\", twice"};
-    const std::vector<std::array<std::string, 3>> rows = {{"Operation", "Duration", "Hours"},
-                                                          {"\u2212", "0:10:00", "0.1667"},
-                                                          {"=", "49:30:00", "49.5"},
-                                                          {"", "", ""},
-                                                          {"round up 15 min", "", ""},
-                                                          {"=", "-0:15:00", "-0.25"},
-                                                          {"\"Say \"\"hi\"\", twice\"", "", ""}};
+    // Each line and its row where the decimal mark is "." ("|" stands for the
+    // separator; where the mark is ",", hours take "," too).
+    const std::pair<std::string, std::string> rows[] = {
+        {"\u2212 0:10:00", "\u2212|0:10:00|0.1667"},
+        {"= 49:30:00 (49.5 h, 2 d 1:30:00)", "=|49:30:00|49.5"},
+        {Tape::kRule, "||"},
+        {"round up 15 min", "round up 15 min||"},
+        {"= -0:15:00 (-0.25 h)", "=|-0:15:00|-0.25"},
+        {"Say \"hi\", twice", "\"Say \"\"hi\"\", twice\"||"}};
+    std::deque<std::string> lines;
+    for (const auto& row : rows) lines.push_back(row.first);
     const std::string saved = std::setlocale(LC_NUMERIC, nullptr);
     for (const auto& [locale, sep] : {std::pair{"C", ','}, std::pair{"de_DE.UTF-8", ';'}}) {
         if (!std::setlocale(LC_NUMERIC, locale)) continue;  // said by the duration tests
-        std::string want = "\xEF\xBB\xBF";
-        for (auto row : rows) {
-            if (sep == ';' && !row[2].empty() && row[2].find('.') != std::string::npos)
-                row[2][row[2].find('.')] = ',';
-            want += row[0] + sep + row[1] + sep + row[2] + "\n";
-        }
+        std::string want = "\xEF\xBB\xBFOperation|Duration|Hours\n";
+        for (const auto& row : rows) want += row.second + "\n";
+        for (char& c : want) c = c == '|' ? sep : c == '.' && sep == ';' ? ',' : c;
         EXPECT_EQ(TapeFileBytes(lines, TapeFormat::Csv, "\n"), want) << locale;
     }
     std::setlocale(LC_NUMERIC, saved.c_str());

@@ -661,62 +661,51 @@ TEST_F(FileStore, HostileFilesAndFolders) {
     EXPECT_EQ(ReadFile(File()), before);
 }
 
-// The kept tape under the settings file's rules: what is planted in its place
-// and what Load and Save then do. A refused file is left exactly as it was.
+// The kept tape under the settings file's rules: what stands in its place
+// (its bytes, planted as a file, a FIFO, a link or another user's file), and
+// what Load and Save then do. Faults caught: another user's link followed
+// where others may make files; a FIFO that hangs the start; a file of another
+// program read as lines (not UTF-8, a NUL, more lines or bytes than a tape
+// holds); a dotfile manager's link replaced by a plain file.
 TEST_F(FileStore, KeptTapeFile) {
     using L = ITapeStore::Loaded;
-    const std::string many(FileTapeStore::kMaxLines + 1, '\n');
-    struct Row {
+    const bool root = geteuid() == 0;
+    const struct {
         const char* name;
-        std::function<void(const std::string& dir, const std::string& tape)> plant;
+        std::string bytes;
+        std::string plant;
         L loads;
         bool saves;
     } rows[] = {
-        // Faults caught: another user's link followed where others may make
-        // files; a FIFO that hangs the start; a file of another program read
-        // as lines (not UTF-8, a NUL, more lines or bytes than a tape holds).
-        {"link planted in a folder others may write",
-         [](const std::string& d, const std::string& t) {
-             WriteFile(d + "/victim", "notes");
-             symlink((d + "/victim").c_str(), t.c_str());
-             chmod((d + "/tickwell").c_str(), 0777);
-         },
-         L::Refused, false},
-        {"FIFO", [](const std::string&, const std::string& t) { mkfifo(t.c_str(), 0600); },
-         L::Refused, false},
-        {"not UTF-8", [](const std::string&, const std::string& t) { WriteFile(t, "+ 1\xff\n"); },
-         L::Refused, true},
-        {"a NUL",
-         [](const std::string&, const std::string& t) { WriteFile(t, std::string("a\0b", 3)); },
-         L::Refused, true},
-        {"too many lines", [&](const std::string&, const std::string& t) { WriteFile(t, many); },
-         L::Refused, true},
-        {"over 1 MiB",
-         [](const std::string&, const std::string& t) {
-             WriteFile(t, std::string(1 << 20, 'x') + "x");
-         },
-         L::Refused, true},
-        // Fault caught: a dotfile manager's link replaced by a plain file.
-        {"the user's own link",
-         [](const std::string& d, const std::string& t) {
-             WriteFile(d + "/real.txt", "+ 0:01:00\n");
-             symlink((d + "/real.txt").c_str(), t.c_str());
-         },
-         L::Ok, true},
-        {"another user's file where others may make files",
-         [](const std::string& d, const std::string& t) {
-             WriteFile(t, "+ 0:01:00\n");
-             if (geteuid() == 0) (void)!chown(t.c_str(), 65534, 65534);
-             chmod((d + "/tickwell").c_str(), 01777);
-         },
-         geteuid() == 0 ? L::Refused : L::Ok, geteuid() != 0},
+        {"not UTF-8", "+ 1\xff\n", "file", L::Refused, true},
+        {"a NUL", std::string("a\0b", 3), "file", L::Refused, true},
+        {"too many lines", std::string(FileTapeStore::kMaxLines + 1, '\n'), "file", L::Refused, true},
+        {"over 1 MiB", std::string((1 << 20) + 1, 'x'), "file", L::Refused, true},
+        {"FIFO", "", "fifo", L::Refused, false},
+        {"link planted in a folder others may write", "notes", "link 0777", L::Refused, false},
+        {"the user's own link", "+ 0:01:00\n", "link", L::Ok, true},
+        {"another user's file where others may make files", "+ 0:01:00\n", "foreign",
+         root ? L::Refused : L::Ok, !root},
     };
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         TempDir dir;
-        const std::string tape = dir.Path() + "/tickwell/tape.txt";
-        mkdir((dir.Path() + "/tickwell").c_str(), 0700);
-        row.plant(dir.Path(), tape);
+        const std::string folder = dir.Path() + "/tickwell", tape = folder + "/tape.txt",
+                          target = dir.Path() + "/target";
+        mkdir(folder.c_str(), 0700);
+        if (row.plant == "fifo") {
+            mkfifo(tape.c_str(), 0600);
+        } else if (row.plant.rfind("link", 0) == 0) {
+            WriteFile(target, row.bytes);
+            symlink(target.c_str(), tape.c_str());
+        } else {
+            WriteFile(tape, row.bytes);
+        }
+        if (row.plant == "link 0777") chmod(folder.c_str(), 0777);
+        if (row.plant == "foreign") {
+            if (root) (void)!chown(tape.c_str(), 65534, 65534);
+            chmod(folder.c_str(), 01777);
+        }
         FileTapeStore store(tape);
         std::vector<std::string> lines;
         std::string day, problem;
@@ -724,9 +713,7 @@ TEST_F(FileStore, KeptTapeFile) {
         EXPECT_EQ(store.Load(lines, day, problem), row.loads);
         EXPECT_EQ(store.Save("= 0:00:05 (0.0014 h)\n", problem) == kErrorSuccess, row.saves);
         alarm(0);
-        if (Exists(dir.Path() + "/victim")) {
-            EXPECT_EQ(ReadFile(dir.Path() + "/victim"), "notes");
-        }
+        EXPECT_TRUE(row.plant != "link 0777" || ReadFile(target) == "notes");
     }
     // Fault caught: a full disk leaving a truncated tape, or none.
     FileTapeStore store(mDir.Path() + "/tickwell/tape.txt");

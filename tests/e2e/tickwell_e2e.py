@@ -204,7 +204,7 @@ class Tickwell:
 
     def __init__(self, desktop, binary, config, env=None):
         self.desktop = desktop
-        self.config = config
+        self.config = self.files = config  # saved tapes go beside the settings
         env = dict(desktop.env, QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", QT_QPA_PLATFORM="xcb",
                    XDG_CONFIG_HOME=config, **(env or {}))
         self.proc = subprocess.Popen([binary], env=env, start_new_session=True,
@@ -351,10 +351,6 @@ class Tickwell:
         self.key("ctrl+t")
 
     # What the tape and Always on Top scenarios ask of either program.
-    @property
-    def files(self):
-        return self.config
-
     def activate_tape(self):
         frame = wait_for("the tape window", lambda: self.frame("Tickwell Tape") or
                          self.frame("Tickwell-Rechenstreifen"))
@@ -652,7 +648,7 @@ KEPT = {
         ("restart",), ("press", "ctrl+t"), ("tape_shows", [""])]),
     "always on top, kept at the next start": ({}, [
         ("above", False), ("press", "ctrl+shift+t"), ("option", "Always On Top", 1),
-        ("restart",), ("above", True), ("press", "ctrl+t"), ("tape_above",)]),
+        ("restart",), ("above", True), ("press", "ctrl+t"), ("above", True, True)]),
 }
 
 # What a screen reader is told after each command: keys, a factor for the
@@ -847,12 +843,9 @@ def option(app, name, value):
     wait_for(f"{name} saved as {value}", lambda: app.option(name) == value)
 
 
-def above(app, want):
-    wait_for(f"the main window {'above' if want else 'not above'} others", lambda: app.above() == want)
-
-
-def tape_above(app):
-    wait_for("the tape window above others", lambda: app.above(tape=True))
+def above(app, want, tape=False):
+    wait_for(f"the {'tape' if tape else 'main'} window {'' if want else 'not '}above others",
+             lambda: app.above(tape) == want)
 
 
 def tape_open(app, want):

@@ -21,7 +21,7 @@ import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 from tickwell_e2e import (BURST, EDIT, KEPT, LANGUAGES, MODIFIED, MULTIPLY, SPOKEN, TAPE, TYPED, WAIT,  # noqa: E402
-                          Desktop, Failure, above, csv_rows, kept_file, option, restart, save_tape, tape_above,
+                          Desktop, Failure, above, csv_rows, kept_file, option, restart, save_tape,
                           tape_menu, terminate, text_lines, burst, clipboard_is, factor, factor_refused, round_to, time_between, main_at_right_edge, minimize_and_restore, paste, pause,
                           play, play_all, press, restore_without_minimize, tape_beside, tape_on_screen,
                           tape_open, tape_shows, wait_for)

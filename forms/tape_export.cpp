@@ -92,14 +92,19 @@ TapeFormat TapeFormatFor(const std::string& path, int filterIndex) {
 char CsvSeparator(const std::string& decimalMark) { return decimalMark == "," ? ';' : ','; }
 
 std::string TapeFileBytes(const std::deque<std::string>& lines, TapeFormat format,
-                          const std::string& newline) {
+                          const std::string& newline, char listSeparator) {
     std::string bytes;
     if (format == TapeFormat::Text) {
         for (const std::string& line : lines) bytes += line + newline;
         return bytes;
     }
     const std::string point = LocaleDecimalPoint();
-    const char sep = CsvSeparator(point);
+    // A separator that is the decimal mark, a quote or a digit would split
+    // or join fields wrongly: the decimal mark's own then.
+    const bool usable = listSeparator != 0 &&
+                        std::string("\"\r\n").find(listSeparator) == std::string::npos &&
+                        std::string(1, listSeparator) != point && !Digit(listSeparator);
+    const char sep = usable ? listSeparator : CsvSeparator(point);
     bytes = "\xEF\xBB\xBF";
     bytes += Field(Tr(kCsvOperation), sep) + sep + Field(Tr(kCsvDuration), sep) + sep +
              Field(Tr(kCsvHours), sep) + newline;

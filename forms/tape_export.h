@@ -31,9 +31,11 @@ constexpr const char* kCsvHours = N_("Hours");
 // row per line (operation; entry or result as H:MM:SS; decimal hours), with
 // the list separator of the locale (";" where the decimal mark is ","),
 // UTF-8 with a byte-order mark so spreadsheets take it as such. A rule is an
-// empty row. `newline` is the platform's ("\r\n" on Windows).
+// empty row. `newline` is the platform's ("\r\n" on Windows); `listSeparator`
+// the one the system names (Windows does, and spreadsheets there split by
+// it), or 0 for the one that goes with the decimal mark.
 std::string TapeFileBytes(const std::deque<std::string>& lines, TapeFormat format,
-                          const std::string& newline);
+                          const std::string& newline, char listSeparator = 0);
 
 // The kind a chosen name asks for: its extension (.csv or .txt, in any
 // case) when it has one of them, otherwise the dialog's kind (0 text, 1 CSV).

@@ -123,7 +123,12 @@ void SaveTapeAs(HWND owner, const std::deque<std::string>& lines) {
     name.resize(name.find(L'\0'));
     const forms::TapeFormat format =
         forms::TapeFormatFor(Utf8(name), static_cast<int>(dialog.nFilterIndex) - 1);
-    const DWORD error = WriteWhole(name, forms::TapeFileBytes(lines, format, "\r\n"));
+    // The user's list separator, which spreadsheets here split a CSV by.
+    wchar_t list[4] = {};
+    char separator = 0;
+    if (GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SLIST, list, 4) == 2 && list[0] < 0x80)
+        separator = static_cast<char>(list[0]);
+    const DWORD error = WriteWhole(name, forms::TapeFileBytes(lines, format, "\r\n", separator));
     if (error == ERROR_SUCCESS) return;
     const std::wstring text = Wide(forms::TapeSaveFailed(Utf8(name), Utf8(SystemMessage(error))));
     MessageBoxW(owner, text.c_str(), Wide(forms::kAppTitle).c_str(), MB_OK | MB_ICONERROR);

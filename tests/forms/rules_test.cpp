@@ -298,6 +298,12 @@ TEST(TapeExport, RowsInBothKindsOfLocale) {
         for (char& c : want) c = c == '|' ? sep : c == '.' && sep == ';' ? ',' : c;
         EXPECT_EQ(TapeFileBytes(lines, TapeFormat::Csv, "\n"), want) << locale;
     }
+    std::setlocale(LC_NUMERIC, "C");
+    // The system's list separator, unless it would split a number.
+    EXPECT_EQ(TapeFileBytes({"= 1:30:00 (1.5 h)"}, TapeFormat::Csv, "\n", '\t').substr(3),
+              "Operation\tDuration\tHours\n=\t1:30:00\t1.5\n");
+    EXPECT_EQ(TapeFileBytes({}, TapeFormat::Csv, "\n", '.'),
+              TapeFileBytes({}, TapeFormat::Csv, "\n"));
     std::setlocale(LC_NUMERIC, saved.c_str());
     EXPECT_EQ(TapeFileBytes({"+ 0:01:00", "CE"}, TapeFormat::Text, "\r\n"), "+ 0:01:00\r\nCE\r\n");
     EXPECT_EQ(TapeFormatFor("C:\\Tape.CSV", 0), TapeFormat::Csv);

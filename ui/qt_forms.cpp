@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QWindow>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -159,10 +160,17 @@ void PaintLines(QPainter& painter, const forms::FormSpec& form, const QPalette& 
 }
 
 void KeepAbove(QWidget& window, bool on) {
-    if (window.windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
-    const bool shown = window.isVisible();
-    window.setWindowFlag(Qt::WindowStaysOnTopHint, on);  // hides a shown window
-    if (shown) window.show();
+    Qt::WindowFlags flags = window.windowFlags();
+    if (flags.testFlag(Qt::WindowStaysOnTopHint) == on) return;
+    flags.setFlag(Qt::WindowStaysOnTopHint, on);
+    if (QWindow* native = window.windowHandle()) {
+        // Told to the window system in place: QWidget::setWindowFlags would
+        // make the window anew, which flickers and loses the keyboard focus.
+        window.overrideWindowFlags(flags);
+        native->setFlags(flags);
+    } else {
+        window.setWindowFlags(flags);
+    }
 }
 
 bool CanKeepAbove() { return !QGuiApplication::platformName().startsWith("wayland"); }

@@ -50,8 +50,8 @@ void BuildBox(QDialog& box, const forms::FormSpec& form);
 void UseReadablePalette();
 
 // Keeps a window above others (the window manager's "above" state on X11),
-// or lets it go behind them again. Before the first show it only sets the
-// flag, so the window never appears in the other state first.
+// or lets it go behind them again, in place. Before the first show it only
+// sets the flag, so the window never appears in the other state first.
 void KeepAbove(QWidget& window, bool on);
 // Whether this desktop lets a program keep a window above others (Wayland
 // does not).

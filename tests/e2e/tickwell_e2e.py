@@ -377,12 +377,8 @@ class Tickwell:
         return registry_values(self.config).get(name)
 
     def above(self, tape=False):
-        """The window manager's "above" state. Qt makes the main window anew to change
-        it, so the window is looked up again."""
-        if tape:
-            wid = self.xwindow("Tickwell Tape")
-        else:
-            wid = self.wid = self.xwindow("Tickwell") or self.wid
+        """The window manager's "above" state."""
+        wid = self.xwindow("Tickwell Tape") if tape else self.wid
         state = self.desktop.run(["xprop", "-id", wid, "_NET_WM_STATE"], check=False).stdout if wid else ""
         return "_NET_WM_STATE_ABOVE" in state
 
@@ -420,9 +416,7 @@ class Tickwell:
         return int(x), int(y)
 
     def close(self):
-        """Closes the main window as the close box does, so the close handlers run. Looked
-        up again: Always on Top makes the window anew."""
-        self.wid = self.xwindow("Tickwell") or self.wid
+        """Closes the main window as the close box does, so the close handlers run."""
         self.desktop.run(["wmctrl", "-i", "-c", self.wid])
         try:
             self.proc.wait(timeout=WAIT)
@@ -687,9 +681,11 @@ SCENARIOS = {
     # Under Wine a shown window with tool tips of its own does not take the
     # state at once (its owned pop-ups are moved above it first), so only
     # this program checks the change while it runs.
+    # Fault caught: the window made anew to change the state, which lost the
+    # keyboard focus and a screen reader's place.
     "always on top, on and off at once": [
-        ("press", "ctrl+shift+t"), ("above", True), ("press", "ctrl+shift+t"), ("above", False),
-        ("option", "Always On Top", 0)],
+        ("press", "ctrl+shift+t"), ("above", True), ("keys", "5"), ("expect", ("5", "", ""), "Hours"),
+        ("press", "ctrl+shift+t"), ("above", False), ("option", "Always On Top", 0)],
     "a screen reader hears every result": [("screen_reader",)],
 }
 

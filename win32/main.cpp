@@ -14,6 +14,7 @@
 #include "catalogue.h"
 #include "frmCalc.h"
 #include "startup_trace.h"
+#include "system_libraries.h"
 
 // A program with no console has nowhere to print why it ended: the standard
 // handler's message (and the name demangler it needs, a tenth of the exe)
@@ -104,6 +105,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     int code = 0;
     {
         tickwell::win::frmCalc window;
+        if (!window.Handle()) {
+            // No desktop to show it on (a session without one, a display that
+            // went away): rather than wait unseen for messages that never
+            // come, say why where a debugger reads it and end.
+            const DWORD error = GetLastError();
+            OutputDebugStringW((L"Tickwell could not open its window: " +
+                                tickwell::win::SystemMessage(error) + L"\n")
+                                   .c_str());
+            return error ? static_cast<int>(error) : 1;
+        }
         ShowWindow(window.Handle(), StartingShow(show));
         TICKWELL_TRACE("shown");
         // A window started minimized must not take the activation: it gives

@@ -40,18 +40,6 @@ HMENU BuildMenu(const MenuSource& source, std::vector<ACCEL>& accelerators) {
     return menu;
 }
 
-std::wstring SystemMessage(DWORD error) {
-    wchar_t* text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
-    std::wstring message = length ? std::wstring(text, length) : L"error " + std::to_wstring(error);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == L'\n' || message.back() == L'\r'))
-        message.pop_back();
-    return message;
-}
-
 // A new file beside the chosen one, written and flushed, then renamed over
 // it: a failed save leaves the old file whole. ERROR_SUCCESS or the error.
 DWORD WriteWhole(const std::wstring& path, const std::string& bytes) {

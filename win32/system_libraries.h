@@ -21,6 +21,8 @@ void RestrictLibrarySearch();
 void EnsureCom();
 // Opens a web address as the shell does; false when it could not.
 bool OpenInShell(HWND owner, const std::wstring& target);
+// The system's words for an error code, in the user's language.
+std::wstring SystemMessage(DWORD error);
 
 // Functions of Windows 10 (1607) and later, looked up at run time so the
 // program still starts on older Windows, where it is system-DPI aware.

@@ -73,11 +73,21 @@ class Tickwell:
         """`exe`: the program's path, or a list of arguments to wine that start it."""
         self.wine, self.desktop = wine, wine.desktop
         command = exe if isinstance(exe, list) else [exe]
+        # Wine's own start errors go to a file: a pipe would be held open by
+        # the services Wine starts.
+        self.log = tempfile.NamedTemporaryFile(prefix="wine-", suffix=".log", dir=self.desktop.workdir,
+                                               delete=False)
         self.proc = subprocess.Popen(["wine", *command], env=dict(wine.env, **(env or {})),
-                                     start_new_session=True,
-                                     stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                     start_new_session=True, stdout=subprocess.DEVNULL, stderr=self.log)
         self.desktop.procs.append(self.proc)
-        wait_for("the window to be ready", lambda: self.state().get("running"), timeout=60)
+        try:
+            wait_for("the window to be ready", lambda: self.state().get("running"), timeout=60)
+        except Failure as error:
+            ended = self.proc.poll()
+            with open(self.log.name, errors="replace") as log:
+                said = log.read()[-600:].strip()
+            raise Failure(f"{error}; the program {'is still running' if ended is None else f'ended with {ended}'}"
+                          + (f"; Wine said: {said}" if said else "")) from None
         if minimized:
             self.wid = None
             return
@@ -339,6 +349,17 @@ def planted_library(app, context):
     return again
 
 
+def no_desktop(app, context):
+    """Fault caught: a program that cannot open its window (no desktop to show it on)
+    waiting unseen for messages that never come, instead of ending and saying why."""
+    try:
+        ended = app.wine.run(context["exe"], check=False, env={"DISPLAY": "", "WINEDEBUG": "warn+seh"})
+    except subprocess.TimeoutExpired:
+        raise Failure("the program went on running without a window") from None
+    if ended.returncode == 0 or "could not open its window" not in ended.stderr:
+        raise Failure(f"the program ended with {ended.returncode} and said: {ended.stderr[-300:]!r}")
+
+
 def announced(app, context):
     """Faults caught: results changing in silence under a screen reader (the keys leave the
     focus on a button), an announcement in other words than the Linux program's, a provider
@@ -590,6 +611,7 @@ SCENARIOS = {
     "a copy under a path longer than MAX_PATH is translated": [("long_path",)],
     "the tape at its cap drops whole entries and keeps the reader's place": [("tape_at_cap",)],
     "a library planted beside the program is never loaded": [("planted_library",)],
+    "without a desktop the program ends and says why": [("no_desktop",)],
     "each result is announced to a screen reader": [("announced",)],
     "characters typed without a key code reach the boxes": [("typed_unicode",)],
     "a clipboard held by another program": [("clipboard_held",)],

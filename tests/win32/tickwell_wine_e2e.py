@@ -73,21 +73,30 @@ class Tickwell:
         """`exe`: the program's path, or a list of arguments to wine that start it."""
         self.wine, self.desktop = wine, wine.desktop
         command = exe if isinstance(exe, list) else [exe]
-        # Wine's own start errors go to a file: a pipe would be held open by
-        # the services Wine starts.
-        self.log = tempfile.NamedTemporaryFile(prefix="wine-", suffix=".log", dir=self.desktop.workdir,
-                                               delete=False)
-        self.proc = subprocess.Popen(["wine", *command], env=dict(wine.env, **(env or {})),
-                                     start_new_session=True, stdout=subprocess.DEVNULL, stderr=self.log)
-        self.desktop.procs.append(self.proc)
-        try:
-            wait_for("the window to be ready", lambda: self.state().get("running"), timeout=60)
-        except Failure as error:
-            ended = self.proc.poll()
-            with open(self.log.name, errors="replace") as log:
-                said = log.read()[-600:].strip()
-            raise Failure(f"{error}; the program {'is still running' if ended is None else f'ended with {ended}'}"
-                          + (f"; Wine said: {said}" if said else "")) from None
+        # Once in CI (and never in 700 starts here since) a start showed no
+        # window for a minute. The second start decides; the first is told.
+        for attempt in (1, 2):
+            # Wine's own start errors go to a file: a pipe would be held open
+            # by the services Wine starts.
+            log = tempfile.NamedTemporaryFile(prefix="wine-", suffix=".log", dir=self.desktop.workdir,
+                                              delete=False)
+            self.proc = subprocess.Popen(["wine", *command], env=dict(wine.env, **(env or {})),
+                                         start_new_session=True, stdout=subprocess.DEVNULL, stderr=log)
+            self.desktop.procs.append(self.proc)
+            try:
+                wait_for("the window to be ready", lambda: self.state().get("running"), timeout=60)
+                break
+            except Failure as error:
+                ended = self.proc.poll()
+                with open(log.name, errors="replace") as said:
+                    said = said.read()[-600:].strip()
+                why = (f"{error}; the program {'is still running' if ended is None else f'ended with {ended}'}"
+                       + (f"; Wine said: {said}" if said else ""))
+                if attempt == 2:
+                    raise Failure(why) from None
+                shot = self.desktop.screenshot("no-window")
+                print(f"note: {why}; screenshot: {shot}; started once more", flush=True)
+                self.kill()
         if minimized:
             self.wid = None
             return

@@ -76,26 +76,23 @@ class Tickwell:
         # Once in CI (and never in 700 starts here since) a start showed no
         # window for a minute. The second start decides; the first is told.
         for attempt in (1, 2):
-            # Wine's own start errors go to a file: a pipe would be held open
-            # by the services Wine starts.
-            log = tempfile.NamedTemporaryFile(prefix="wine-", suffix=".log", dir=self.desktop.workdir,
-                                              delete=False)
-            self.proc = subprocess.Popen(["wine", *command], env=dict(wine.env, **(env or {})),
-                                         start_new_session=True, stdout=subprocess.DEVNULL, stderr=log)
+            # Wine's own errors go to a file: a pipe would be held open by
+            # the services Wine starts.
+            log = tempfile.mktemp(prefix="wine-", dir=self.desktop.workdir)
+            with open(log, "w") as out:
+                self.proc = subprocess.Popen(["wine", *command], env=dict(wine.env, **(env or {})),
+                                             start_new_session=True, stdout=subprocess.DEVNULL, stderr=out)
             self.desktop.procs.append(self.proc)
             try:
                 wait_for("the window to be ready", lambda: self.state().get("running"), timeout=60)
                 break
             except Failure as error:
                 ended = self.proc.poll()
-                with open(log.name, errors="replace") as said:
-                    said = said.read()[-600:].strip()
-                why = (f"{error}; the program {'is still running' if ended is None else f'ended with {ended}'}"
-                       + (f"; Wine said: {said}" if said else ""))
+                why = (f"{error}; the program {'runs' if ended is None else f'ended with {ended}'}; Wine said: "
+                       + open(log, errors="replace").read()[-600:].strip())
                 if attempt == 2:
                     raise Failure(why) from None
-                shot = self.desktop.screenshot("no-window")
-                print(f"note: {why}; screenshot: {shot}; started once more", flush=True)
+                print(f"note: {why}; {self.desktop.screenshot('no-window')}; started once more", flush=True)
                 self.kill()
         if minimized:
             self.wid = None

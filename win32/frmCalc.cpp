@@ -42,7 +42,7 @@ frmCalc::frmCalc()
     mHwnd = CreateWindowExW(0, kClass, caption.c_str(), kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 100,
                             100, nullptr, nullptr, GetModuleHandleW(nullptr),
                             static_cast<RoutedWindow*>(this));
-    if (!mHwnd) return;  // no desktop to show it on; the caller says so and ends
+    if (!mHwnd) return;  // refused by the system; the caller says so and ends
     TICKWELL_TRACE("window");
     mPlaced = Win32PlacedWindow(mHwnd, Form().name);
     BuildMenu();

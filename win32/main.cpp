@@ -106,9 +106,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
     {
         tickwell::win::frmCalc window;
         if (!window.Handle()) {
-            // No desktop to show it on (a session without one, a display that
-            // went away): rather than wait unseen for messages that never
-            // come, say why where a debugger reads it and end.
+            // Windows refuses a window when the desktop heap or the process's
+            // window handles are used up, and Wine when it has no display:
+            // rather than wait unseen for messages that never come, say why
+            // where a debugger reads it and end.
             const DWORD error = GetLastError();
             OutputDebugStringW((L"Tickwell could not open its window: " +
                                 tickwell::win::SystemMessage(error) + L"\n")

@@ -106,9 +106,9 @@ struct PlacingSteps {
 // removes the new file and leaves the old where it stands.
 long PlaceNewFile(const PlacingSteps& steps, bool keepAside);
 
-// One line about the store's problems, where the platform's diagnostics are
-// read: standard error on Linux, the debugger's output on Windows (a GUI
-// program has no console).
+// One line about the program's problems (the store's, a refused window),
+// where the platform's diagnostics are read: standard error on Linux, the
+// debugger's output on Windows (a GUI program has no console).
 void Report(const std::string& line);
 
 // One line about a settings file kept aside.

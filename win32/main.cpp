@@ -13,6 +13,7 @@
 
 #include "catalogue.h"
 #include "frmCalc.h"
+#include "settings_file.h"
 #include "startup_trace.h"
 #include "system_libraries.h"
 
@@ -111,9 +112,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show) {
             // rather than wait unseen for messages that never come, say why
             // where a debugger reads it and end.
             const DWORD error = GetLastError();
-            OutputDebugStringW((L"Tickwell could not open its window: " +
-                                tickwell::win::SystemMessage(error) + L"\n")
-                                   .c_str());
+            tickwell::settingsfile::Report("Tickwell could not open its window: " +
+                                           tickwell::Utf8(tickwell::win::SystemMessage(error)));
             return error ? static_cast<int>(error) : 1;
         }
         ShowWindow(window.Handle(), StartingShow(show));

@@ -12,6 +12,7 @@ Usage: tickwell_wine_e2e.py Tickwell.exe tickwell_probe.exe [--repeat N] [--only
 import argparse
 import json
 import os
+import pathlib
 import re
 import shutil
 import subprocess
@@ -73,7 +74,7 @@ class Tickwell:
         """`exe`: the program's path, or a list of arguments to wine that start it."""
         self.wine, self.desktop = wine, wine.desktop
         command = exe if isinstance(exe, list) else [exe]
-        # Once in CI (and never in 700 starts here since) a start showed no
+        # Once in CI (and never in a thousand starts here since) a start showed no
         # window for a minute. The second start decides; the first is told.
         for attempt in (1, 2):
             # Wine's own errors go to a file: a pipe would be held open by
@@ -89,7 +90,7 @@ class Tickwell:
             except Failure as error:
                 ended = self.proc.poll()
                 why = (f"{error}; the program {'runs' if ended is None else f'ended with {ended}'}; Wine said: "
-                       + open(log, errors="replace").read()[-600:].strip())
+                       + pathlib.Path(log).read_text(errors="replace")[-600:].strip())
                 if attempt == 2:
                     raise Failure(why) from None
                 print(f"note: {why}; {self.desktop.screenshot('no-window')}; started once more", flush=True)
